@@ -1,0 +1,60 @@
+#include "log/ansi_file_stream.h"
+
+#include "system/file_open.h"
+#include "system/system_services.h"
+
+namespace kv {
+
+AnsiFileBuffer::~AnsiFileBuffer() { close(); }
+
+bool AnsiFileBuffer::open(const std::wstring& path) {
+  close();
+  file_ = openFileForWriting(path);
+  return file_ != nullptr;
+}
+
+void AnsiFileBuffer::close() {
+  if (file_ == nullptr) return;
+  sync();
+  std::fclose(file_);
+  file_ = nullptr;
+  pending_.clear();
+}
+
+AnsiFileBuffer::int_type AnsiFileBuffer::overflow(int_type c) {
+  if (file_ == nullptr) return traits_type::eof();
+  if (!traits_type::eq_int_type(c, traits_type::eof())) {
+    pending_.push_back(traits_type::to_char_type(c));
+  }
+  return traits_type::not_eof(c);
+}
+
+std::streamsize AnsiFileBuffer::xsputn(const char_type* s, std::streamsize n) {
+  if (file_ == nullptr) return 0;
+  pending_.append(s, static_cast<size_t>(n));
+  return n;
+}
+
+int AnsiFileBuffer::sync() {
+  if (file_ == nullptr) return pending_.empty() ? 0 : -1;
+  if (pending_.empty()) return std::fflush(file_) == 0 ? 0 : -1;
+  // The whole piece is converted at once so that no character is split.
+  std::string bytes;
+  for (const char c : SystemServices::current().wideToAnsi(pending_)) {
+    if (c == '\n') bytes.push_back('\r');
+    bytes.push_back(c);
+  }
+  pending_.clear();
+  const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file_);
+  const bool flushed = std::fflush(file_) == 0;
+  return written == bytes.size() && flushed ? 0 : -1;
+}
+
+bool AnsiFileStream::open(const std::wstring& path) {
+  clear();
+  return buffer_.open(path);
+}
+
+void AnsiFileStream::close() { buffer_.close(); }
+
+}  // namespace kv

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdio>
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+namespace kv {
+
+// A wide output file stream that stores its text in the system's ANSI code page with CRLF line
+// ends, the form of the cleaner's log files. The C++ runtime under mingw knows only the "C"
+// locale, so the conversion is done here with the system services instead of a locale facet.
+class AnsiFileBuffer final : public std::wstreambuf {
+ public:
+  AnsiFileBuffer() = default;
+  ~AnsiFileBuffer() override;
+  AnsiFileBuffer(const AnsiFileBuffer&) = delete;
+  AnsiFileBuffer& operator=(const AnsiFileBuffer&) = delete;
+
+  // Creates the file or empties an existing one. Other processes may read and write it while it
+  // is open. False when it cannot be opened.
+  bool open(const std::wstring& path);
+  void close();
+  bool isOpen() const { return file_ != nullptr; }
+
+ protected:
+  int_type overflow(int_type c) override;
+  std::streamsize xsputn(const char_type* s, std::streamsize n) override;
+  int sync() override;
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::wstring pending_;  // text written since the last flush
+};
+
+class AnsiFileStream final : public std::wostream {
+ public:
+  AnsiFileStream() : std::wostream(&buffer_) {}
+  bool open(const std::wstring& path);
+  void close();
+  bool isOpen() const { return buffer_.isOpen(); }
+
+ private:
+  AnsiFileBuffer buffer_;
+};
+
+}  // namespace kv

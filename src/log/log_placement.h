@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace kv {
+
+inline constexpr wchar_t kDetailLogSuffix[] = L".KVTOOL_CLEANER.log";
+inline constexpr wchar_t kOperationLogName[] = L"Operation.log";
+
+// Finds or makes the default log directory, %ALLUSERSPROFILE%\NOVAX\MXQLOG, and stores it in
+// `directory`. False, with `directory` unchanged, when the variable is not set or a level
+// cannot be created. Only the NOVAX and MXQLOG levels are created; anything already present
+// under those names counts, whatever its kind.
+bool GetLogDirectory(std::wstring& directory);
+
+// The current local time as "MM/DD/YYYY hh:mm:ss" (24-hour clock).
+std::wstring GetTimeText();
+
+// Computer name and current local time as "NAME_MMDDYYYY_hhmmss", the detail log's name stem.
+std::wstring GetFileStamp();
+
+}  // namespace kv

@@ -1,0 +1,82 @@
+#include "log/logger.h"
+
+#include "system/system_services.h"
+
+namespace kv {
+
+LogSink& LogSink::operator<<(const char* text) {
+  std::wstring wide;
+  for (const char* p = text; p != nullptr && *p != '\0'; ++p) {
+    wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
+  }
+  return writePiece(wide);
+}
+
+LogSink& LogSink::operator<<(const wchar_t* text) {
+  return writePiece(text != nullptr ? std::wstring(text) : std::wstring());
+}
+
+LogSink& LogSink::operator<<(const std::wstring& text) { return writePiece(text); }
+
+LogSink& LogSink::writePiece(const std::wstring& piece) {
+  if (muted_) return *this;
+  if (stream_ != nullptr) {
+    *stream_ << piece;
+    if (stream_->bad()) stream_->clear();
+    stream_->flush();
+    // A failed flush loses this piece only; the next one starts on a good stream.
+    if (stream_->bad()) stream_->clear();
+  }
+  if (echo_) SystemServices::current().writeConsole(ConsoleStream::Out, piece);
+  return *this;
+}
+
+LogSink& LogSink::operator<<(EndLine) {
+  if (muted_) return *this;
+  if (stream_ != nullptr) {
+    *stream_ << L'\n';
+    stream_->flush();
+    if (stream_->bad()) stream_->clear();
+  }
+  if (echo_) SystemServices::current().writeConsole(ConsoleStream::Out, L"\n");
+  return *this;
+}
+
+Logger::Logger(LogLevel threshold) : threshold_(threshold) {}
+
+Logger::~Logger() { close(); }
+
+bool Logger::open(const std::wstring& path) {
+  close();
+  if (!file_.open(path)) return false;
+  stream_ = &file_;
+  return true;
+}
+
+void Logger::close() {
+  stream_ = nullptr;
+  if (file_.isOpen()) file_.close();
+}
+
+LogSink& Logger::begin(LogLevel level, const wchar_t* prefix) {
+  if (threshold_ > level) return mutedSink_;
+  writePiece(prefix);
+  return *this;
+}
+
+Logger& detailLog() {
+  static Logger log(LogLevel::INFO);
+  return log;
+}
+
+Logger& operationLog() {
+  static Logger log(LogLevel::INFO);
+  return log;
+}
+
+Logger& traceLog() {
+  static Logger* log = new Logger(LogLevel::OFF);  // deliberately never destroyed
+  return *log;
+}
+
+}  // namespace kv

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <concepts>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <type_traits>
+
+#include "log/ansi_file_stream.h"
+#include "log/log_level.h"
+
+namespace kv {
+
+// Ends a log line: `log.info() << L"text" << endLine;`
+struct EndLine {};
+inline constexpr EndLine endLine{};
+
+// Writes the pieces of one line to a stream and, with the echo on, to standard output. Every
+// piece is flushed at once; a piece the stream could not take is lost and the stream is made
+// good again for the next one. No operation throws.
+class LogSink {
+ public:
+  LogSink() = default;
+  LogSink(const LogSink&) = delete;
+  LogSink& operator=(const LogSink&) = delete;
+
+  LogSink& operator<<(const char* text);  // each byte widened on its own
+  LogSink& operator<<(const wchar_t* text);
+  LogSink& operator<<(const std::wstring& text);
+  LogSink& operator<<(EndLine);
+
+  // Numbers in plain decimal; signed ones with a minus sign when negative.
+  template <std::integral T>
+    requires(!std::is_same_v<T, bool> && !std::is_same_v<T, char> &&
+             !std::is_same_v<T, wchar_t>)
+  LogSink& operator<<(T number) {
+    return writePiece(std::to_wstring(number));
+  }
+
+ protected:
+  LogSink& writePiece(const std::wstring& piece);
+
+  std::wostream* stream_ = nullptr;  // not owned
+  bool echo_ = false;
+  bool muted_ = false;
+};
+
+// A line writer over its own log file with a level threshold. Lines begin with `debug`, `info`,
+// `warn` or `error` (which write the level's prefix) or `plain` (no prefix, no threshold test);
+// a line below the threshold goes to a muted sink and leaves no trace.
+class Logger : public LogSink {
+ public:
+  explicit Logger(LogLevel threshold);
+  ~Logger();
+
+  // Creates the file or empties it, in text mode (CRLF) and the ANSI code page. False when it
+  // cannot be opened; the Logger then writes only to the console, and only with the echo on.
+  bool open(const std::wstring& path);
+  void close();
+  void setLevel(LogLevel level) { threshold_ = level; }
+  LogLevel level() const { return threshold_; }
+  void setEcho(bool echo) { echo_ = echo; }
+  bool isOpen() const { return stream_ != nullptr; }
+
+  LogSink& debug() { return begin(LogLevel::DEBUG, L"Debug: "); }
+  LogSink& info() { return begin(LogLevel::INFO, L"Info: "); }
+  LogSink& warn() { return begin(LogLevel::WARN, L"Warn: "); }
+  LogSink& error() { return begin(LogLevel::ERROR, L"Error: "); }
+  Logger& plain() { return *this; }
+
+ private:
+  class MutedSink : public LogSink {
+   public:
+    MutedSink() { muted_ = true; }
+  };
+
+  LogSink& begin(LogLevel level, const wchar_t* prefix);
+
+  MutedSink mutedSink_;
+  AnsiFileStream file_;
+  LogLevel threshold_;
+};
+
+// The process-wide logs. The detail and operation logs start at INFO and are opened by start-up;
+// the trace log stays at OFF, is never opened and is never destroyed, so that the print-system
+// wrappers' diagnostic lines go nowhere unless a test switches it on.
+Logger& detailLog();
+Logger& operationLog();
+Logger& traceLog();
+
+}  // namespace kv

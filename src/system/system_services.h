@@ -1,0 +1,121 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+// Broken-down local time as the clock reports it.
+struct LocalTime {
+  int year = 0;
+  int month = 0;  // 1..12
+  int day = 0;    // 1..31
+  int hour = 0;   // 0..23
+  int minute = 0;
+  int second = 0;
+};
+
+enum class ConsoleStream { Out, Err };
+
+// Everything the cleaner asks of the operating system besides the print spooler, the installer
+// service and child processes. One implementation per platform; tests install their own through
+// ScopedSystemServices. No operation throws.
+class SystemServices {
+ public:
+  virtual ~SystemServices() = default;
+
+  // Value of the environment variable `name`. Returns nullopt when the variable is not set, is
+  // empty, or is 4096 characters or longer (the cleaner reads it into room for 4096 characters).
+  virtual std::optional<std::wstring> environmentVariable(const std::wstring& name) = 0;
+
+  // NetBIOS name of this computer; empty when it cannot be read.
+  virtual std::wstring computerName() = 0;
+
+  // The current local time.
+  virtual LocalTime localTime() = 0;
+
+  // The system's default locale identifier (on Windows GetSystemDefaultLCID); its low 10 bits
+  // are the primary language identifier.
+  virtual std::uint32_t systemDefaultLocaleId() = 0;
+
+  // Converts text in the system's ANSI code page to wide text. Bytes without a mapping become
+  // the platform's replacement character; never fails.
+  virtual std::wstring ansiToWide(std::string_view text) = 0;
+
+  // Converts wide text to the system's ANSI code page. Characters without an equivalent become
+  // the code page's default character ("?"); never fails.
+  virtual std::string wideToAnsi(std::wstring_view text) = 0;
+
+  // True when the file system has an entry of that name, of whatever kind. An empty path is
+  // never present.
+  virtual bool pathExists(const std::wstring& path) = 0;
+
+  // Creates one directory with default security; its parent must exist. True on success.
+  virtual bool createDirectory(const std::wstring& path) = 0;
+
+  // Deletes one file. True on success.
+  virtual bool deleteFile(const std::wstring& path) = 0;
+
+  // Shows a message box (no owner window) and waits until it is closed. Returns the button
+  // that closed it, or -1 when no box could be shown (for example without a display).
+  virtual int messageBox(const std::wstring& text, const std::wstring& caption,
+                         std::uint32_t style) = 0;
+
+  // Writes text to standard output or standard error as the console expects it, without a
+  // line end of its own, and flushes.
+  virtual void writeConsole(ConsoleStream stream, std::wstring_view text) = 0;
+
+  // The process-wide instance: the one installed by a test, else the platform's own.
+  static SystemServices& current();
+
+ private:
+  friend class ScopedSystemServices;
+  static SystemServices* installed_;
+};
+
+// The platform's own implementation (Windows or POSIX); lives for the whole process.
+SystemServices& platformSystemServices();
+
+// Installs `services` as SystemServices::current() for the lifetime of this object.
+class ScopedSystemServices {
+ public:
+  explicit ScopedSystemServices(SystemServices& services);
+  ~ScopedSystemServices();
+  ScopedSystemServices(const ScopedSystemServices&) = delete;
+  ScopedSystemServices& operator=(const ScopedSystemServices&) = delete;
+
+ private:
+  SystemServices* previous_;
+};
+
+// Forwards every operation to a target; a test overrides just what it needs.
+class SystemServicesWrapper : public SystemServices {
+ public:
+  explicit SystemServicesWrapper(SystemServices& target) : target_(target) {}
+
+  std::optional<std::wstring> environmentVariable(const std::wstring& name) override {
+    return target_.environmentVariable(name);
+  }
+  std::wstring computerName() override { return target_.computerName(); }
+  LocalTime localTime() override { return target_.localTime(); }
+  std::uint32_t systemDefaultLocaleId() override { return target_.systemDefaultLocaleId(); }
+  std::wstring ansiToWide(std::string_view text) override { return target_.ansiToWide(text); }
+  std::string wideToAnsi(std::wstring_view text) override { return target_.wideToAnsi(text); }
+  bool pathExists(const std::wstring& path) override { return target_.pathExists(path); }
+  bool createDirectory(const std::wstring& path) override { return target_.createDirectory(path); }
+  bool deleteFile(const std::wstring& path) override { return target_.deleteFile(path); }
+  int messageBox(const std::wstring& text, const std::wstring& caption,
+                 std::uint32_t style) override {
+    return target_.messageBox(text, caption, style);
+  }
+  void writeConsole(ConsoleStream stream, std::wstring_view text) override {
+    target_.writeConsole(stream, text);
+  }
+
+ private:
+  SystemServices& target_;
+};
+
+}  // namespace kv

@@ -1,0 +1,89 @@
+// POSIX implementation of the system services, for the native build. Text in the "ANSI code
+// page" is UTF-8 here, the encoding of every current Linux system.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "system/system_services.h"
+#include "system/posix_path.h"
+#include "system/utf8.h"
+
+namespace kv {
+namespace {
+
+constexpr size_t kTextRoom = 4096;
+
+class PosixSystemServices final : public SystemServices {
+ public:
+  std::optional<std::wstring> environmentVariable(const std::wstring& name) override {
+    const char* value = std::getenv(wideToUtf8(name).c_str());
+    if (value == nullptr || *value == '\0') return std::nullopt;
+    std::wstring wide = utf8ToWide(value);
+    if (wide.size() >= kTextRoom) return std::nullopt;
+    return wide;
+  }
+
+  std::wstring computerName() override {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return std::wstring();
+    std::wstring wide = utf8ToWide(name);
+    // NetBIOS names are upper case; so is what the cleaner writes on Windows.
+    for (wchar_t& c : wide) {
+      if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    return wide;
+  }
+
+  LocalTime localTime() override {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    localtime_r(&now, &parts);
+    return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                     parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+  }
+
+  // English (United States), the language of a system without a locale of its own.
+  std::uint32_t systemDefaultLocaleId() override { return 0x409; }
+
+  std::wstring ansiToWide(std::string_view text) override { return utf8ToWide(text); }
+  std::string wideToAnsi(std::wstring_view text) override { return wideToUtf8(text); }
+
+  bool pathExists(const std::wstring& path) override {
+    struct stat info {};
+    return !path.empty() && ::stat(toPosixPath(path).c_str(), &info) == 0;
+  }
+
+  bool createDirectory(const std::wstring& path) override {
+    return ::mkdir(toPosixPath(path).c_str(), 0777) == 0;
+  }
+
+  bool deleteFile(const std::wstring& path) override {
+    return ::unlink(toPosixPath(path).c_str()) == 0;
+  }
+
+  // No window system is assumed: the box is written to standard error and counts as closed.
+  int messageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t) override {
+    writeConsole(ConsoleStream::Err, L"[" + caption + L"] " + text + L"\n");
+    return 1;
+  }
+
+  void writeConsole(ConsoleStream stream, std::wstring_view text) override {
+    std::FILE* file = stream == ConsoleStream::Out ? stdout : stderr;
+    const std::string bytes = wideToUtf8(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fflush(file);
+  }
+};
+
+}  // namespace
+
+SystemServices& platformSystemServices() {
+  static PosixSystemServices services;
+  return services;
+}
+
+}  // namespace kv

@@ -1,0 +1,105 @@
+// Windows implementation of the system services.
+#include <windows.h>
+
+#include <vector>
+
+#include "system/system_services.h"
+
+namespace kv {
+namespace {
+
+constexpr DWORD kTextRoom = 4096;
+
+class WindowsSystemServices final : public SystemServices {
+ public:
+  std::optional<std::wstring> environmentVariable(const std::wstring& name) override {
+    std::vector<wchar_t> buffer(kTextRoom);
+    const DWORD length = GetEnvironmentVariableW(name.c_str(), buffer.data(), kTextRoom);
+    // 0: not set or empty; kTextRoom or more: did not fit, treated as not set.
+    if (length == 0 || length >= kTextRoom) return std::nullopt;
+    return std::wstring(buffer.data(), length);
+  }
+
+  std::wstring computerName() override {
+    std::vector<wchar_t> buffer(kTextRoom);
+    DWORD size = kTextRoom;
+    if (!GetComputerNameW(buffer.data(), &size)) return std::wstring();
+    return std::wstring(buffer.data(), size);
+  }
+
+  LocalTime localTime() override {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  }
+
+  std::uint32_t systemDefaultLocaleId() override { return GetSystemDefaultLCID(); }
+
+  std::wstring ansiToWide(std::string_view text) override {
+    if (text.empty()) return std::wstring();
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+    return wide;
+  }
+
+  std::string wideToAnsi(std::wstring_view text) override {
+    if (text.empty()) return std::string();
+    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return std::string();
+    std::string narrow(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
+                        length, nullptr, nullptr);
+    return narrow;
+  }
+
+  bool pathExists(const std::wstring& path) override {
+    return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  bool createDirectory(const std::wstring& path) override {
+    return CreateDirectoryW(path.c_str(), nullptr) != 0;
+  }
+
+  bool deleteFile(const std::wstring& path) override { return DeleteFileW(path.c_str()) != 0; }
+
+  int messageBox(const std::wstring& text, const std::wstring& caption,
+                 std::uint32_t style) override {
+    const int result = MessageBoxW(nullptr, text.c_str(), caption.c_str(), style);
+    return result == 0 ? -1 : result;
+  }
+
+  void writeConsole(ConsoleStream stream, std::wstring_view text) override {
+    if (text.empty()) return;
+    HANDLE handle = GetStdHandle(stream == ConsoleStream::Out ? STD_OUTPUT_HANDLE
+                                                              : STD_ERROR_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(handle, &mode)) {
+      // A real console shows every character when given wide text.
+      WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+      return;
+    }
+    // Redirected to a file or pipe: ANSI bytes with CRLF line ends, as the log files.
+    std::string bytes;
+    for (const char c : wideToAnsi(text)) {
+      if (c == '\n') bytes.push_back('\r');
+      bytes.push_back(c);
+    }
+    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
+};
+
+}  // namespace
+
+SystemServices& platformSystemServices() {
+  static WindowsSystemServices services;
+  return services;
+}
+
+}  // namespace kv

@@ -1,0 +1,87 @@
+#include "log/log_placement.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/fake_system_services.h"
+#include "support/file_text.h"
+#include "support/temp_dir.h"
+
+namespace kv {
+namespace {
+
+TEST(TimeText, ZeroPaddedTwentyFourHourClock) {
+  test::FakeSystemServices system;
+  struct Case {
+    LocalTime clock;
+    const wchar_t* time;
+    const wchar_t* stamp;
+  };
+  const Case cases[] = {
+      {{2026, 12, 6, 14, 5, 0}, L"12/06/2026 14:05:00", L"PC01_12062026_140500"},
+      {{2027, 1, 2, 3, 4, 5}, L"01/02/2027 03:04:05", L"PC01_01022027_030405"},
+      {{999, 10, 31, 23, 59, 59}, L"10/31/0999 23:59:59", L"PC01_10310999_235959"},
+      {{2026, 7, 9, 0, 0, 0}, L"07/09/2026 00:00:00", L"PC01_07092026_000000"},
+  };
+  for (const Case& c : cases) {
+    system.clock = c.clock;
+    EXPECT_EQ(GetTimeText(), c.time);
+    EXPECT_EQ(GetFileStamp(), c.stamp);
+  }
+  system.computer = L"";
+  EXPECT_EQ(GetFileStamp(), L"_07092026_000000");
+}
+
+class LogDirectoryTest : public ::testing::Test {
+ protected:
+  LogDirectoryTest() { system.environment[L"ALLUSERSPROFILE"] = dir.wide(); }
+  std::filesystem::path maker() { return dir.path() / "NOVAX"; }
+  std::filesystem::path logs() { return maker() / "MXQLOG"; }
+  std::wstring expected() { return dir.wide() + L"\\NOVAX\\MXQLOG"; }
+
+  test::FakeSystemServices system;
+  test::TempDir dir;
+};
+
+TEST_F(LogDirectoryTest, CreatesBothLevelsWhenMissing) {
+  std::wstring directory = L"previous";
+  ASSERT_TRUE(GetLogDirectory(directory));
+  EXPECT_EQ(directory, expected());
+  EXPECT_TRUE(std::filesystem::is_directory(logs()));
+}
+
+TEST_F(LogDirectoryTest, KeepsWhatIsAlreadyThere) {
+  std::filesystem::create_directories(maker());
+  test::writeBytes(maker() / "keep.txt", "x");
+  std::wstring directory;
+  ASSERT_TRUE(GetLogDirectory(directory));
+  EXPECT_TRUE(std::filesystem::is_directory(logs()));
+  EXPECT_EQ(test::readBytes(maker() / "keep.txt"), "x");
+  ASSERT_TRUE(GetLogDirectory(directory));  // both present: nothing to create
+  EXPECT_EQ(directory, expected());
+}
+
+TEST_F(LogDirectoryTest, PlainFileNamedLikeTheFolderStillCounts) {
+  std::filesystem::create_directories(maker());
+  test::writeBytes(logs(), "not a folder");
+  std::wstring directory;
+  ASSERT_TRUE(GetLogDirectory(directory));
+  EXPECT_EQ(directory, expected());
+  EXPECT_TRUE(std::filesystem::is_regular_file(logs()));
+}
+
+TEST_F(LogDirectoryTest, FailsWithoutTheVariableOrWhenALevelCannotBeMade) {
+  std::wstring directory = L"previous";
+  system.environment.erase(L"ALLUSERSPROFILE");
+  EXPECT_FALSE(GetLogDirectory(directory));
+  EXPECT_EQ(directory, L"previous");
+
+  system.environment[L"ALLUSERSPROFILE"] = dir.child(L"absent");
+  EXPECT_FALSE(GetLogDirectory(directory));
+  EXPECT_EQ(directory, L"previous");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "absent"));
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,145 @@
+#include "main/cleaner_main.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "log/logger.h"
+#include "main/startup.h"
+#include "support/fake_system_services.h"
+#include "support/file_text.h"
+#include "support/temp_dir.h"
+
+namespace kv {
+namespace {
+
+const char kDetailName[] = "PC01_12062026_140500.KVTOOL_CLEANER.log";
+const char kRecord[] =
+    "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 0, OK\r\n";
+
+class CleanerMainTest : public ::testing::Test {
+ protected:
+  ~CleanerMainTest() override {
+    for (Logger* log : {&detailLog(), &operationLog()}) {
+      log->close();
+      log->setEcho(false);
+      log->setLevel(LogLevel::INFO);
+    }
+  }
+
+  int run(std::vector<std::wstring> args) {
+    args.insert(args.begin(), dir.child(L"kvcleaner.exe"));
+    return cleanerMain(args);
+  }
+  std::string detailText() { return test::readBytes(dir.path() / kDetailName); }
+  std::string operationText() { return test::readBytes(dir.path() / "Operation.log"); }
+
+  test::FakeSystemServices system;
+  test::TempDir dir;
+};
+
+std::string stampLine() {
+  const std::wstring stamp = buildStamp();
+  return "Debug: " + std::string(stamp.begin(), stamp.end()) + "\r\n";
+}
+
+TEST_F(CleanerMainTest, SimulationRunWritesEveryBannerInOrderAndEndsOk) {
+  EXPECT_EQ(run({L"-T", L"-D", dir.wide()}), 0);
+  EXPECT_EQ(detailText(),
+            "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n" + stampLine() +
+                "Debug: --- Uninstall Tarn Packages ---\r\n"
+                "Debug: -----Remote queues-----\r\n"
+                "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"
+                "Info: KVTool cleaner Deleting port started: 12/06/2026 14:05:00\r\n"
+                "Info: KVTool cleaner Deleting driver started: 12/06/2026 14:05:00\r\n"
+                "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\r\n"
+                "Debug: KVTOOL cleaner execution completed. (0) [Q:0, P:0]\r\n"
+                "Debug: Cleanup....\r\n"
+                "Info: KVTool cleaner finished: 12/06/2026 14:05:00\r\n");
+  EXPECT_EQ(operationText(), kRecord);
+  EXPECT_FALSE(detailLog().isOpen());
+  EXPECT_FALSE(operationLog().isOpen());
+}
+
+TEST_F(CleanerMainTest, LevelOptionSetsTheDetailThreshold) {
+  struct Case {
+    std::wstring level;
+    const char* firstLines;
+  };
+  const Case cases[] = {
+      {L"info", "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+                "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"},
+      {L"nonsense", "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+                    "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"},
+      {L"WARN", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(run({L"-T", L"-D", dir.wide(), L"-L", c.level}), 0);
+    EXPECT_EQ(detailText().substr(0, std::string(c.firstLines).size()), c.firstLines);
+    if (std::string(c.firstLines).empty()) {
+      EXPECT_EQ(detailText(), "");
+    }
+    EXPECT_EQ(operationText(), kRecord);
+  }
+}
+
+TEST_F(CleanerMainTest, RejectedCommandLineLeavesNoLog) {
+  struct Case {
+    std::vector<std::wstring> args;
+    std::string printed;
+  };
+  const Case cases[] = {
+      {{}, ""},
+      {{L"-V"}, ""},
+      {{L"-x"}, "Illegal option (x)\n"},
+      {{L"abc", L"-x", L"-T"}, "Illegal character (abc)\nIllegal option (x)\n"},
+  };
+  system.environment[L"ALLUSERSPROFILE"] = dir.wide();
+  for (const Case& c : cases) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run(c.args), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  }
+}
+
+TEST_F(CleanerMainTest, DefaultDirectoryIsMadeUnderTheAllUsersProfile) {
+  system.environment[L"ALLUSERSPROFILE"] = dir.wide();
+  EXPECT_EQ(run({L"-t"}), 0);
+  const std::filesystem::path logs = dir.path() / "NOVAX" / "MXQLOG";
+  EXPECT_EQ(test::readBytes(logs / "Operation.log"), kRecord);
+  EXPECT_TRUE(test::readBytes(logs / kDetailName)
+                  .starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"));
+}
+
+TEST_F(CleanerMainTest, LogsThatCannotBeOpenedGoToTheConsole) {
+  const std::wstring missing = dir.child(L"missing");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(run({L"-T", L"-D", missing}), 0);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  const std::wstring sep = L"\\";
+  const std::wstring opPath = missing + sep + L"Operation.log";
+  const std::wstring detailPath = missing + sep + L"PC01_12062026_140500.KVTOOL_CLEANER.log";
+  const std::string expectedStart =
+      "Warn: Failed to open operation log file " + std::string(opPath.begin(), opPath.end()) +
+      "\nWarn: Failed to open log file " + std::string(detailPath.begin(), detailPath.end()) +
+      "\nInfo: KVTool cleaner started: 12/06/2026 14:05:00\n";
+  EXPECT_EQ(printed.substr(0, expectedStart.size()), expectedStart);
+  const std::string expectedEnd =
+      "Info: KVTool cleaner finished: 12/06/2026 14:05:00\n"
+      "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 0, OK\n";
+  ASSERT_GE(printed.size(), expectedEnd.size());
+  EXPECT_EQ(printed.substr(printed.size() - expectedEnd.size()), expectedEnd);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
+}
+
+TEST_F(CleanerMainTest, VerboseEchoesTheDetailLog) {
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(run({L"-Y", L"-T", L"-D", dir.wide()}), 0);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(printed.starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\n"));
+  EXPECT_EQ(printed.size() + 11, detailText().size());  // every line, LF instead of CRLF
+}
+
+}  // namespace
+}  // namespace kv

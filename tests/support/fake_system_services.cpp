@@ -1,0 +1,20 @@
+#include "support/fake_system_services.h"
+
+namespace kv::test {
+
+FakeSystemServices::FakeSystemServices()
+    : SystemServicesWrapper(platformSystemServices()), installed_(*this) {}
+
+std::optional<std::wstring> FakeSystemServices::environmentVariable(const std::wstring& name) {
+  const auto found = environment.find(name);
+  if (found == environment.end() || found->second.empty()) return std::nullopt;
+  return found->second;
+}
+
+int FakeSystemServices::messageBox(const std::wstring& text, const std::wstring& caption,
+                                   std::uint32_t style) {
+  shownBoxes.push_back({text, caption, style});
+  return messageBoxResult;
+}
+
+}  // namespace kv::test

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "system/system_services.h"
+
+namespace kv::test {
+
+// The platform's services with a fixed clock, computer name, environment and locale, and a
+// message box that records what it was asked to show. File operations stay real: tests point
+// them at a temporary directory. Installs itself for its lifetime.
+class FakeSystemServices : public SystemServicesWrapper {
+ public:
+  struct ShownBox {
+    std::wstring text;
+    std::wstring caption;
+    std::uint32_t style;
+  };
+
+  FakeSystemServices();
+
+  std::optional<std::wstring> environmentVariable(const std::wstring& name) override;
+  std::wstring computerName() override { return computer; }
+  LocalTime localTime() override { return clock; }
+  std::uint32_t systemDefaultLocaleId() override { return localeId; }
+  int messageBox(const std::wstring& text, const std::wstring& caption,
+                 std::uint32_t style) override;
+
+  std::map<std::wstring, std::wstring> environment;
+  std::wstring computer = L"PC01";
+  LocalTime clock{2026, 12, 6, 14, 5, 0};
+  std::uint32_t localeId = 0x409;
+  int messageBoxResult = 1;
+  std::vector<ShownBox> shownBoxes;
+
+ private:
+  ScopedSystemServices installed_;
+};
+
+}  // namespace kv::test

@@ -1,0 +1,38 @@
+#include "system/utf8.h"
+
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+TEST(Utf8, RoundTripsEveryPlane) {
+  const std::wstring samples[] = {L"", L"ASCII only", L"caf\u00e9 \u00c9", L"\u65e5\u672c\u8a9e",
+                                  L"\U0001F5A8 printer"};
+  for (const std::wstring& sample : samples) {
+    EXPECT_EQ(utf8ToWide(wideToUtf8(sample)), sample);
+  }
+  EXPECT_EQ(wideToUtf8(L"\u00e9"), "\xc3\xa9");
+  EXPECT_EQ(wideToUtf8(L"\U0001F5A8"), "\xf0\x9f\x96\xa8");
+}
+
+TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
+  struct Case {
+    std::string bytes;
+    std::wstring wide;
+  };
+  const Case cases[] = {
+      {"a\xff"
+       "b",
+       L"a\ufffdb"},
+      {"\xc3", L"\ufffd"},           // truncated at the end
+      {"\xc0\xaf", L"\ufffd\ufffd"},  // overlong slash
+      {"\xed\xa0\x80", L"\ufffd\ufffd\ufffd"},  // encoded surrogate
+      {"x\xe2\x82", L"x\ufffd"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(utf8ToWide(c.bytes), c.wide) << c.bytes;
+  }
+}
+
+}  // namespace
+}  // namespace kv
