@@ -11,8 +11,8 @@ LogLevel levelFromName(const std::wstring& name) {
     LogLevel level;
   };
   static constexpr Named kLevels[] = {
-      {L"OFF", LogLevel::OFF},   {L"FATAL", LogLevel::FATAL},     {L"ERROR", LogLevel::ERROR},
-      {L"WARN", LogLevel::WARN}, {L"WARNING", LogLevel::WARNING}, {L"INFO", LogLevel::INFO},
+      {L"OFF", LogLevel::OFF},     {L"FATAL", LogLevel::FATAL},     {L"ERROR", LogLevel::ERROR},
+      {L"WARN", LogLevel::WARN},   {L"WARNING", LogLevel::WARNING}, {L"INFO", LogLevel::INFO},
       {L"DEBUG", LogLevel::DEBUG}, {L"ALL", LogLevel::ALL},
   };
   std::wstring upper = name;

@@ -31,9 +31,9 @@ class LogSink {
 
   // Numbers in plain decimal; signed ones with a minus sign when negative.
   template <std::integral T>
-    requires(!std::is_same_v<T, bool> && !std::is_same_v<T, char> &&
-             !std::is_same_v<T, wchar_t>)
-  LogSink& operator<<(T number) {
+  requires(!std::is_same_v<T, bool> && !std::is_same_v<T, char> &&
+           !std::is_same_v<T, wchar_t>) LogSink&
+  operator<<(T number) {
     return writePiece(std::to_wstring(number));
   }
 

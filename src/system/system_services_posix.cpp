@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "system/system_services.h"
 #include "system/posix_path.h"
+#include "system/system_services.h"
 #include "system/utf8.h"
 
 namespace kv {

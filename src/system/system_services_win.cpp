@@ -37,12 +37,11 @@ class WindowsSystemServices final : public SystemServices {
 
   std::wstring ansiToWide(std::string_view text) override {
     if (text.empty()) return std::wstring();
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     if (length <= 0) return std::wstring();
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        length);
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
   }
 
@@ -75,8 +74,8 @@ class WindowsSystemServices final : public SystemServices {
 
   void writeConsole(ConsoleStream stream, std::wstring_view text) override {
     if (text.empty()) return;
-    HANDLE handle = GetStdHandle(stream == ConsoleStream::Out ? STD_OUTPUT_HANDLE
-                                                              : STD_ERROR_HANDLE);
+    HANDLE handle =
+        GetStdHandle(stream == ConsoleStream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
     DWORD mode = 0;
     DWORD written = 0;

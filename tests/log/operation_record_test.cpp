@@ -19,8 +19,7 @@ TEST(OperationRecord, CompletedWithEndTimeNumberAndVerdictThenLogClosed) {
   const Case cases[] = {
       {0, true, "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:06:07, 0, OK\r\n"},
       {2, false, "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:06:07, 2, NG\r\n"},
-      {16, false,
-       "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:06:07, 16, NG\r\n"},
+      {16, false, "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:06:07, 16, NG\r\n"},
   };
   for (const Case& c : cases) {
     test::FakeSystemServices system;

@@ -20,8 +20,6 @@ TempDir::~TempDir() {
 
 std::wstring TempDir::wide() const { return path_.wstring(); }
 
-std::wstring TempDir::child(const std::wstring& name) const {
-  return (path_ / name).wstring();
-}
+std::wstring TempDir::child(const std::wstring& name) const { return (path_ / name).wstring(); }
 
 }  // namespace kv::test

@@ -24,8 +24,8 @@ TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
       {"a\xff"
        "b",
        L"a\ufffdb"},
-      {"\xc3", L"\ufffd"},           // truncated at the end
-      {"\xc0\xaf", L"\ufffd\ufffd"},  // overlong slash
+      {"\xc3", L"\ufffd"},                      // truncated at the end
+      {"\xc0\xaf", L"\ufffd\ufffd"},            // overlong slash
       {"\xed\xa0\x80", L"\ufffd\ufffd\ufffd"},  // encoded surrogate
       {"x\xe2\x82", L"x\ufffd"},
   };
