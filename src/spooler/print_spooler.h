@@ -56,13 +56,17 @@ inline constexpr std::uint32_t kPrinterAllAccess = 0xF000C;    // PRINTER_ALL_AC
 inline constexpr std::uint32_t kServerAccessAdminister = 0x1;  // SERVER_ACCESS_ADMINISTER
 
 // Platform error codes the cleaner and its tests name.
-inline constexpr std::uint32_t kErrorFileNotFound = 2;            // ERROR_FILE_NOT_FOUND
-inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;         // ERROR_NOT_ENOUGH_MEMORY
-inline constexpr std::uint32_t kErrorInvalidParameter = 87;       // ERROR_INVALID_PARAMETER
-inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;    // ERROR_INSUFFICIENT_BUFFER
-inline constexpr std::uint32_t kErrorUnknownPrinterDriver = 1797; // ERROR_UNKNOWN_PRINTER_DRIVER
-inline constexpr std::uint32_t kErrorInvalidPrinterName = 1801;   // ERROR_INVALID_PRINTER_NAME
-inline constexpr std::uint32_t kErrorPrinterDriverInUse = 3001;   // ERROR_PRINTER_DRIVER_IN_USE
+inline constexpr std::uint32_t kErrorFileNotFound = 2;             // ERROR_FILE_NOT_FOUND
+inline constexpr std::uint32_t kErrorAccessDenied = 5;             // ERROR_ACCESS_DENIED
+inline constexpr std::uint32_t kErrorInvalidHandle = 6;            // ERROR_INVALID_HANDLE
+inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;          // ERROR_NOT_ENOUGH_MEMORY
+inline constexpr std::uint32_t kErrorInvalidParameter = 87;        // ERROR_INVALID_PARAMETER
+inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;     // ERROR_INSUFFICIENT_BUFFER
+inline constexpr std::uint32_t kErrorInvalidLevel = 124;           // ERROR_INVALID_LEVEL
+inline constexpr std::uint32_t kErrorUnknownPort = 1796;           // ERROR_UNKNOWN_PORT
+inline constexpr std::uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER
+inline constexpr std::uint32_t kErrorInvalidPrinterName = 1801;    // ERROR_INVALID_PRINTER_NAME
+inline constexpr std::uint32_t kErrorPrinterDriverInUse = 3001;    // ERROR_PRINTER_DRIVER_IN_USE
 
 // The print spooler operations the cleaner calls, in their winspool shape: the same arguments,
 // the same two-call buffer sizing (a call with no buffer fails with 122 and sets *needed), the
@@ -78,8 +82,8 @@ class PrintSpooler {
   // too small (or none) fails with 122 and sets *needed; on success *returned records of
   // PrinterInfo2 stand at the start of the buffer, their strings behind them.
   virtual bool enumPrintersW(std::uint32_t flags, const wchar_t* name, std::uint32_t level,
-                             std::uint8_t* buffer, std::uint32_t bufferSize,
-                             std::uint32_t* needed, std::uint32_t* returned) = 0;
+                             std::uint8_t* buffer, std::uint32_t bufferSize, std::uint32_t* needed,
+                             std::uint32_t* returned) = 0;
 
   // EnumPrinterDriversW, level 1 (DriverInfo1); sizing as enumPrintersW.
   virtual bool enumPrinterDriversW(const wchar_t* server, const wchar_t* environment,
@@ -94,7 +98,7 @@ class PrintSpooler {
 
   // OpenPrinterW with no data type and no device mode. `name` is a queue name (access
   // kPrinterAllAccess) or ",XcvMonitor <monitor>" (access kServerAccessAdminister). A missing
-  // queue fails with 1801; a missing monitor with the platform's code.
+  // queue fails with 1801; a missing monitor with 1796 (ERROR_UNKNOWN_PORT, as winspool).
   virtual bool openPrinterW(const wchar_t* name, SpoolerHandle* handle,
                             std::uint32_t desiredAccess) = 0;
 

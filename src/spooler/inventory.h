@@ -1,0 +1,27 @@
+#pragma once
+
+#include "spooler/name_list.h"
+#include "spooler/port_info.h"
+
+namespace kv {
+
+// Snapshots of the print system. Each appends what the spooler reports, in its order, to the
+// caller's lists without clearing them first. On failure the failure is reported (see
+// error_reporting.h), false is returned and the lists are as they were: nothing is appended
+// before the spooler has answered in full.
+
+// The current user's network printer connections: names and their driver names.
+bool bMciEntryConnectionList(NameList& connectionNames, NameList& driverNames);
+
+// The local print queues with their driver names and port texts. Any list may be null; only
+// the lists given are filled.
+bool bMciEntryQueue_Driver_PortList(NameList* queueNames, NameList* driverNames,
+                                    NameList* portNames);
+
+// The installed printer drivers of the local machine.
+bool bMciEntryDriverList(NameList& driverNames);
+
+// The ports with their monitors, descriptions, type bits and kinds.
+bool bMciEntryPortInfoList(PortInfoList& ports);
+
+}  // namespace kv
