@@ -49,5 +49,6 @@ inline constexpr std::int32_t kJobsQueueOpen = 311;
 inline constexpr std::int32_t kJobsSizeQuery = 312;
 inline constexpr std::int32_t kJobsQuery = 313;
 inline constexpr std::int32_t kJobsAnswered = 314;
+inline constexpr std::int32_t kJobsAllocation = 315;
 
 }  // namespace kv::report_site

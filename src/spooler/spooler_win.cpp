@@ -35,12 +35,11 @@ class WindowsPrintSpooler final : public PrintSpooler {
                          asDword(needed), asDword(returned)) != FALSE;
   }
 
-  bool enumPrinterDriversW(const wchar_t* server, const wchar_t* environment,
-                           std::uint32_t level, std::uint8_t* buffer, std::uint32_t bufferSize,
-                           std::uint32_t* needed, std::uint32_t* returned) override {
-    return EnumPrinterDriversW(const_cast<LPWSTR>(server), const_cast<LPWSTR>(environment),
-                               level, buffer, bufferSize, asDword(needed),
-                               asDword(returned)) != FALSE;
+  bool enumPrinterDriversW(const wchar_t* server, const wchar_t* environment, std::uint32_t level,
+                           std::uint8_t* buffer, std::uint32_t bufferSize, std::uint32_t* needed,
+                           std::uint32_t* returned) override {
+    return EnumPrinterDriversW(const_cast<LPWSTR>(server), const_cast<LPWSTR>(environment), level,
+                               buffer, bufferSize, asDword(needed), asDword(returned)) != FALSE;
   }
 
   bool enumPortsW(const wchar_t* server, std::uint32_t level, std::uint8_t* buffer,

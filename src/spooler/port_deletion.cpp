@@ -1,0 +1,121 @@
+// Port removal through the port monitor's "DeletePort" command, and the lookup of the monitor
+// name that reaches a port's monitor.
+#include <cstring>
+#include <vector>
+
+#include "log/logger.h"
+#include "spooler/error_reporting.h"
+#include "spooler/port_records.h"
+#include "spooler/print_spooler.h"
+#include "spooler/printer_handle.h"
+#include "spooler/removals.h"
+#include "spooler/report_sites.h"
+#include "spooler/spooler_error.h"
+#include "spooler/utf16_text.h"
+
+namespace kv {
+namespace {
+
+constexpr const wchar_t* kFunction = L"bMciDeletePort";
+constexpr const wchar_t* kStandardTcpIpMonitor = L"Standard TCP/IP Port";
+constexpr const wchar_t* kXcvMonitorPrefix = L",XcvMonitor ";
+// The transceive name is held in 256 characters with its terminator, after the 12 of the prefix.
+constexpr std::size_t kMaxMonitorNameLength = 243;
+
+template <typename Record>
+std::vector<std::uint8_t> bytesOf(const Record& record) {
+  std::vector<std::uint8_t> bytes(sizeof(Record));
+  std::memcpy(bytes.data(), &record, sizeof(Record));
+  return bytes;
+}
+
+bool isMakersMonitor(const std::wstring& monitorName) {
+  return monitorName == L"DeviceLinkMonitor" || monitorName == L"NetPath IO Agent";
+}
+
+// Names that do not fit the monitor's input record or the transceive name are refused before
+// anything is built, instead of being cut to a name that could belong to another port.
+bool refuseNameThatDoesNotFit(const std::u16string& portName, const std::u16string& monitorName,
+                              const std::wstring& widePort, const std::wstring& wideMonitor) {
+  if (portName.size() > kMaxRecordPortNameLength) {
+    traceLog().debug() << L"Error : Port name too long(" << widePort << L")" << endLine;
+    vMciReportError(static_cast<std::int32_t>(kErrorInvalidParameter), kFunction,
+                    report_site::kPortNameTooLong, L"Port name too long", kReportFormPlatform);
+    return true;
+  }
+  if (monitorName.size() > kMaxMonitorNameLength) {
+    traceLog().debug() << L"Error : Monitor name too long(" << wideMonitor << L")" << endLine;
+    vMciReportError(static_cast<std::int32_t>(kErrorInvalidParameter), kFunction,
+                    report_site::kMonitorNameTooLong, L"Monitor name too long",
+                    kReportFormPlatform);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool bMciDeletePort(const std::wstring& portName, const std::wstring& monitorName,
+                    std::uint32_t protocol) {
+  Logger& trace = traceLog();
+  if (!portName.empty()) trace.debug() << L"Deleting port:" << portName << endLine;
+
+  const std::u16string portUnits = toUtf16(portName);
+  if (refuseNameThatDoesNotFit(portUnits, toUtf16(monitorName), portName, monitorName)) {
+    return false;
+  }
+
+  std::vector<std::uint8_t> record;
+  if (isMakersMonitor(monitorName)) {
+    trace.debug() << L"Delete Monitor :" << monitorName << endLine;
+    if (protocol != 0) trace.debug() << L"Delete Protocol:" << protocol << endLine;
+    record = bytesOf(makePortData(portUnits, protocol));
+  } else {
+    record = bytesOf(makeDeletePortData1(portUnits));
+  }
+
+  PrintSpooler& spooler = PrintSpooler::current();
+  const std::wstring transceiveName = kXcvMonitorPrefix + monitorName;
+  PrinterHandle monitor(spooler);
+  if (!monitor.open(transceiveName, kServerAccessAdminister)) {
+    const std::int32_t code = platformErrorCode(spooler);
+    trace.debug() << L"Error : OpenPrinter(" << transceiveName << L")" << endLine;
+    vMciReportError(code, kFunction, report_site::kMonitorOpen, L"OpenPrinter",
+                    kReportFormPlatform);
+    return false;
+  }
+  trace.debug() << L"Monitor Name : OpenPrinter(" << transceiveName << L")" << endLine;
+
+  std::uint32_t outputNeeded = 0;
+  std::uint32_t status = 0;
+  if (!spooler.xcvDataW(monitor.get(), L"DeletePort", record.data(),
+                        static_cast<std::uint32_t>(record.size()), nullptr, 0, &outputNeeded,
+                        &status)) {
+    const std::int32_t code = platformErrorCode(spooler);
+    trace.debug() << L"Error : XcvData(DeletePort)" << endLine;
+    vMciReportError(code, kFunction, report_site::kMonitorCall, L"XcvData", kReportFormPlatform);
+    return false;
+  }
+  if (status != 0) {
+    trace.debug() << L"Error : XcvData(DeletePort, " << status << L")" << endLine;
+    vMciReportError(static_cast<std::int32_t>(status), kFunction, report_site::kMonitorStatus,
+                    L"XcvData", kReportFormMonitorStatus);
+    return false;
+  }
+  trace.debug() << L"XcvData(DeletePort) dwStatus:(" << status << L")" << endLine;
+  monitor.close();
+  vMciReportError(0, kFunction, report_site::kMonitorPortDeleted, L"", kReportFormPlatform);
+  return true;
+}
+
+std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInfoList& ports) {
+  for (const portinfo_s& port : ports) {
+    if (port.portName != portName) continue;
+    if (port.description == kStandardTcpIpMonitor) return port.description;
+    if (port.monitorName == L"TCPMON.DLL") return kStandardTcpIpMonitor;
+    return port.monitorName;
+  }
+  return std::wstring();
+}
+
+}  // namespace kv

@@ -1,0 +1,44 @@
+#include "spooler/sized_enumeration.h"
+
+#include <functional>
+
+#include "spooler/error_reporting.h"
+#include "spooler/spooler_error.h"
+
+namespace kv {
+
+std::wstring EnumerationAnswer::text(const wchar_t* pointer) const {
+  if (pointer == nullptr) return std::wstring();
+  const auto* begin = reinterpret_cast<const wchar_t*>(buffer_.data());
+  const auto* end = begin + buffer_.size() / sizeof(wchar_t);
+  const std::less<const wchar_t*> before;
+  if (before(pointer, begin) || !before(pointer, end)) return std::wstring(pointer);
+  const wchar_t* terminator = pointer;
+  while (terminator < end && *terminator != L'\0') ++terminator;
+  return std::wstring(pointer, terminator);
+}
+
+std::optional<EnumerationAnswer> enumerateWithSizing(PrintSpooler& spooler,
+                                                     const EnumerationCall& call,
+                                                     const EnumerationSite& site) {
+  std::uint32_t needed = 0;
+  std::uint32_t returned = 0;
+  call(nullptr, 0, &needed, &returned);  // only the size matters
+
+  // Eight spare bytes, so that a spooler that miscounts a terminator still fits its answer.
+  SpoolerBuffer buffer(std::size_t{needed} + 8);
+  if (!buffer.allocated()) {
+    vMciReportError(allocationErrorCode(spooler), site.functionName, site.allocationLine, L"malloc",
+                    kReportFormPlatform);
+    return std::nullopt;
+  }
+  returned = 0;
+  if (!call(buffer.data(), buffer.sizeArgument(), &needed, &returned)) {
+    const std::int32_t code = platformErrorCode(spooler);
+    vMciReportError(code, site.functionName, site.callLine, site.apiName, kReportFormPlatform);
+    return std::nullopt;
+  }
+  return EnumerationAnswer(std::move(buffer), returned);
+}
+
+}  // namespace kv

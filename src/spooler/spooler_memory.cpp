@@ -1,0 +1,428 @@
+#include "spooler/spooler_memory.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <string_view>
+#include <utility>
+
+#include "spooler/record_packing.h"
+#include "spooler/utf16_text.h"
+
+namespace kv {
+namespace {
+
+constexpr std::uint32_t kErrorInvalidUserBuffer = 1784;  // ERROR_INVALID_USER_BUFFER
+constexpr std::uint32_t kDeleteAccess = 0x10000;         // DELETE, part of PRINTER_ALL_ACCESS
+constexpr std::uint32_t kPrinterStatusPendingDeletion = 0x4;
+constexpr std::uint32_t kPrinterAttributeNetwork = 0x10;
+constexpr std::uint32_t kPrinterAttributeLocal = 0x40;
+constexpr std::wstring_view kXcvMonitorPrefix = L",XcvMonitor ";
+
+bool sameName(std::wstring_view a, std::wstring_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
+    const auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; };
+    return fold(x) == fold(y);
+  });
+}
+
+bool sameStoredName(const std::optional<std::wstring>& stored, std::wstring_view given) {
+  return stored.has_value() && sameName(std::wstring_view(*stored), given);
+}
+
+std::wstring textArg(const wchar_t* text) { return text != nullptr ? text : L"null"; }
+std::wstring bufferArg(const void* buffer) { return buffer != nullptr ? L"buffer" : L"null"; }
+std::wstring number(std::uint32_t value) { return std::to_wstring(value); }
+
+std::uintptr_t handleId(SpoolerHandle handle) { return reinterpret_cast<std::uintptr_t>(handle); }
+
+}  // namespace
+
+MemoryPrintSystem::Monitor& MemoryPrintSystem::addMonitor(const std::wstring& name,
+                                                          std::uint32_t deletePortStatus) {
+  monitors_.push_back(Monitor{name, deletePortStatus, {}});
+  return monitors_.back();
+}
+
+MemoryPrintSystem::Monitor* MemoryPrintSystem::monitor(const std::wstring& name) {
+  for (Monitor& candidate : monitors_) {
+    if (sameName(candidate.name, name)) return &candidate;
+  }
+  return nullptr;
+}
+
+void MemoryPrintSystem::failNext(SpoolerOperation operation, std::uint32_t error, int passing) {
+  injections_[operation] = Injection{error, passing, false};
+}
+
+void MemoryPrintSystem::failAlways(SpoolerOperation operation, std::uint32_t error) {
+  injections_[operation] = Injection{error, 0, true};
+}
+
+void MemoryPrintSystem::stopFailing(SpoolerOperation operation) { injections_.erase(operation); }
+
+void MemoryPrintSystem::afterNextCall(SpoolerOperation operation, std::function<void()> hook) {
+  hooks_[operation] = std::move(hook);
+}
+
+bool MemoryPrintSystem::injectedFailure(SpoolerOperation operation, std::wstring call) {
+  calls_.push_back(std::move(call));
+  const auto found = injections_.find(operation);
+  if (found == injections_.end()) return false;
+  Injection& injection = found->second;
+  if (!injection.always && injection.passing > 0) {
+    --injection.passing;
+    return false;
+  }
+  lastError_ = injection.error;
+  if (!injection.always) injections_.erase(found);
+  return true;
+}
+
+bool MemoryPrintSystem::succeed() {
+  if (leftover_) lastError_ = *leftover_;
+  return true;
+}
+
+bool MemoryPrintSystem::fail(std::uint32_t error) {
+  lastError_ = error;
+  return false;
+}
+
+bool MemoryPrintSystem::finish(SpoolerOperation operation, bool ok) {
+  const auto found = hooks_.find(operation);
+  if (found != hooks_.end()) {
+    std::function<void()> hook = std::move(found->second);
+    hooks_.erase(found);
+    hook();
+  }
+  return ok;
+}
+
+const MemoryPrintSystem::OpenHandle* MemoryPrintSystem::findHandle(SpoolerHandle handle) const {
+  const auto found = handles_.find(handleId(handle));
+  return found != handles_.end() ? &found->second : nullptr;
+}
+
+std::wstring MemoryPrintSystem::handleText(SpoolerHandle handle) const {
+  return handle != nullptr ? L"h" + std::to_wstring(handleId(handle)) : L"null";
+}
+
+MemoryPrintSystem::Queue* MemoryPrintSystem::findQueue(const std::wstring& name) {
+  for (Queue& queue : queues_) {
+    if (sameName(queue.name, name)) return &queue;
+  }
+  return nullptr;
+}
+
+bool MemoryPrintSystem::enumPrinterRecords(std::uint32_t flags, std::uint8_t* buffer,
+                                           std::uint32_t bufferSize, std::uint32_t* needed,
+                                           std::uint32_t* returned) {
+  // Connections and local queues share the record; local ones come first, as both flags ask.
+  struct Listed {
+    const std::wstring* name;
+    const Text* driver;
+    const Text* port;
+    std::uint32_t attributes;
+    std::uint32_t status;
+    std::uint32_t jobs;
+  };
+  std::vector<Listed> listed;
+  static const Text absent;
+  if ((flags & kPrinterEnumLocal) != 0) {
+    for (const Queue& queue : queues_) {
+      listed.push_back({&queue.name, &queue.driver, &queue.port, kPrinterAttributeLocal,
+                        queue.status, queue.jobs});
+    }
+  }
+  if ((flags & kPrinterEnumConnections) != 0) {
+    for (const Connection& connection : connections_) {
+      listed.push_back(
+          {&connection.name, &connection.driver, &absent, kPrinterAttributeNetwork, 0, 0});
+    }
+  }
+  const auto fill = [](const Listed& item, PrinterInfo2& record, TextPacker& texts) {
+    record.pPrinterName = texts.put(*item.name);
+    record.pPortName = texts.put(*item.port);
+    record.pDriverName = texts.put(*item.driver);
+    record.Attributes = item.attributes;
+    record.Status = item.status;
+    record.cJobs = item.jobs;
+  };
+  if (packRecords<PrinterInfo2>(listed, fill, buffer, bufferSize, needed, returned) !=
+      PackResult::Packed) {
+    return fail(kErrorInsufficientBuffer);
+  }
+  return succeed();
+}
+
+bool MemoryPrintSystem::enumPrintersW(std::uint32_t flags, const wchar_t* name, std::uint32_t level,
+                                      std::uint8_t* buffer, std::uint32_t bufferSize,
+                                      std::uint32_t* needed, std::uint32_t* returned) {
+  constexpr SpoolerOperation op = SpoolerOperation::EnumPrinters;
+  if (injectedFailure(op, L"EnumPrintersW(" + number(flags) + L", " + textArg(name) + L", " +
+                              number(level) + L", " + bufferArg(buffer) + L", " +
+                              number(bufferSize) + L")")) {
+    return finish(op, false);
+  }
+  if (needed == nullptr || returned == nullptr) return finish(op, fail(kErrorInvalidParameter));
+  if (level != 2) return finish(op, fail(kErrorInvalidLevel));
+  if (buffer == nullptr && bufferSize != 0) return finish(op, fail(kErrorInvalidUserBuffer));
+  return finish(op, enumPrinterRecords(flags, buffer, bufferSize, needed, returned));
+}
+
+bool MemoryPrintSystem::enumPrinterDriversW(const wchar_t* server, const wchar_t* environment,
+                                            std::uint32_t level, std::uint8_t* buffer,
+                                            std::uint32_t bufferSize, std::uint32_t* needed,
+                                            std::uint32_t* returned) {
+  constexpr SpoolerOperation op = SpoolerOperation::EnumPrinterDrivers;
+  if (injectedFailure(op, L"EnumPrinterDriversW(" + textArg(server) + L", " + textArg(environment) +
+                              L", " + number(level) + L", " + bufferArg(buffer) + L", " +
+                              number(bufferSize) + L")")) {
+    return finish(op, false);
+  }
+  if (needed == nullptr || returned == nullptr) return finish(op, fail(kErrorInvalidParameter));
+  if (level != 1) return finish(op, fail(kErrorInvalidLevel));
+  if (buffer == nullptr && bufferSize != 0) return finish(op, fail(kErrorInvalidUserBuffer));
+  const auto fill = [](const Driver& driver, DriverInfo1& record, TextPacker& texts) {
+    record.pName = texts.put(driver.name);
+  };
+  if (packRecords<DriverInfo1>(drivers_, fill, buffer, bufferSize, needed, returned) !=
+      PackResult::Packed) {
+    return finish(op, fail(kErrorInsufficientBuffer));
+  }
+  return finish(op, succeed());
+}
+
+bool MemoryPrintSystem::enumPortsW(const wchar_t* server, std::uint32_t level, std::uint8_t* buffer,
+                                   std::uint32_t bufferSize, std::uint32_t* needed,
+                                   std::uint32_t* returned) {
+  constexpr SpoolerOperation op = SpoolerOperation::EnumPorts;
+  if (injectedFailure(op, L"EnumPortsW(" + textArg(server) + L", " + number(level) + L", " +
+                              bufferArg(buffer) + L", " + number(bufferSize) + L")")) {
+    return finish(op, false);
+  }
+  if (needed == nullptr || returned == nullptr) return finish(op, fail(kErrorInvalidParameter));
+  if (level != 2) return finish(op, fail(kErrorInvalidLevel));
+  if (buffer == nullptr && bufferSize != 0) return finish(op, fail(kErrorInvalidUserBuffer));
+  const auto fill = [](const Port& port, PortInfo2& record, TextPacker& texts) {
+    record.pPortName = texts.put(port.name);
+    record.pMonitorName = texts.put(port.monitor);
+    record.pDescription = texts.put(port.description);
+    record.fPortType = port.type;
+  };
+  if (packRecords<PortInfo2>(ports_, fill, buffer, bufferSize, needed, returned) !=
+      PackResult::Packed) {
+    return finish(op, fail(kErrorInsufficientBuffer));
+  }
+  return finish(op, succeed());
+}
+
+bool MemoryPrintSystem::openPrinterW(const wchar_t* name, SpoolerHandle* handle,
+                                     std::uint32_t desiredAccess) {
+  constexpr SpoolerOperation op = SpoolerOperation::OpenPrinter;
+  if (handle != nullptr) *handle = nullptr;
+  if (injectedFailure(op,
+                      L"OpenPrinterW(" + textArg(name) + L", " + number(desiredAccess) + L")")) {
+    return finish(op, false);
+  }
+  if (handle == nullptr) return finish(op, fail(kErrorInvalidParameter));
+
+  OpenHandle opened{HandleKind::Server, L"", desiredAccess};
+  const std::wstring_view wanted = name != nullptr ? name : L"";
+  if (wanted.empty()) {
+    // No name opens the local print server, as with winspool.
+  } else if (wanted.starts_with(kXcvMonitorPrefix)) {
+    const Monitor* found = monitor(std::wstring(wanted.substr(kXcvMonitorPrefix.size())));
+    if (found == nullptr) return finish(op, fail(kErrorUnknownPort));
+    opened = OpenHandle{HandleKind::Monitor, found->name, desiredAccess};
+  } else {
+    // Other ",Xcv" forms are not served; a comma never begins a queue name.
+    const Queue* found = wanted.starts_with(L",") ? nullptr : findQueue(std::wstring(wanted));
+    if (found == nullptr) return finish(op, fail(kErrorInvalidPrinterName));
+    opened = OpenHandle{HandleKind::Queue, found->name, desiredAccess};
+  }
+  const std::uintptr_t id = nextHandle_++;
+  handles_.emplace(id, std::move(opened));
+  *handle = reinterpret_cast<SpoolerHandle>(id);
+  return finish(op, succeed());
+}
+
+bool MemoryPrintSystem::getPrinterW(SpoolerHandle handle, std::uint32_t level, std::uint8_t* buffer,
+                                    std::uint32_t bufferSize, std::uint32_t* needed) {
+  constexpr SpoolerOperation op = SpoolerOperation::GetPrinter;
+  if (injectedFailure(op, L"GetPrinterW(" + handleText(handle) + L", " + number(level) + L", " +
+                              bufferArg(buffer) + L", " + number(bufferSize) + L")")) {
+    return finish(op, false);
+  }
+  const OpenHandle* opened = findHandle(handle);
+  if (opened == nullptr || opened->kind != HandleKind::Queue) {
+    return finish(op, fail(kErrorInvalidHandle));
+  }
+  Queue* queue = findQueue(opened->target);
+  if (queue == nullptr) return finish(op, fail(kErrorInvalidPrinterName));
+  if (needed == nullptr) return finish(op, fail(kErrorInvalidParameter));
+  if (buffer == nullptr && bufferSize != 0) return finish(op, fail(kErrorInvalidUserBuffer));
+
+  const std::vector<const Queue*> one{queue};
+  std::uint32_t returned = 0;
+  PackResult packed = PackResult::BufferTooSmall;
+  if (level == 6) {
+    const auto fill = [](const Queue* item, PrinterInfo6& record, TextPacker&) {
+      record.dwStatus = item->status;
+    };
+    packed = packRecords<PrinterInfo6>(one, fill, buffer, bufferSize, needed, &returned);
+  } else if (level == 2) {
+    const auto fill = [](const Queue* item, PrinterInfo2& record, TextPacker& texts) {
+      record.pPrinterName = texts.put(item->name);
+      record.pPortName = texts.put(item->port);
+      record.pDriverName = texts.put(item->driver);
+      record.Attributes = kPrinterAttributeLocal;
+      record.Status = item->status;
+      record.cJobs = item->jobs;
+    };
+    packed = packRecords<PrinterInfo2>(one, fill, buffer, bufferSize, needed, &returned);
+  } else {
+    return finish(op, fail(kErrorInvalidLevel));
+  }
+  if (packed != PackResult::Packed) return finish(op, fail(kErrorInsufficientBuffer));
+  return finish(op, succeed());
+}
+
+bool MemoryPrintSystem::closePrinter(SpoolerHandle handle) {
+  constexpr SpoolerOperation op = SpoolerOperation::ClosePrinter;
+  if (injectedFailure(op, L"ClosePrinter(" + handleText(handle) + L")")) {
+    return finish(op, false);
+  }
+  if (handles_.erase(handleId(handle)) == 0) return finish(op, fail(kErrorInvalidHandle));
+  return finish(op, succeed());
+}
+
+bool MemoryPrintSystem::deletePrinter(SpoolerHandle handle) {
+  constexpr SpoolerOperation op = SpoolerOperation::DeletePrinter;
+  if (injectedFailure(op, L"DeletePrinter(" + handleText(handle) + L")")) {
+    return finish(op, false);
+  }
+  const OpenHandle* opened = findHandle(handle);
+  if (opened == nullptr || opened->kind != HandleKind::Queue) {
+    return finish(op, fail(kErrorInvalidHandle));
+  }
+  if ((opened->access & kDeleteAccess) == 0) return finish(op, fail(kErrorAccessDenied));
+  const auto found = std::find_if(queues_.begin(), queues_.end(), [&](const Queue& queue) {
+    return sameName(queue.name, opened->target);
+  });
+  if (found == queues_.end()) return finish(op, fail(kErrorInvalidPrinterName));
+  // A queue that still holds jobs is only marked; the spooler removes it when they are done.
+  if (found->jobs > 0) {
+    found->status |= kPrinterStatusPendingDeletion;
+  } else {
+    queues_.erase(found);
+  }
+  return finish(op, succeed());
+}
+
+bool MemoryPrintSystem::deletePrinterConnectionW(const wchar_t* name) {
+  constexpr SpoolerOperation op = SpoolerOperation::DeletePrinterConnection;
+  if (injectedFailure(op, L"DeletePrinterConnectionW(" + textArg(name) + L")")) {
+    return finish(op, false);
+  }
+  if (name == nullptr) return finish(op, fail(kErrorInvalidParameter));
+  const auto found =
+      std::find_if(connections_.begin(), connections_.end(),
+                   [&](const Connection& connection) { return sameName(connection.name, name); });
+  if (found == connections_.end()) return finish(op, fail(kErrorFileNotFound));
+  connections_.erase(found);
+  return finish(op, succeed());
+}
+
+bool MemoryPrintSystem::deletePrinterDriverExW(const wchar_t* server, const wchar_t* environment,
+                                               const wchar_t* driverName, std::uint32_t deleteFlags,
+                                               std::uint32_t versionFlag) {
+  constexpr SpoolerOperation op = SpoolerOperation::DeletePrinterDriverEx;
+  if (injectedFailure(op, L"DeletePrinterDriverExW(" + textArg(server) + L", " +
+                              textArg(environment) + L", " + textArg(driverName) + L", " +
+                              number(deleteFlags) + L", " + number(versionFlag) + L")")) {
+    return finish(op, false);
+  }
+  if (driverName == nullptr) return finish(op, fail(kErrorInvalidParameter));
+  const auto found = std::find_if(drivers_.begin(), drivers_.end(), [&](const Driver& driver) {
+    return sameStoredName(driver.name, driverName);
+  });
+  if (found == drivers_.end()) return finish(op, fail(kErrorUnknownPrinterDriver));
+  const bool inUse = std::any_of(queues_.begin(), queues_.end(), [&](const Queue& queue) {
+    return sameStoredName(queue.driver, driverName);
+  });
+  if (inUse) return finish(op, fail(kErrorPrinterDriverInUse));
+  drivers_.erase(found);
+  return finish(op, succeed());
+}
+
+bool MemoryPrintSystem::deletePortW(const wchar_t* server, void* window, const wchar_t* portName) {
+  constexpr SpoolerOperation op = SpoolerOperation::DeletePort;
+  if (injectedFailure(op, L"DeletePortW(" + textArg(server) + L", " + bufferArg(window) + L", " +
+                              textArg(portName) + L")")) {
+    return finish(op, false);
+  }
+  if (portName == nullptr) return finish(op, fail(kErrorInvalidParameter));
+  const auto found = std::find_if(ports_.begin(), ports_.end(), [&](const Port& port) {
+    return sameStoredName(port.name, portName);
+  });
+  if (found == ports_.end()) return finish(op, fail(kErrorUnknownPort));
+  ports_.erase(found);
+  return finish(op, succeed());
+}
+
+bool MemoryPrintSystem::removePortNamedInRecord(const std::vector<std::uint8_t>& record) {
+  // Both records begin with the port name in a field of 64 UTF-16 units.
+  std::u16string name;
+  for (std::size_t at = 0; at + 1 < record.size() && name.size() < 64; at += 2) {
+    const char16_t unit = static_cast<char16_t>(record[at] | (record[at + 1] << 8));
+    if (unit == u'\0') break;
+    name.push_back(unit);
+  }
+  const std::wstring wide = fromUtf16(name);
+  const auto found = std::find_if(ports_.begin(), ports_.end(), [&](const Port& port) {
+    return sameStoredName(port.name, wide);
+  });
+  if (found == ports_.end()) return false;
+  ports_.erase(found);
+  return true;
+}
+
+bool MemoryPrintSystem::xcvDataW(SpoolerHandle handle, const wchar_t* dataName,
+                                 const std::uint8_t* input, std::uint32_t inputSize,
+                                 std::uint8_t* output, std::uint32_t outputSize,
+                                 std::uint32_t* outputNeeded, std::uint32_t* status) {
+  constexpr SpoolerOperation op = SpoolerOperation::XcvData;
+  if (injectedFailure(op, L"XcvDataW(" + handleText(handle) + L", " + textArg(dataName) + L", " +
+                              bufferArg(input) + L", " + number(inputSize) + L", " +
+                              bufferArg(output) + L", " + number(outputSize) + L")")) {
+    return finish(op, false);
+  }
+  const OpenHandle* opened = findHandle(handle);
+  if (opened == nullptr || opened->kind != HandleKind::Monitor) {
+    return finish(op, fail(kErrorInvalidHandle));
+  }
+  if ((opened->access & kServerAccessAdminister) == 0) {
+    return finish(op, fail(kErrorAccessDenied));
+  }
+  if (dataName == nullptr || outputNeeded == nullptr || status == nullptr ||
+      (input == nullptr && inputSize != 0) || (output == nullptr && outputSize != 0)) {
+    return finish(op, fail(kErrorInvalidParameter));
+  }
+  Monitor* target = monitor(opened->target);
+  if (target == nullptr) return finish(op, fail(kErrorInvalidHandle));
+
+  XcvCall call{dataName, std::vector<std::uint8_t>(input, input + inputSize)};
+  *outputNeeded = 0;
+  if (call.command == L"DeletePort") {
+    *status = target->deletePortStatus;
+    if (*status == 0) removePortNamedInRecord(call.input);
+  } else {
+    // The only command this stand-in knows is "DeletePort"; a monitor refuses others.
+    *status = kErrorInvalidParameter;
+  }
+  target->received.push_back(std::move(call));
+  return finish(op, succeed());
+}
+
+}  // namespace kv

@@ -1,0 +1,193 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "spooler/print_spooler.h"
+
+namespace kv {
+
+// The spooler operations, for failure injection and hooks.
+enum class SpoolerOperation {
+  EnumPrinters,
+  EnumPrinterDrivers,
+  EnumPorts,
+  OpenPrinter,
+  GetPrinter,
+  ClosePrinter,
+  DeletePrinter,
+  DeletePrinterConnection,
+  DeletePrinterDriverEx,
+  DeletePort,
+  XcvData,
+};
+
+// A print system held in memory that honours winspool's contract: two-call buffer sizing
+// (records at the start of the caller's buffer, their strings packed behind them, pointers into
+// the buffer), needed sizes, handles, and winspool's last-error codes. Tests fill it, make calls
+// fail, change it between calls and read back what the port monitors received.
+//
+// Codes it gives: 122 for a buffer that is missing or too small (with *needed set); 124 for a
+// level it does not serve; 1801 when opening a queue that does not exist; 1796 when opening
+// ",XcvMonitor <name>" for a monitor that does not exist (winspool's answer too); 6 for a
+// handle that is not open or of the wrong kind; 5 for deleting a queue or sending a monitor
+// command through a handle opened without that right; 2 for deleting a connection that does
+// not exist; 1797 for deleting a driver that is not installed; 3001 for a driver a local queue
+// still uses; 1796 for removing a port that does not exist. Names are compared without regard
+// to letter case (ASCII), as the Windows spooler does.
+//
+// A text that is absent (std::nullopt) is reported as a null pointer.
+class MemoryPrintSystem : public PrintSpooler {
+ public:
+  using Text = std::optional<std::wstring>;
+
+  struct Connection {
+    std::wstring name;
+    Text driver;
+  };
+
+  struct Queue {
+    std::wstring name;
+    Text driver;
+    Text port;  // the port text, which may name several ports
+    std::uint32_t status = 0;
+    std::uint32_t jobs = 0;
+  };
+
+  struct Driver {
+    Text name;
+  };
+
+  struct Port {
+    Text name;
+    Text monitor;
+    Text description;
+    std::uint32_t type = 0;
+  };
+
+  // One transceive call a monitor received.
+  struct XcvCall {
+    std::wstring command;
+    std::vector<std::uint8_t> input;  // byte for byte
+  };
+
+  struct Monitor {
+    std::wstring name;
+    // The status the monitor answers "DeletePort" with. On 0 it also removes the port the record
+    // names, as a real monitor would.
+    std::uint32_t deletePortStatus = 0;
+    std::vector<XcvCall> received;
+  };
+
+  // Objects, in the order the enumerations list them.
+  void addConnection(Connection connection) { connections_.push_back(std::move(connection)); }
+  void addQueue(Queue queue) { queues_.push_back(std::move(queue)); }
+  void addDriver(Text name) { drivers_.push_back(Driver{std::move(name)}); }
+  void addPort(Port port) { ports_.push_back(std::move(port)); }
+  Monitor& addMonitor(const std::wstring& name, std::uint32_t deletePortStatus = 0);
+
+  const std::vector<Connection>& connections() const { return connections_; }
+  const std::vector<Queue>& queues() const { return queues_; }
+  std::vector<Queue>& queues() { return queues_; }
+  const std::vector<Driver>& drivers() const { return drivers_; }
+  const std::vector<Port>& ports() const { return ports_; }
+  // The monitor of that name (any case), or null.
+  Monitor* monitor(const std::wstring& name);
+
+  // The next `passing` calls of `operation` run as usual; the one after them fails with `error`
+  // and changes nothing. Once only.
+  void failNext(SpoolerOperation operation, std::uint32_t error, int passing = 0);
+  // Every call of `operation` fails with `error` until stopFailing.
+  void failAlways(SpoolerOperation operation, std::uint32_t error);
+  void stopFailing(SpoolerOperation operation);
+
+  // Runs `hook` once, right after the next call of `operation` (for example between an
+  // enumeration's sizing call and its fetch).
+  void afterNextCall(SpoolerOperation operation, std::function<void()> hook);
+
+  // Windows leaves whatever value it had in the last-error slot after a successful call. With a
+  // value set here every successful call writes it there, so that a caller that reads the code
+  // too late reads this value instead of its failure's code.
+  void setLeftoverErrorOnSuccess(std::optional<std::uint32_t> code) { leftover_ = code; }
+
+  // Every call made, in order, written like the call itself with numbers in decimal, "null" for
+  // a null pointer, "buffer" for a non-null buffer and "h<n>" for the n-th handle handed out,
+  // for example "OpenPrinterW(Queue 1, 983052)" or "EnumPortsW(null, 2, buffer, 80)".
+  const std::vector<std::wstring>& calls() const { return calls_; }
+  void clearCalls() { calls_.clear(); }
+  // Handles handed out and not closed yet.
+  std::size_t openHandleCount() const { return handles_.size(); }
+
+  bool enumPrintersW(std::uint32_t flags, const wchar_t* name, std::uint32_t level,
+                     std::uint8_t* buffer, std::uint32_t bufferSize, std::uint32_t* needed,
+                     std::uint32_t* returned) override;
+  bool enumPrinterDriversW(const wchar_t* server, const wchar_t* environment, std::uint32_t level,
+                           std::uint8_t* buffer, std::uint32_t bufferSize, std::uint32_t* needed,
+                           std::uint32_t* returned) override;
+  bool enumPortsW(const wchar_t* server, std::uint32_t level, std::uint8_t* buffer,
+                  std::uint32_t bufferSize, std::uint32_t* needed,
+                  std::uint32_t* returned) override;
+  bool openPrinterW(const wchar_t* name, SpoolerHandle* handle,
+                    std::uint32_t desiredAccess) override;
+  bool getPrinterW(SpoolerHandle handle, std::uint32_t level, std::uint8_t* buffer,
+                   std::uint32_t bufferSize, std::uint32_t* needed) override;
+  bool closePrinter(SpoolerHandle handle) override;
+  bool deletePrinter(SpoolerHandle handle) override;
+  bool deletePrinterConnectionW(const wchar_t* name) override;
+  bool deletePrinterDriverExW(const wchar_t* server, const wchar_t* environment,
+                              const wchar_t* driverName, std::uint32_t deleteFlags,
+                              std::uint32_t versionFlag) override;
+  bool deletePortW(const wchar_t* server, void* window, const wchar_t* portName) override;
+  bool xcvDataW(SpoolerHandle handle, const wchar_t* dataName, const std::uint8_t* input,
+                std::uint32_t inputSize, std::uint8_t* output, std::uint32_t outputSize,
+                std::uint32_t* outputNeeded, std::uint32_t* status) override;
+  std::uint32_t lastError() override { return lastError_; }
+
+ private:
+  enum class HandleKind { Server, Queue, Monitor };
+  struct OpenHandle {
+    HandleKind kind;
+    std::wstring target;  // queue or monitor name
+    std::uint32_t access;
+  };
+  struct Injection {
+    std::uint32_t error = 0;
+    int passing = 0;
+    bool always = false;
+  };
+
+  // Begins a call: records it and answers whether an injected failure ends it here.
+  bool injectedFailure(SpoolerOperation operation, std::wstring call);
+  bool succeed();
+  bool fail(std::uint32_t error);
+  // Ends a call with `ok` and runs a pending hook of the operation.
+  bool finish(SpoolerOperation operation, bool ok);
+
+  const OpenHandle* findHandle(SpoolerHandle handle) const;
+  std::wstring handleText(SpoolerHandle handle) const;
+  Queue* findQueue(const std::wstring& name);
+  bool enumPrinterRecords(std::uint32_t flags, std::uint8_t* buffer, std::uint32_t bufferSize,
+                          std::uint32_t* needed, std::uint32_t* returned);
+  bool removePortNamedInRecord(const std::vector<std::uint8_t>& record);
+
+  std::vector<Connection> connections_;
+  std::vector<Queue> queues_;
+  std::vector<Driver> drivers_;
+  std::vector<Port> ports_;
+  std::deque<Monitor> monitors_;  // addMonitor hands out references that must stay valid
+
+  std::map<SpoolerOperation, Injection> injections_;
+  std::map<SpoolerOperation, std::function<void()>> hooks_;
+  std::map<std::uintptr_t, OpenHandle> handles_;
+  std::uintptr_t nextHandle_ = 1;
+  std::uint32_t lastError_ = 0;
+  std::optional<std::uint32_t> leftover_;
+  std::vector<std::wstring> calls_;
+};
+
+}  // namespace kv
