@@ -4,6 +4,8 @@
 #include <set>
 #include <string>
 
+#include "config/cleaner_config.h"
+#include "main/driver_filter.h"
 #include "main/run_options.h"
 #include "spooler/name_list.h"
 
@@ -20,6 +22,10 @@ struct CleanerRun {
   std::int32_t qCount = 0;
   // Failed port removals.
   std::int32_t pCount = 0;
+
+  // The models to clean (-F, then -M) and the set built from them; the set chooses the filter.
+  cleanerconfig_s config;
+  ModelSet modelSet;
 
   std::wstring operationLogPath;
   // %ALLUSERSPROFILE%\NOVAX\KVXCLEAN.ini; empty with -P or without the variable.

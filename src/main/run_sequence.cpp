@@ -3,6 +3,8 @@
 #include "log/log_placement.h"
 #include "log/logger.h"
 #include "log/operation_record.h"
+#include "messages/error_dialog.h"
+#include "messages/result_codes.h"
 #include "system/system_services.h"
 
 namespace kv {
@@ -35,7 +37,8 @@ int finishRun(CleanerRun& run) {
   finishOperationRecord(run.failureCount, run.failureCount == 0);
 
   const int exitCode = run.failureCount > 0 ? 1 : 0;
-  // A failed driver deletion is also shown to the user (result code 44) before the end.
+  // A failed driver deletion is also shown to the user; the exit code says the same either way.
+  if (run.failureCount > 0) showErrorForCode(kResultDeleteDriverPackage, L"");
   log.close();
   return exitCode;
 }

@@ -4,6 +4,10 @@
 #include "log/log_placement.h"
 #include "log/logger.h"
 #include "log/operation_record.h"
+#include "main/program_files.h"
+#include "messages/error_dialog.h"
+#include "messages/fatal_end.h"
+#include "messages/result_codes.h"
 #include "system/system_services.h"
 
 namespace kv {
@@ -30,9 +34,9 @@ void openDetailLog(const std::wstring& logDirectory) {
 }  // namespace
 
 void startUp(CleanerRun& run, const std::wstring& programPath) {
-  (void)programPath;  // locates the message text file, checked right after the start line
   SystemServices& system = SystemServices::current();
   const RunOptions& options = run.options;
+  setMessageBoxesEnabled(options.popup);
 
   if (options.echo) detailLog().setEcho(true);
 
@@ -52,8 +56,18 @@ void startUp(CleanerRun& run, const std::wstring& programPath) {
   detailLog().setLevel(options.logLevel ? levelFromName(*options.logLevel) : LogLevel::ALL);
   detailLog().info() << L"KVTool cleaner started: " << GetTimeText() << endLine;
 
-  // Next, in this order: the message text file check, the configuration file (-F) and the
-  // models from the command line (-M).
+  // A missing message text file is reported and the run goes on without texts.
+  checkMessageFile(messageFileBeside(programPath));
+
+  // -M replaces whatever the configuration file named.
+  if (options.configFile) {
+    if (!run.config.load(*options.configFile)) fatalEnd(kResultReadScenario, L"");
+    fillModelSet(run.config.modelList, run.modelSet);
+  }
+  if (options.models) {
+    run.config.setModels(*options.models);
+    fillModelSet(run.config.modelList, run.modelSet);
+  }
 
   detailLog().debug() << buildStamp() << endLine;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 
 #include "log/logger.h"
 #include "main/startup.h"
@@ -19,6 +20,10 @@ const char kRecord[] =
 
 class CleanerMainTest : public ::testing::Test {
  protected:
+  // The program is "installed" in the test directory, with its message text file.
+  CleanerMainTest() {
+    test::writeBytes(dir.path() / "KV_TOOLS_LNG.IRC", "[English]\nAFX_IDS_APP_TITLE=Cleaner\n");
+  }
   ~CleanerMainTest() override {
     for (Logger* log : {&detailLog(), &operationLog()}) {
       log->close();
@@ -67,10 +72,12 @@ TEST_F(CleanerMainTest, LevelOptionSetsTheDetailThreshold) {
     const char* firstLines;
   };
   const Case cases[] = {
-      {L"info", "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
-                "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"},
-      {L"nonsense", "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
-                    "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"},
+      {L"info",
+       "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+       "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"},
+      {L"nonsense",
+       "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+       "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"},
       {L"WARN", ""},
   };
   for (const Case& c : cases) {
@@ -99,7 +106,7 @@ TEST_F(CleanerMainTest, RejectedCommandLineLeavesNoLog) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(run(c.args), 1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
   }
 }
 

@@ -1,0 +1,32 @@
+#include "config/file_read.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "config/file_read_platform.h"
+
+namespace kv {
+
+FileReadResult readWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes) {
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFileForReading(path),
+                                                             &std::fclose);
+  if (!file) return FileReadResult::CannotOpen;
+
+  // Read in chunks up to one byte past the limit, so that a file that grows while it is read,
+  // or whose size the system reports wrongly, can never push the buffer past the limit.
+  std::string content;
+  char chunk[64 * 1024];
+  for (;;) {
+    const size_t room = maxBytes + 1 - content.size();
+    const size_t wanted = room < sizeof chunk ? room : sizeof chunk;
+    const size_t got = std::fread(chunk, 1, wanted, file.get());
+    content.append(chunk, got);
+    if (content.size() > maxBytes) return FileReadResult::TooLarge;
+    if (got < wanted) break;
+  }
+  if (std::ferror(file.get())) return FileReadResult::CannotOpen;
+  bytes = std::move(content);
+  return FileReadResult::Read;
+}
+
+}  // namespace kv

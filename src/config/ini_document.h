@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace kv {
+
+// The status codes of SimpleIni's loading (SI_Error): zero or more is success.
+inline constexpr int kIniOk = 0;
+inline constexpr int kIniFail = -1;
+inline constexpr int kIniNoMemory = -2;
+inline constexpr int kIniFileError = -3;
+
+// INI files larger than this are refused as a file error: neither the configuration nor the
+// message text file comes near it, and a stray huge file must not exhaust the memory.
+inline constexpr std::size_t kMaxIniFileBytes = 16 * 1024 * 1024;
+
+// How the bytes of an INI file are turned into text. A UTF-8 byte-order mark at the start makes
+// any file UTF-8.
+enum class IniStorage { AnsiCodePage, Utf8 };
+
+// One loaded INI document over wide text: section and key names compared without regard to
+// letter case, one value per key (a repeated key keeps its last value), one line per value.
+// The SimpleIni instantiation differs by platform and stays behind this class.
+class IniDocument {
+ public:
+  explicit IniDocument(IniStorage storage);
+  ~IniDocument();
+  IniDocument(const IniDocument&) = delete;
+  IniDocument& operator=(const IniDocument&) = delete;
+
+  // Loads the file at `path` (a Windows path). Returns kIniOk, or a negative code: kIniFileError
+  // when it cannot be opened, read or is larger than kMaxIniFileBytes; kIniFail when its text
+  // cannot be converted; kIniNoMemory.
+  int loadFile(const std::wstring& path);
+
+  // Parses `bytes` as the content of a file.
+  int loadBytes(const std::string& bytes);
+
+  // The value of `key` in `section`, or `defaultValue` when either is missing.
+  std::wstring value(const std::wstring& section, const std::wstring& key,
+                     const std::wstring& defaultValue) const;
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace kv

@@ -1,0 +1,35 @@
+// SimpleIni under Windows: the Win32 converter (CP_ACP or CP_UTF8) over wchar_t.
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+
+#include <new>
+
+#include "config/ini_document.h"
+
+namespace kv {
+
+class IniDocument::Impl {
+ public:
+  explicit Impl(IniStorage storage) : ini(storage == IniStorage::Utf8, false, false) {}
+  CSimpleIniTempl<wchar_t, SI_NoCase<wchar_t>, SI_ConvertW<wchar_t>> ini;
+};
+
+IniDocument::IniDocument(IniStorage storage) : impl_(std::make_unique<Impl>(storage)) {}
+IniDocument::~IniDocument() = default;
+
+int IniDocument::loadBytes(const std::string& bytes) {
+  try {
+    return impl_->ini.LoadData(bytes.data(), bytes.size());
+  } catch (const std::bad_alloc&) {
+    // SimpleIni's tables allocate with the throwing operator new.
+    return kIniNoMemory;
+  }
+}
+
+std::wstring IniDocument::value(const std::wstring& section, const std::wstring& key,
+                                const std::wstring& defaultValue) const {
+  const wchar_t* found = impl_->ini.GetValue(section.c_str(), key.c_str(), nullptr);
+  return found != nullptr ? std::wstring(found) : defaultValue;
+}
+
+}  // namespace kv

@@ -1,0 +1,128 @@
+#include "config/cleaner_config.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/file_text.h"
+#include "support/temp_dir.h"
+
+namespace kv {
+namespace {
+
+using List = std::vector<std::wstring>;
+
+class CleanerConfigTest : public ::testing::Test {
+ protected:
+  std::wstring writeConfig(const std::string& bytes) {
+    test::writeBytes(dir.path() / "cfg.ini", bytes);
+    return dir.child(L"cfg.ini");
+  }
+
+  test::TempDir dir;
+};
+
+TEST_F(CleanerConfigTest, ModelsValueIsUnquotedAndSplit) {
+  struct Case {
+    std::string file;
+    List models;
+  };
+  const Case cases[] = {
+      {"[Clean]\r\nModels=Alpha 100|Beta 200\r\n", {L"Alpha 100", L"Beta 200"}},
+      {"[clean]\nmodels = A | B\n", {L"A", L"B"}},
+      {"[CLEAN]\nMODELS=A\n", {L"A"}},
+      {"[Other]\nModels=X\n[Clean]\nOther=Y\nModels=\"A,B|C\"\n", {L"A,B", L"C"}},
+      {"[Clean]\nModels=\"A|B\"\n", {L"\"A", L"B\""}},
+      {"[Clean]\nModels=@A \\\"x\\\"|C:\\\\d\n", {L"A \"x\"", L"C:\\d"}},
+      {"[Clean]\nModels=|\n", {L""}},
+      {"[Clean]\nModels=A|A\n", {L"A", L"A"}},
+      // One value per key: the last one stands.
+      {"[Clean]\nModels=A\nModels=B\n", {L"B"}},
+      {"; comment\n[Clean]\n; Models=X\nModels=A\n", {L"A"}},
+      {"[Clean]\nModels=\n", {}},
+      {"[Clean]\n", {}},
+      {"[Other]\nModels=X\n", {}},
+      {"", {}},
+      {"\xEF\xBB\xBF[Clean]\nModels=A\n", {L"A"}},
+  };
+  for (const Case& c : cases) {
+    cleanerconfig_s config;
+    config.modelList = {L"left over"};
+    EXPECT_TRUE(config.load(writeConfig(c.file))) << c.file;
+    EXPECT_EQ(config.modelList, c.models) << c.file;
+  }
+}
+
+TEST_F(CleanerConfigTest, FileThatCannotBeLoadedLeavesTheListAlone) {
+  std::filesystem::create_directory(dir.path() / "folder");
+  test::writeBytes(dir.path() / "huge.ini",
+                   "[Clean]\nModels=A\n" + std::string(kMaxIniFileBytes, ';'));
+  const std::wstring paths[] = {dir.child(L"missing.ini"), dir.child(L"folder"),
+                                dir.child(L"huge.ini"), L""};
+  for (const std::wstring& path : paths) {
+    cleanerconfig_s config;
+    config.modelList = {L"kept"};
+    EXPECT_FALSE(config.load(path));
+    EXPECT_EQ(config.modelList, List{L"kept"});
+  }
+}
+
+TEST_F(CleanerConfigTest, FileAtTheSizeLimitStillLoads) {
+  const std::string head = "[Clean]\nModels=A\n";
+  cleanerconfig_s config;
+  EXPECT_TRUE(config.load(writeConfig(head + std::string(kMaxIniFileBytes - head.size(), '\n'))));
+  EXPECT_EQ(config.modelList, List{L"A"});
+}
+
+TEST_F(CleanerConfigTest, BinaryContentIsReadUpToItsFirstZeroByte) {
+  using namespace std::string_literals;
+  std::string noise;
+  for (int i = 1; i < 4096; ++i) noise.push_back(static_cast<char>((i * 7919) % 256));
+  cleanerconfig_s config;
+  EXPECT_TRUE(config.load(writeConfig(noise)));
+  EXPECT_TRUE(config.load(writeConfig("[Clean]\nModels=A|B\0|C\n"s + noise)));
+  EXPECT_EQ(config.modelList, (List{L"A", L"B"}));
+}
+
+TEST_F(CleanerConfigTest, FileIsReadInTheAnsiCodePage) {
+  // 0xE9 is "e" with an acute accent in code page 1252 (Windows); the native build's ANSI code
+  // page is UTF-8.
+#ifdef _WIN32
+  const std::string accented = "Caf\xE9";
+#else
+  const std::string accented = "Caf\xC3\xA9";
+#endif
+  cleanerconfig_s config;
+  EXPECT_TRUE(config.load(writeConfig("[Clean]\nModels=" + accented + "|B\n")));
+  EXPECT_EQ(config.modelList, (List{L"Caf\u00E9", L"B"}));
+}
+
+TEST(CleanerConfig, SetModelsSplitsWithoutUnquotingAndReplacesTheList) {
+  struct Case {
+    std::wstring text;
+    List models;
+  };
+  const Case cases[] = {
+      {L"A|B", {L"A", L"B"}},
+      {L"\"A,B\"|@C|D\\\\", {L"\"A,B\"", L"@C", L"D\\\\"}},
+      {L"", {}},
+      {L"|", {L""}},
+  };
+  for (const Case& c : cases) {
+    cleanerconfig_s config;
+    config.modelList = {L"old"};
+    EXPECT_TRUE(config.setModels(c.text));
+    EXPECT_EQ(config.modelList, c.models) << c.text;
+  }
+}
+
+TEST(IniLoader, BaseRecordReadsNothingAndSucceedsOnAnyLoadableFile) {
+  test::TempDir dir;
+  test::writeBytes(dir.path() / "any.ini", "[x]\ny=z\n");
+  INILoader loader;
+  EXPECT_TRUE(loader.load(dir.child(L"any.ini")));
+  EXPECT_FALSE(loader.load(dir.child(L"missing.ini")));
+}
+
+}  // namespace
+}  // namespace kv
