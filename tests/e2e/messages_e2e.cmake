@@ -1,0 +1,7 @@
+kv_add_e2e_tests(messages_test.sh
+  test_missing_config_file_ends_with_code_4
+  test_config_file_with_models_is_loaded
+  test_missing_message_file_warns_and_goes_on
+  test_message_file_section_follows_the_system_language
+  test_shipped_message_file_is_found_beside_the_program
+  test_popup_without_display_returns)

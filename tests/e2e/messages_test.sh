@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The configuration file (-F), the message text file beside the program, message boxes (-P) and
+# the fatal end, on the real program under Wine.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+readonly TIME='[0-9]{2}/[0-9]{2}/[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}'
+readonly CR=$'\r'
+
+# Writes a file in C:\kvtool with CRLF line ends: write_kv_file name line...
+write_kv_file() {
+  local name=$1
+  shift
+  printf '%s\r\n' "$@" >"$KV_DIR/$name"
+}
+
+detail_text() {
+  local detail
+  detail=$(detail_log_in "$LOG_DIR")
+  [[ -n "$detail" ]] && cat "$detail"
+}
+
+test_missing_config_file_ends_with_code_4() {
+  run_cleaner -T -F 'C:\kvtool\none.ini'
+  assert_eq 4 "$RUN_EXIT" "exit code"
+  local name
+  name=$(computer_name)
+  assert_match "^Cleaner: $name, Start:$TIME, End:$TIME, 4, NG$CR\$" \
+    "$(cat "$LOG_DIR/Operation.log")" "operation record"
+  local detail
+  detail=$(detail_text)
+  assert_match "^Info: KVTool cleaner started: $TIME$CR"$'\n'"Error: Error constant = 4$CR\$" \
+    "$detail" "detail log ends after the error line"
+
+  # A directory cannot be loaded either.
+  run_cleaner -T -F 'C:\kvtool'
+  assert_eq 4 "$RUN_EXIT" "exit code for a directory"
+}
+
+test_config_file_with_models_is_loaded() {
+  write_kv_file cfg.ini '; models to clean' '[clean]' 'MODELS = "Acme 1,2|Acme 3"'
+  run_cleaner -T -F 'C:\kvtool\cfg.ini'
+  assert_eq 0 "$RUN_EXIT" "exit code"
+  assert_match ", 0, OK$CR\$" "$(cat "$LOG_DIR/Operation.log")" "operation record"
+  local detail
+  detail=$(detail_text)
+  assert_match "^Info: KVTool cleaner started: $TIME$CR"$'\n'"Debug: " "$detail" \
+    "no warning or error after the start line"
+  assert_match "Info: KVTool cleaner finished: $TIME$CR\$" "$detail" "run went to its end"
+
+  # The value form -Fpath, and -M after it.
+  run_cleaner -T -Fcfg.ini -M 'X|Y'
+  assert_eq 0 "$RUN_EXIT" "exit code of -Fcfg.ini relative to the current directory"
+}
+
+test_missing_message_file_warns_and_goes_on() {
+  rm -f "$KV_DIR/KV_TOOLS_LNG.IRC"
+  run_cleaner -T
+  assert_eq 0 "$RUN_EXIT" "exit code"
+  local expected
+  expected="Warn: There is not a message text.$CR"$'\n'"IRC File=C:\\kvtool\\KV_TOOLS_LNG.IRC,$CR"
+  expected+=$'\n'"Section name=English$CR"
+  assert_eq "$expected" "$(detail_text | sed -n 2,4p)" "warning after the start line"
+  assert_match ", 0, OK$CR\$" "$(cat "$LOG_DIR/Operation.log")" "operation record"
+}
+
+test_message_file_section_follows_the_system_language() {
+  rm -f "$KV_DIR/KV_TOOLS_LNG.IRC"
+  LC_ALL=ja_JP.UTF-8 run_cleaner -T
+  assert_eq 0 "$RUN_EXIT" "exit code"
+  assert_eq "Section name=Japanese$CR" "$(detail_text | sed -n 4p)" "section of a Japanese system"
+}
+
+test_shipped_message_file_is_found_beside_the_program() {
+  assert_eq "" "$(cmp "$KV_BUILD/src/main/KV_TOOLS_LNG.IRC" "$KV_DIR/KV_TOOLS_LNG.IRC" 2>&1)" \
+    "message text file installed beside the program"
+  run_cleaner -T
+  assert_eq 0 "$RUN_EXIT" "exit code"
+  assert_eq "" "$(detail_text | grep -a 'Warn:')" "no warning"
+}
+
+test_popup_without_display_returns() {
+  # Without a display Wine's MessageBoxW fails at once, so every box is passed over.
+  unset DISPLAY WAYLAND_DISPLAY
+  run_cleaner -P -T -F 'C:\kvtool\none.ini'
+  assert_eq 4 "$RUN_EXIT" "exit code of the fatal end with -P"
+  assert_match ", 4, NG$CR\$" "$(cat "$LOG_DIR/Operation.log")" "operation record"
+
+  rm -f "$KV_DIR/KV_TOOLS_LNG.IRC"
+  run_cleaner -P -T
+  assert_eq 0 "$RUN_EXIT" "exit code with -P and no message text file"
+  assert_match "^Warn: There is not a message text\.$CR\$" "$(detail_text | sed -n 2p)" \
+    "warning with -P"
+}
+
+e2e_main "$@"
