@@ -96,6 +96,14 @@ TEST(DeletePortRefusal, LaterSuccessResetsTheLastErrorCode) {
   EXPECT_EQ(dwMciGetLastError(), 0);
 }
 
+// A port name that does not fit the records is refused before anything reaches the monitor.
+TEST(DeletePortRefusal, OverlongPortNameNeverReachesTheMonitor) {
+  ScopedTestMonitor monitor(L"DeviceLinkMonitor", {}, L"DeviceLinkMonitor");
+  EXPECT_FALSE(bMciDeletePort(std::wstring(64, L'P'), L"DeviceLinkMonitor", 0));
+  EXPECT_EQ(dwMciGetLastError(), 87);
+  EXPECT_TRUE(monitor.recordedBytes().empty());
+}
+
 // Wine has no Standard TCP/IP Port monitor of its own: opening an absent monitor fails with
 // ERROR_UNKNOWN_PORT (1796) and nothing is sent.
 TEST(DeletePortRefusal, AbsentMonitorFailsAtTheOpenWith1796) {
