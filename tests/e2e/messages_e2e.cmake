@@ -5,3 +5,9 @@ kv_add_e2e_tests(messages_test.sh
   test_message_file_section_follows_the_system_language
   test_shipped_message_file_is_found_beside_the_program
   test_popup_without_display_returns)
+
+# Reads a message box's caption and text for the test that shows a real box under Xvfb.
+add_executable(message_box_reader message_box_reader_win.cpp)
+target_link_libraries(message_box_reader PRIVATE kv_includes user32)
+target_link_options(message_box_reader PRIVATE -municode)
+kv_add_e2e_tests(messages_test.sh test_error_box_is_shown_on_a_display)

@@ -92,4 +92,58 @@ test_popup_without_display_returns() {
     "warning with -P"
 }
 
+# Starts a virtual display of our own for this test and stops it when the test ends.
+XVFB_PID=""
+start_xvfb() {
+  local ready=$E2E_WORK/display
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  trap 'kill "$XVFB_PID" 2>/dev/null; e2e_teardown' EXIT
+  local tries
+  for tries in $(seq 100); do
+    [[ -s "$ready" ]] && break
+    sleep 0.1
+  done
+  [[ -s "$ready" ]] || return 1
+  export DISPLAY=":$(head -n 1 "$ready")"
+  # Wine's services were started without a display; start them again on this one.
+  wineserver -k >/dev/null 2>&1
+  (wineserver -p >/dev/null 2>&1 </dev/null &)
+  wine cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+test_error_box_is_shown_on_a_display() {
+  if ! start_xvfb; then
+    e2e_fail "Xvfb did not start"
+    return
+  fi
+  (cd "$KV_DIR" && wine 'C:\kvtool\kvcleaner.exe' -P -T -F 'C:\kvtool\none.ini' \
+    </dev/null >/dev/null 2>&1) &
+  local cleaner=$!
+  local window
+  window=$(timeout 60 xdotool search --sync --name '^KVTool Cleaner$' | head -n 1)
+  if [[ -z "$window" ]]; then
+    e2e_fail "no message box appeared"
+    kill "$cleaner"
+    return
+  fi
+  assert_eq "KVTool Cleaner" "$(xdotool getwindowname "$window")" "caption of the box's window"
+  local box
+  box=$(wine "$KV_BUILD/tests/e2e/message_box_reader.exe" 'KVTool Cleaner' </dev/null)
+  assert_eq $'KVTool Cleaner\nThe configuration file could not be read.\nCheck the file named with the -F option and run the cleaner again.' \
+    "$(tr -d '\r' <<<"$box")" "caption and text of the box"
+  assert_eq "" "$(cat "$LOG_DIR/Operation.log")" "no record while the box is open"
+
+  local artifacts=$KV_BUILD/tests/e2e/artifacts
+  mkdir -p "$artifacts"
+  import -window root "$artifacts/error_box.png"
+
+  # Focus the box with a click on it, then press its default button.
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove $((X + 10)) $((Y + 10)) click 1 key Return
+  wait "$cleaner"
+  assert_eq 4 "$?" "exit code after the box is closed"
+  assert_match ", 4, NG$CR\$" "$(cat "$LOG_DIR/Operation.log")" "record after the box is closed"
+}
+
 e2e_main "$@"
