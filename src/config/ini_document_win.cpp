@@ -2,9 +2,8 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
-#include <new>
-
 #include "config/ini_document.h"
+#include "config/ini_load_bytes.h"
 
 namespace kv {
 
@@ -17,14 +16,7 @@ class IniDocument::Impl {
 IniDocument::IniDocument(IniStorage storage) : impl_(std::make_unique<Impl>(storage)) {}
 IniDocument::~IniDocument() = default;
 
-int IniDocument::loadBytes(const std::string& bytes) {
-  try {
-    return impl_->ini.LoadData(bytes.data(), bytes.size());
-  } catch (const std::bad_alloc&) {
-    // SimpleIni's tables allocate with the throwing operator new.
-    return kIniNoMemory;
-  }
-}
+int IniDocument::loadBytes(const std::string& bytes) { return loadIniBytes(impl_->ini, bytes); }
 
 std::wstring IniDocument::value(const std::wstring& section, const std::wstring& key,
                                 const std::wstring& defaultValue) const {

@@ -11,7 +11,7 @@
 #include "spooler/removals.h"
 #include "spooler/report_sites.h"
 #include "spooler/spooler_error.h"
-#include "spooler/utf16_text.h"
+#include "system/utf16_text.h"
 
 namespace kv {
 namespace {

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "spooler/record_packing.h"
-#include "spooler/utf16_text.h"
+#include "system/utf16_text.h"
 
 namespace kv {
 namespace {

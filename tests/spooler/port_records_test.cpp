@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "record_bytes.h"
-#include "spooler/utf16_text.h"
+#include "system/utf16_text.h"
 
 namespace kv {
 namespace {

@@ -1,4 +1,4 @@
-#include "spooler/utf16_text.h"
+#include "system/utf16_text.h"
 
 namespace kv {
 namespace {
