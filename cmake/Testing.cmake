@@ -15,12 +15,13 @@ else()
 endif()
 include(GoogleTest)
 
-# kv_add_unit_test(name SOURCES ... LIBS ...): one test program, its tests listed by CTest when
-# CTest runs (under Wine for the Windows build), never at build time.
+# kv_add_unit_test(name SOURCES ... LIBS ... [PROPERTIES ...]): one test program, its tests
+# listed by CTest when CTest runs (under Wine for the Windows build), never at build time.
+# PROPERTIES are added to every test of the program.
 function(kv_add_unit_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} kv_test_support GTest::gtest_main GTest::gmock)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       TEST_PREFIX "${name}." PROPERTIES LABELS unit)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
+                       TEST_PREFIX "${name}." PROPERTIES LABELS unit ${ARG_PROPERTIES})
 endfunction()
