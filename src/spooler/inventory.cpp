@@ -12,9 +12,16 @@ constexpr std::uint32_t kPrinterLevelFull = 2;
 constexpr std::uint32_t kDriverLevelNames = 1;
 constexpr std::uint32_t kPortLevelWithMonitors = 2;
 
-std::optional<EnumerationAnswer> enumeratePrinters(PrintSpooler& spooler, std::uint32_t flags,
-                                                   const EnumerationSite& site) {
-  return enumerateWithSizing(
+void reportDone(const wchar_t* functionName, std::int32_t line) {
+  vMciReportError(0, functionName, line, L"", kReportFormPlatform);
+}
+
+// Connections and local queues come from the same enumeration, which differs only in its flags
+// and report sites; names go only to the lists that were given.
+bool entryPrinterLists(std::uint32_t flags, const EnumerationSite& site, std::int32_t doneLine,
+                       NameList* printerNames, NameList* driverNames, NameList* portNames) {
+  PrintSpooler& spooler = PrintSpooler::current();
+  const auto answer = enumerateWithSizing(
       spooler,
       [&](std::uint8_t* buffer, std::uint32_t size, std::uint32_t* needed,
           std::uint32_t* returned) {
@@ -22,44 +29,32 @@ std::optional<EnumerationAnswer> enumeratePrinters(PrintSpooler& spooler, std::u
                                      returned);
       },
       site);
-}
-
-void reportDone(const wchar_t* functionName, std::int32_t line) {
-  vMciReportError(0, functionName, line, L"", kReportFormPlatform);
+  if (!answer) return false;
+  for (const PrinterInfo2& printer : answer->records<PrinterInfo2>()) {
+    if (printerNames != nullptr) printerNames->push_back(answer->text(printer.pPrinterName));
+    if (driverNames != nullptr) driverNames->push_back(answer->text(printer.pDriverName));
+    if (portNames != nullptr) portNames->push_back(answer->text(printer.pPortName));
+  }
+  reportDone(site.functionName, doneLine);
+  return true;
 }
 
 }  // namespace
 
 bool bMciEntryConnectionList(NameList& connectionNames, NameList& driverNames) {
-  constexpr const wchar_t* kFunction = L"bMciEntryConnectionList";
-  const auto answer =
-      enumeratePrinters(PrintSpooler::current(), kPrinterEnumConnections,
-                        {kFunction, L"EnumPrinters", report_site::kConnectionListAllocation,
-                         report_site::kConnectionListEnumeration});
-  if (!answer) return false;
-  for (const PrinterInfo2& printer : answer->records<PrinterInfo2>()) {
-    connectionNames.push_back(answer->text(printer.pPrinterName));
-    driverNames.push_back(answer->text(printer.pDriverName));
-  }
-  reportDone(kFunction, report_site::kConnectionListDone);
-  return true;
+  return entryPrinterLists(
+      kPrinterEnumConnections,
+      {L"bMciEntryConnectionList", L"EnumPrinters", report_site::kConnectionListAllocation,
+       report_site::kConnectionListEnumeration},
+      report_site::kConnectionListDone, &connectionNames, &driverNames, nullptr);
 }
 
 bool bMciEntryQueue_Driver_PortList(NameList* queueNames, NameList* driverNames,
                                     NameList* portNames) {
-  constexpr const wchar_t* kFunction = L"bMciEntryQueue_Driver_PortList";
-  const auto answer =
-      enumeratePrinters(PrintSpooler::current(), kPrinterEnumLocal,
-                        {kFunction, L"EnumPrinters", report_site::kQueueListAllocation,
-                         report_site::kQueueListEnumeration});
-  if (!answer) return false;
-  for (const PrinterInfo2& printer : answer->records<PrinterInfo2>()) {
-    if (queueNames != nullptr) queueNames->push_back(answer->text(printer.pPrinterName));
-    if (driverNames != nullptr) driverNames->push_back(answer->text(printer.pDriverName));
-    if (portNames != nullptr) portNames->push_back(answer->text(printer.pPortName));
-  }
-  reportDone(kFunction, report_site::kQueueListDone);
-  return true;
+  return entryPrinterLists(kPrinterEnumLocal,
+                           {L"bMciEntryQueue_Driver_PortList", L"EnumPrinters",
+                            report_site::kQueueListAllocation, report_site::kQueueListEnumeration},
+                           report_site::kQueueListDone, queueNames, driverNames, portNames);
 }
 
 bool bMciEntryDriverList(NameList& driverNames) {

@@ -114,19 +114,10 @@ MemoryPrintSystem::Queue* MemoryPrintSystem::findQueue(const std::wstring& name)
   return nullptr;
 }
 
-bool MemoryPrintSystem::enumPrinterRecords(std::uint32_t flags, std::uint8_t* buffer,
-                                           std::uint32_t bufferSize, std::uint32_t* needed,
-                                           std::uint32_t* returned) {
+std::vector<MemoryPrintSystem::ListedPrinter> MemoryPrintSystem::listPrinters(
+    std::uint32_t flags) const {
   // Connections and local queues share the record; local ones come first, as both flags ask.
-  struct Listed {
-    const std::wstring* name;
-    const Text* driver;
-    const Text* port;
-    std::uint32_t attributes;
-    std::uint32_t status;
-    std::uint32_t jobs;
-  };
-  std::vector<Listed> listed;
+  std::vector<ListedPrinter> listed;
   static const Text absent;
   if ((flags & kPrinterEnumLocal) != 0) {
     for (const Queue& queue : queues_) {
@@ -140,7 +131,29 @@ bool MemoryPrintSystem::enumPrinterRecords(std::uint32_t flags, std::uint8_t* bu
           {&connection.name, &connection.driver, &absent, kPrinterAttributeNetwork, 0, 0});
     }
   }
-  const auto fill = [](const Listed& item, PrinterInfo2& record, TextPacker& texts) {
+  return listed;
+}
+
+template <typename Record, typename Item, typename Fill>
+bool MemoryPrintSystem::enumerate(SpoolerOperation op, std::wstring call, std::uint32_t level,
+                                  std::uint32_t servedLevel, const std::vector<Item>& items,
+                                  Fill fill, std::uint8_t* buffer, std::uint32_t bufferSize,
+                                  std::uint32_t* needed, std::uint32_t* returned) {
+  if (injectedFailure(op, std::move(call))) return finish(op, false);
+  if (needed == nullptr || returned == nullptr) return finish(op, fail(kErrorInvalidParameter));
+  if (level != servedLevel) return finish(op, fail(kErrorInvalidLevel));
+  if (buffer == nullptr && bufferSize != 0) return finish(op, fail(kErrorInvalidUserBuffer));
+  if (packRecords<Record>(items, fill, buffer, bufferSize, needed, returned) !=
+      PackResult::Packed) {
+    return finish(op, fail(kErrorInsufficientBuffer));
+  }
+  return finish(op, succeed());
+}
+
+bool MemoryPrintSystem::enumPrintersW(std::uint32_t flags, const wchar_t* name, std::uint32_t level,
+                                      std::uint8_t* buffer, std::uint32_t bufferSize,
+                                      std::uint32_t* needed, std::uint32_t* returned) {
+  const auto fill = [](const ListedPrinter& item, PrinterInfo2& record, TextPacker& texts) {
     record.pPrinterName = texts.put(*item.name);
     record.pPortName = texts.put(*item.port);
     record.pDriverName = texts.put(*item.driver);
@@ -148,73 +161,40 @@ bool MemoryPrintSystem::enumPrinterRecords(std::uint32_t flags, std::uint8_t* bu
     record.Status = item.status;
     record.cJobs = item.jobs;
   };
-  if (packRecords<PrinterInfo2>(listed, fill, buffer, bufferSize, needed, returned) !=
-      PackResult::Packed) {
-    return fail(kErrorInsufficientBuffer);
-  }
-  return succeed();
-}
-
-bool MemoryPrintSystem::enumPrintersW(std::uint32_t flags, const wchar_t* name, std::uint32_t level,
-                                      std::uint8_t* buffer, std::uint32_t bufferSize,
-                                      std::uint32_t* needed, std::uint32_t* returned) {
-  constexpr SpoolerOperation op = SpoolerOperation::EnumPrinters;
-  if (injectedFailure(op, L"EnumPrintersW(" + number(flags) + L", " + textArg(name) + L", " +
-                              number(level) + L", " + bufferArg(buffer) + L", " +
-                              number(bufferSize) + L")")) {
-    return finish(op, false);
-  }
-  if (needed == nullptr || returned == nullptr) return finish(op, fail(kErrorInvalidParameter));
-  if (level != 2) return finish(op, fail(kErrorInvalidLevel));
-  if (buffer == nullptr && bufferSize != 0) return finish(op, fail(kErrorInvalidUserBuffer));
-  return finish(op, enumPrinterRecords(flags, buffer, bufferSize, needed, returned));
+  return enumerate<PrinterInfo2>(
+      SpoolerOperation::EnumPrinters,
+      L"EnumPrintersW(" + number(flags) + L", " + textArg(name) + L", " + number(level) + L", " +
+          bufferArg(buffer) + L", " + number(bufferSize) + L")",
+      level, 2, listPrinters(flags), fill, buffer, bufferSize, needed, returned);
 }
 
 bool MemoryPrintSystem::enumPrinterDriversW(const wchar_t* server, const wchar_t* environment,
                                             std::uint32_t level, std::uint8_t* buffer,
                                             std::uint32_t bufferSize, std::uint32_t* needed,
                                             std::uint32_t* returned) {
-  constexpr SpoolerOperation op = SpoolerOperation::EnumPrinterDrivers;
-  if (injectedFailure(op, L"EnumPrinterDriversW(" + textArg(server) + L", " + textArg(environment) +
-                              L", " + number(level) + L", " + bufferArg(buffer) + L", " +
-                              number(bufferSize) + L")")) {
-    return finish(op, false);
-  }
-  if (needed == nullptr || returned == nullptr) return finish(op, fail(kErrorInvalidParameter));
-  if (level != 1) return finish(op, fail(kErrorInvalidLevel));
-  if (buffer == nullptr && bufferSize != 0) return finish(op, fail(kErrorInvalidUserBuffer));
   const auto fill = [](const Driver& driver, DriverInfo1& record, TextPacker& texts) {
     record.pName = texts.put(driver.name);
   };
-  if (packRecords<DriverInfo1>(drivers_, fill, buffer, bufferSize, needed, returned) !=
-      PackResult::Packed) {
-    return finish(op, fail(kErrorInsufficientBuffer));
-  }
-  return finish(op, succeed());
+  return enumerate<DriverInfo1>(SpoolerOperation::EnumPrinterDrivers,
+                                L"EnumPrinterDriversW(" + textArg(server) + L", " +
+                                    textArg(environment) + L", " + number(level) + L", " +
+                                    bufferArg(buffer) + L", " + number(bufferSize) + L")",
+                                level, 1, drivers_, fill, buffer, bufferSize, needed, returned);
 }
 
 bool MemoryPrintSystem::enumPortsW(const wchar_t* server, std::uint32_t level, std::uint8_t* buffer,
                                    std::uint32_t bufferSize, std::uint32_t* needed,
                                    std::uint32_t* returned) {
-  constexpr SpoolerOperation op = SpoolerOperation::EnumPorts;
-  if (injectedFailure(op, L"EnumPortsW(" + textArg(server) + L", " + number(level) + L", " +
-                              bufferArg(buffer) + L", " + number(bufferSize) + L")")) {
-    return finish(op, false);
-  }
-  if (needed == nullptr || returned == nullptr) return finish(op, fail(kErrorInvalidParameter));
-  if (level != 2) return finish(op, fail(kErrorInvalidLevel));
-  if (buffer == nullptr && bufferSize != 0) return finish(op, fail(kErrorInvalidUserBuffer));
   const auto fill = [](const Port& port, PortInfo2& record, TextPacker& texts) {
     record.pPortName = texts.put(port.name);
     record.pMonitorName = texts.put(port.monitor);
     record.pDescription = texts.put(port.description);
     record.fPortType = port.type;
   };
-  if (packRecords<PortInfo2>(ports_, fill, buffer, bufferSize, needed, returned) !=
-      PackResult::Packed) {
-    return finish(op, fail(kErrorInsufficientBuffer));
-  }
-  return finish(op, succeed());
+  return enumerate<PortInfo2>(SpoolerOperation::EnumPorts,
+                              L"EnumPortsW(" + textArg(server) + L", " + number(level) + L", " +
+                                  bufferArg(buffer) + L", " + number(bufferSize) + L")",
+                              level, 2, ports_, fill, buffer, bufferSize, needed, returned);
 }
 
 bool MemoryPrintSystem::openPrinterW(const wchar_t* name, SpoolerHandle* handle,

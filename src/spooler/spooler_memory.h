@@ -171,8 +171,21 @@ class MemoryPrintSystem : public PrintSpooler {
   const OpenHandle* findHandle(SpoolerHandle handle) const;
   std::wstring handleText(SpoolerHandle handle) const;
   Queue* findQueue(const std::wstring& name);
-  bool enumPrinterRecords(std::uint32_t flags, std::uint8_t* buffer, std::uint32_t bufferSize,
-                          std::uint32_t* needed, std::uint32_t* returned);
+  struct ListedPrinter {
+    const std::wstring* name;
+    const Text* driver;
+    const Text* port;
+    std::uint32_t attributes;
+    std::uint32_t status;
+    std::uint32_t jobs;
+  };
+  std::vector<ListedPrinter> listPrinters(std::uint32_t flags) const;
+  // The checks the three enumerations share, then `items` packed as `Record`s.
+  template <typename Record, typename Item, typename Fill>
+  bool enumerate(SpoolerOperation operation, std::wstring call, std::uint32_t level,
+                 std::uint32_t servedLevel, const std::vector<Item>& items, Fill fill,
+                 std::uint8_t* buffer, std::uint32_t bufferSize, std::uint32_t* needed,
+                 std::uint32_t* returned);
   bool removePortNamedInRecord(const std::vector<std::uint8_t>& record);
 
   std::vector<Connection> connections_;

@@ -13,6 +13,15 @@ namespace {
 // Where the monitors record; a directory of its own so the files are easy to find after a run.
 const std::filesystem::path kRecordDirectory = L"C:\\kvtest\\records";
 
+// Whether a listing of the machine holds an entry named `name`.
+template <typename Entry, typename NameOf>
+bool listed(const std::vector<Entry>& entries, const std::wstring& name, NameOf nameOf) {
+  for (const Entry& entry : entries) {
+    if (nameOf(entry) == name) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 ScopedLocalPort::ScopedLocalPort(std::wstring name) : name_(std::move(name)) {
@@ -86,28 +95,19 @@ std::wstring testMonitorDll() {
 bool portListed(const std::wstring& port) {
   std::vector<setup::PortEntry> ports;
   EXPECT_TRUE(setup::listPorts(ports).ok());
-  for (const setup::PortEntry& entry : ports) {
-    if (entry.name == port) return true;
-  }
-  return false;
+  return listed(ports, port, [](const setup::PortEntry& entry) { return entry.name; });
 }
 
 bool queueListed(const std::wstring& queue) {
   std::vector<setup::QueueEntry> queues;
   EXPECT_TRUE(setup::listQueues(queues).ok());
-  for (const setup::QueueEntry& entry : queues) {
-    if (entry.name == queue) return true;
-  }
-  return false;
+  return listed(queues, queue, [](const setup::QueueEntry& entry) { return entry.name; });
 }
 
 bool driverListed(const std::wstring& driver) {
   std::vector<std::wstring> drivers;
   EXPECT_TRUE(setup::listDrivers(drivers).ok());
-  for (const std::wstring& entry : drivers) {
-    if (entry == driver) return true;
-  }
-  return false;
+  return listed(drivers, driver, [](const std::wstring& entry) { return entry; });
 }
 
 }  // namespace kv::winetest
