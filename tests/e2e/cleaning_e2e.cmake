@@ -1,0 +1,23 @@
+# End-to-end tests of the cleaning run on the demo machine. One fixture builds the machine once
+# per test run from the booted template; each test copies it.
+set(KV_DEMO_MACHINE ${CMAKE_CURRENT_BINARY_DIR}/demo-machine)
+add_test(NAME e2e.cleaning_machine
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/demo_machine.sh ${KV_DEMO_MACHINE})
+add_test(NAME e2e.cleaning_machine_removal COMMAND ${CMAKE_COMMAND} -E rm -rf ${KV_DEMO_MACHINE})
+set_tests_properties(e2e.cleaning_machine PROPERTIES FIXTURES_SETUP demo_machine)
+set_tests_properties(e2e.cleaning_machine_removal PROPERTIES FIXTURES_CLEANUP demo_machine)
+set_tests_properties(e2e.cleaning_machine e2e.cleaning_machine_removal PROPERTIES
+  LABELS e2e TIMEOUT 120 ENVIRONMENT "KV_BUILD=${CMAKE_BINARY_DIR}")
+
+foreach(name IN ITEMS
+    test_simulation_reports_each_object_and_changes_nothing
+    test_clean_removes_only_the_makers_queues_and_ports
+    test_port_shared_with_another_makers_queue_is_kept
+    test_clean_with_one_model_removes_only_that_models_queues
+    test_second_clean_changes_nothing)
+  add_test(NAME e2e.cleaning.${name}
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cleaning_test.sh ${name})
+  set_tests_properties(e2e.cleaning.${name} PROPERTIES LABELS e2e TIMEOUT 300
+    FIXTURES_REQUIRED demo_machine
+    ENVIRONMENT "KV_BUILD=${CMAKE_BINARY_DIR};KV_DEMO_MACHINE=${KV_DEMO_MACHINE}")
+endforeach()

@@ -1,0 +1,277 @@
+#!/usr/bin/env bash
+# The cleaning run on the demo machine (demo_machine.sh): what -T reports and leaves, what -C
+# removes and keeps, and the "DeletePort" records the port monitors receive. Each test starts
+# from a copy of the machine that the fixture prepared in KV_DEMO_MACHINE.
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/lib.sh"
+source "$here/demo_machine.sh"
+KV_WINE_TEMPLATE=${KV_DEMO_MACHINE:?the prepared demo machine}
+
+readonly TIME='[0-9]{2}/[0-9]{2}/[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}'
+
+# The maker's queues in the order the spooler lists them (by name): queue|driver|port.
+readonly MAKER_QUEUES=(
+  'HaldenJet Pro 9|haldenJet Pro 9|DLM_IP:10.0.0.5'
+  'Kestavo K7|Kestavo k7 PCL|npa/lab/7'
+  'Marlowe M2|marlowe M2 PS|NPA_0001'
+  'NFG Archive|nfg Archive Writer|C:\kvout\novax.prn'
+  'Novax KX-100|Novax KX-100|DLM_USB001'
+  'Novax KX-200 Hub|NOVAX kx-200|DLM_HUB'
+  'Omni Front Desk|PCL6 Driver for Omni Print|OMNI1:'
+  'Omni Studio|PS Driver for Omni Print|OMNI2:'
+  'Pravik P5 Back|Pravik P5|DLM_SHARED'
+  'Pravik P5 Front|Pravik P5|DLM_SHARED'
+  'Pravik P5 Plus|Pravik P5 Plus|PRAVIK2:'
+  'Torin T3|tOrIn T3 Mono|TORIN1:'
+  'Zul Z1|Zul Z1 Color|IP_10.0.0.9'
+)
+# Another maker's queue ("Acme Hub") prints through this maker port too.
+readonly KEPT_PORT=DLM_HUB
+
+# What is left after -C: the other makers' queues and ports; every driver, since Wine refuses
+# each deletion of one.
+readonly QUEUES_LEFT=$'Acme Hub\tAcme Laser 5\tDLM_HUB
+Acme Laser\tAcme Laser 5\tACME1:
+Contoso Ink\tContoso Ink 3\tIP_10.0.0.20
+Fabrikam Jet\tFabrikam Jet 7\tNPA_OTHER
+Omni Print Universal\tOmni Print Universal\tOMNIU:'
+readonly PORTS_LEFT=$'ACME1:\tLocal Monitor\tLocal Port\t1
+COM1:\tLocal Monitor\tLocal Port\t1
+COM2:\tLocal Monitor\tLocal Port\t1
+COM3:\tLocal Monitor\tLocal Port\t1
+COM4:\tLocal Monitor\tLocal Port\t1
+FILE:\tLocal Monitor\tLocal Port\t1
+LPT1:\tLocal Monitor\tLocal Port\t1
+LPT2:\tLocal Monitor\tLocal Port\t1
+LPT3:\tLocal Monitor\tLocal Port\t1
+OMNIU:\tLocal Monitor\tLocal Port\t1
+DLM_HUB\tDeviceLinkMonitor\tDeviceLink Port\t1
+NPA_OTHER\tNetPath IO Agent\tNetPath Port\t1
+IP_10.0.0.20\tTCPMON.DLL\tGeneric Network Card\t1'
+
+assert_contains() {  # text actual description
+  if [[ "$2" != *"$1"* ]]; then
+    e2e_fail "$3"$'\n'"  expected to contain: $(printf '%q' "$1")"$'\n'"  actual: $(printf '%q' "$2")"
+  fi
+}
+
+detail_text() {
+  local detail
+  detail=$(detail_log_in "$LOG_DIR")
+  [[ -n "$detail" ]] && tr -d '\r' <"$detail"
+}
+
+assert_operation_record() {  # failure-count verdict
+  assert_match "^Cleaner: $(computer_name), Start:$TIME, End:$TIME, $1, $2\$" \
+    "$(tr -d '\r' <"$LOG_DIR/Operation.log")" "operation record"
+}
+
+# The lines of the detail log after the line beginning with $1, up to the one beginning with $2.
+log_section() {
+  detail_text | awk -v from="$1" -v to="$2" \
+    'index($0, to) == 1 { inside = 0 } inside { print } index($0, from) == 1 { inside = 1 }'
+}
+
+# The machine as kvsetup lists it, one section per kind (the listing of demo_machine.sh).
+listed() {
+  demo_machine_listing | awk -v what="== $1" '/^== / { inside = ($0 == what); next } inside'
+}
+
+# Removes whole lines from a text: drop_lines text line...
+drop_lines() {
+  local text=$1 line
+  shift
+  for line in "$@"; do
+    text=$(grep -vxF -e "$line" <<<"$text")
+  done
+  echo "$text"
+}
+
+u32_at() {  # file offset
+  od -An -t u4 --endian=little -j "$2" -N 4 "$1" | tr -d ' '
+}
+
+# The "DeletePort" records a monitor received, one line each: the port name (UTF-16 at offset 0)
+# and the fields the cleaner sets, version and protocol and record size of the 5040-byte record,
+# version of the 236-byte one. Nothing when the monitor received none.
+monitor_records() {  # monitor record-size
+  local file size=$2 bytes base name
+  file=$(demo_record_file "$1")
+  [[ -f "$file" ]] || return 0
+  bytes=$(stat -c %s "$file")
+  if ((bytes % size != 0)); then
+    echo "$bytes bytes, not records of $size"
+    return
+  fi
+  for ((base = 0; base < bytes; base += size)); do
+    name=$(dd if="$file" bs=1 skip="$base" count=128 status=none | iconv -f UTF-16LE -t UTF-8 |
+      tr '\0' '\n' | head -n 1)
+    if ((size == 5040)); then
+      echo "$name version=$(u32_at "$file" $((base + 128))) protocol=$(u32_at "$file" \
+        $((base + 132))) size=$(u32_at "$file" $((base + 136)))"
+    else
+      echo "$name version=$(u32_at "$file" $((base + 228)))"
+    fi
+  done
+}
+
+# The records of all three monitors.
+all_records() {
+  monitor_records DeviceLinkMonitor 5040
+  monitor_records 'NetPath IO Agent' 5040
+  monitor_records 'Standard TCP/IP Port' 236
+}
+
+# The port phase's lines for a port deleted through its monitor's "DeletePort": port monitor
+# [protocol] (the protocol line only for the maker's monitors).
+deleted_by_monitor() {
+  printf 'Info: Deleting port %s...\nInfo: Port monitor name: %s\n' "$1" "$2"
+  [[ -n "${3:-}" ]] && printf 'Info: Alder port protocol type: %s\n' "$3"
+  printf 'Info: Successfully deleted port: %s\n' "$1"
+}
+
+removed_by_spooler() {  # port (a Local Monitor port, through DeletePortW)
+  printf 'Info: Deleting port %s...\nInfo: Port monitor name: Local Monitor\n' "$1"
+  printf 'Info: Successfully removed port: %s\n' "$1"
+}
+
+test_simulation_reports_each_object_and_changes_nothing() {
+  local before
+  before=$(demo_machine_listing)
+  run_cleaner -T
+  assert_eq 0 "$RUN_EXIT" "exit code of -T"
+  assert_eq "$before" "$(demo_machine_listing)" "machine after -T"
+  assert_operation_record 0 OK
+  assert_eq "" "$(all_records)" "records received in -T"
+
+  # One line per queue, per queue's port and per queue's driver; a shared port or driver is
+  # named once for each queue, as nothing is deleted.
+  local expected="" row queue driver port
+  for row in "${MAKER_QUEUES[@]}"; do
+    IFS='|' read -r queue driver port <<<"$row"
+    expected+="Info: SIMULATION:Successfully deleted local queue $queue"$'\n'
+  done
+  for row in "${MAKER_QUEUES[@]}"; do
+    IFS='|' read -r queue driver port <<<"$row"
+    if [[ "$port" == "$KEPT_PORT" ]]; then
+      expected+="Warn: Port still used by a queue that is not cleaned: $port"$'\n'
+    else
+      expected+="Info: SIMULATION:Successfully deleted port: $port"$'\n'
+    fi
+  done
+  for row in "${MAKER_QUEUES[@]}"; do
+    IFS='|' read -r queue driver port <<<"$row"
+    expected+="Info: SIMULATION:Successfully deleted driver $driver"$'\n'
+  done
+  assert_eq "${expected%$'\n'}" "$(detail_text | grep -E '^(Info: SIMULATION:|Warn: Port )')" \
+    "simulation lines"
+  assert_contains $'\nDebug: KVTOOL cleaner execution completed. (0) [Q:0, P:0]\n' \
+    "$(detail_text)" "summary line"
+}
+
+test_clean_removes_only_the_makers_queues_and_ports() {
+  local drivers
+  drivers=$(listed drivers)
+  run_cleaner -C
+  assert_eq "$QUEUES_LEFT" "$(listed queues)" "queues after -C"
+  assert_eq "$PORTS_LEFT" "$(listed ports)" "ports after -C"
+  assert_eq "$drivers" "$(listed drivers)" "drivers after -C"
+
+  assert_eq $'DLM_IP:10.0.0.5 version=1 protocol=3 size=5040
+DLM_USB001 version=1 protocol=2 size=5040
+DLM_SHARED version=1 protocol=2 size=5040' "$(monitor_records DeviceLinkMonitor 5040)" \
+    "records of DeviceLinkMonitor"
+  assert_eq $'npa/lab/7 version=1 protocol=3 size=5040\nNPA_0001 version=1 protocol=2 size=5040' \
+    "$(monitor_records 'NetPath IO Agent' 5040)" "records of NetPath IO Agent"
+  assert_eq 'IP_10.0.0.9 version=1' "$(monitor_records 'Standard TCP/IP Port' 236)" \
+    "records of the TCP/IP monitor"
+
+  local expected
+  expected=$(
+    deleted_by_monitor DLM_IP:10.0.0.5 DeviceLinkMonitor 3
+    deleted_by_monitor npa/lab/7 'NetPath IO Agent' 3
+    deleted_by_monitor NPA_0001 'NetPath IO Agent' 2
+    removed_by_spooler 'C:\kvout\novax.prn'
+    deleted_by_monitor DLM_USB001 DeviceLinkMonitor 2
+    printf 'Info: Deleting port DLM_HUB...\n'
+    printf 'Warn: Port still used by a queue that is not cleaned: DLM_HUB\n'
+    removed_by_spooler OMNI1:
+    removed_by_spooler OMNI2:
+    deleted_by_monitor DLM_SHARED DeviceLinkMonitor 2
+    printf 'Info: Deleting port DLM_SHARED...\nDebug: Port previously deleted: DLM_SHARED\n'
+    removed_by_spooler PRAVIK2:
+    removed_by_spooler TORIN1:
+    deleted_by_monitor IP_10.0.0.9 'Standard TCP/IP Port'
+  )
+  assert_eq "$expected" "$(log_section 'Info: KVTool cleaner Deleting port started: ' \
+    'Info: KVTool cleaner Deleting driver started: ')" "port phase"
+
+  # Wine refuses every driver deletion of the cleaner (87), and a failed driver is tried again
+  # for each queue naming it: one failure per maker queue.
+  local row queue driver port
+  expected=""
+  for row in "${MAKER_QUEUES[@]}"; do
+    IFS='|' read -r queue driver port <<<"$row"
+    expected+="Error: Error: Failed to delete driver $driver.(87)"$'\n'
+  done
+  assert_eq "${expected%$'\n'}" "$(detail_text | grep '^Error: ')" "error lines"
+  assert_eq 1 "$RUN_EXIT" "exit code of -C"
+  assert_operation_record ${#MAKER_QUEUES[@]} NG
+  assert_eq "Debug: KVTOOL cleaner execution completed. (${#MAKER_QUEUES[@]}) [Q:0, P:0]" \
+    "$(detail_text | grep '^Debug: KVTOOL cleaner execution completed')" "summary line"
+}
+
+test_port_shared_with_another_makers_queue_is_kept() {
+  run_cleaner -C
+  assert_eq $'Acme Hub\tAcme Laser 5\tDLM_HUB' "$(listed queues | grep DLM_HUB)" \
+    "queues on the shared port"
+  assert_eq $'DLM_HUB\tDeviceLinkMonitor\tDeviceLink Port\t1' "$(listed ports | grep DLM_HUB)" \
+    "the shared port"
+  assert_contains $'\nInfo: Deleting port DLM_HUB...\nWarn: Port still used by a queue that is not cleaned: DLM_HUB\nInfo: Deleting port ' \
+    "$(detail_text)" "the port is kept with a warning"
+  assert_eq "" "$(monitor_records DeviceLinkMonitor 5040 | grep '^DLM_HUB ')" \
+    "record for the kept port"
+}
+
+test_clean_with_one_model_removes_only_that_models_queues() {
+  local before
+  before=$(demo_machine_listing)
+  run_cleaner -C -M "Pravik P5"
+  assert_eq "$(drop_lines "$before" $'Pravik P5 Back\tPravik P5\tDLM_SHARED' \
+    $'Pravik P5 Front\tPravik P5\tDLM_SHARED' \
+    $'DLM_SHARED\tDeviceLinkMonitor\tDeviceLink Port\t1')" "$(demo_machine_listing)" \
+    "machine after -C -M"
+  assert_eq 'DLM_SHARED version=1 protocol=2 size=5040' \
+    "$(monitor_records DeviceLinkMonitor 5040)" "records of DeviceLinkMonitor"
+  assert_eq "" "$(monitor_records 'NetPath IO Agent' 5040)$(monitor_records \
+    'Standard TCP/IP Port' 236)" "records of the other monitors"
+  assert_eq $'Error: Error: Failed to delete driver Pravik P5.(87)
+Error: Error: Failed to delete driver Pravik P5.(87)' "$(detail_text | grep '^Error: ')" \
+    "error lines"
+  assert_eq 1 "$RUN_EXIT" "exit code of -C -M"
+  assert_operation_record 2 NG
+}
+
+test_second_clean_changes_nothing() {
+  run_cleaner -C
+  assert_eq 1 "$RUN_EXIT" "exit code of the first -C"
+  rm -f "$LOG_DIR"/*
+  local after_first records
+  after_first=$(demo_machine_listing)
+  records=$(all_records)
+  run_cleaner -C
+  assert_eq 0 "$RUN_EXIT" "exit code of the second -C"
+  assert_eq "$after_first" "$(demo_machine_listing)" "machine after the second -C"
+  assert_eq "$records" "$(all_records)" "records after the second -C"
+  assert_operation_record 0 OK
+  local detail
+  detail=$(detail_text)
+  assert_eq "" "$(grep -E '^Info: (KVTool cleaner Deleting port started|Deleting )' <<<"$detail")" \
+    "deletion lines"
+  assert_match $'\nInfo: KVTool cleaner Deleting driver started: '"$TIME"$'\nInfo: KVTool cleaner Uninstall product Again: ' \
+    "$detail" "driver header"
+  assert_contains $'\nDebug: KVTOOL cleaner execution completed. (0) [Q:0, P:0]\n' \
+    "$detail" "summary line"
+}
+
+e2e_main "$@"

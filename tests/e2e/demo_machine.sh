@@ -1,0 +1,110 @@
+# The demo machine: the maker's print queues beside other makers' queues, on every kind of port
+# the cleaner handles, made with kvsetup.exe and the test port monitor kvtestmon.dll of the build.
+# Sourced by the cleaning tests and by scripts/demo. Needs KV_BUILD (the win64 build directory).
+#
+# Run as a script, it prepares a machine once for a whole test run, from the booted prefix named
+# by KV_WINE_TEMPLATE:  bash demo_machine.sh <machine prefix>
+
+# Where the monitors append the "DeletePort" records they receive (C:\kvrec in the prefix).
+readonly DEMO_RECORD_DIR='C:\kvrec'
+
+# The test monitor under the names the cleaner knows: monitor|reported monitor|port description.
+# The TCP/IP stand-in reports TCPMON.DLL, as the system's own monitor may, so the cleaner has to
+# map it to "Standard TCP/IP Port" to reach it.
+readonly DEMO_MONITORS=(
+  'DeviceLinkMonitor|DeviceLinkMonitor|DeviceLink Port'
+  'NetPath IO Agent|NetPath IO Agent|NetPath Port'
+  'Standard TCP/IP Port|TCPMON.DLL|Generic Network Card'
+)
+
+# queue|driver|port|monitor of the port ("Local Port" is the system's local monitor). A port
+# named in several rows is shared. Maker drivers carry a brand word in mixed case; "Omni Print
+# Universal" has neither full Omni phrase and is another maker's.
+readonly DEMO_QUEUES=(
+  'Novax KX-100|Novax KX-100|DLM_USB001|DeviceLinkMonitor'
+  'HaldenJet Pro 9|haldenJet Pro 9|DLM_IP:10.0.0.5|DeviceLinkMonitor'
+  'Pravik P5 Front|Pravik P5|DLM_SHARED|DeviceLinkMonitor'
+  'Pravik P5 Back|Pravik P5|DLM_SHARED|DeviceLinkMonitor'
+  'Novax KX-200 Hub|NOVAX kx-200|DLM_HUB|DeviceLinkMonitor'
+  'Acme Hub|Acme Laser 5|DLM_HUB|DeviceLinkMonitor'
+  'Marlowe M2|marlowe M2 PS|NPA_0001|NetPath IO Agent'
+  'Kestavo K7|Kestavo k7 PCL|npa/lab/7|NetPath IO Agent'
+  'Fabrikam Jet|Fabrikam Jet 7|NPA_OTHER|NetPath IO Agent'
+  'Zul Z1|Zul Z1 Color|IP_10.0.0.9|Standard TCP/IP Port'
+  'Contoso Ink|Contoso Ink 3|IP_10.0.0.20|Standard TCP/IP Port'
+  'NFG Archive|nfg Archive Writer|C:\kvout\novax.prn|Local Port'
+  'Omni Front Desk|PCL6 Driver for Omni Print|OMNI1:|Local Port'
+  'Omni Studio|PS Driver for Omni Print|OMNI2:|Local Port'
+  'Torin T3|tOrIn T3 Mono|TORIN1:|Local Port'
+  'Pravik P5 Plus|Pravik P5 Plus|PRAVIK2:|Local Port'
+  'Acme Laser|Acme Laser 5|ACME1:|Local Port'
+  'Omni Print Universal|Omni Print Universal|OMNIU:|Local Port'
+)
+
+# Runs kvsetup.exe of the build; output as it writes it (UTF-8, LF).
+kvsetup() {
+  wine "$KV_BUILD/tools/machine_setup/kvsetup.exe" "$@" </dev/null
+}
+
+# The record file of a monitor, as a Unix path in the current prefix.
+demo_record_file() {
+  echo "$WINEPREFIX/drive_c/kvrec/${1// /_}.rec"
+}
+
+# Fills the current WINEPREFIX (booted, its server running) with the demo machine.
+demo_machine_build() {
+  local dll row name reported description queue driver port monitor
+  dll=$(winepath -w "$KV_BUILD/tools/test_port_monitor/kvtestmon.dll") || return 1
+  mkdir -p "$WINEPREFIX/drive_c/kvrec" "$WINEPREFIX/drive_c/kvout"
+  for row in "${DEMO_MONITORS[@]}"; do
+    IFS='|' read -r name reported description <<<"$row"
+    kvsetup add-monitor "$name" --dll "$dll" || return 1
+    kvsetup set-monitor "$name" --reported-monitor "$reported" --description "$description" \
+      --record "$DEMO_RECORD_DIR\\${name// /_}.rec" || return 1
+  done
+  local -A made=()
+  for row in "${DEMO_QUEUES[@]}"; do
+    IFS='|' read -r queue driver port monitor <<<"$row"
+    if [[ -z "${made[port:$port]:-}" ]]; then
+      kvsetup add-port "$port" --monitor "$monitor" || return 1
+      made[port:$port]=1
+    fi
+    if [[ -z "${made[driver:$driver]:-}" ]]; then
+      kvsetup add-driver "$driver" || return 1
+      made[driver:$driver]=1
+    fi
+    kvsetup add-queue "$queue" --driver "$driver" --port "$port" || return 1
+  done
+}
+
+# Prints the machine as the spooler lists it: queues, ports, drivers (kvsetup's fields).
+demo_machine_listing() {
+  local what
+  for what in queues ports drivers; do
+    echo "== $what"
+    kvsetup list "$what" || return 1
+  done
+}
+
+# Copies a booted prefix to a new one, builds the machine there and stops its server, so that
+# the registry is on disk and the prefix can be copied for each test.
+demo_machine_prepare() {  # template machine
+  local template=$1 machine=$2
+  export WINEPREFIX=$machine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$machine"
+  mkdir -p "$(dirname "$machine")"
+  cp -a "$template" "$machine" || return 1
+  (wineserver -p >/dev/null 2>&1 </dev/null &)
+  wine cmd /c exit >/dev/null 2>&1 </dev/null
+  local status=0
+  demo_machine_build >/dev/null || status=1
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+  return $status
+}
+
+if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
+  set -uo pipefail
+  demo_machine_prepare "${KV_WINE_TEMPLATE:?}" "${1:?usage: demo_machine.sh <machine prefix>}"
+fi
