@@ -23,7 +23,9 @@ FilterTexts textsOf(DriverFilter filter) {
 void keepFlagged(NameList& list, const std::vector<bool>& keep) {
   std::size_t to = 0;
   for (std::size_t from = 0; from < list.size(); ++from) {
-    if (keep[from]) list[to++] = std::move(list[from]);
+    if (!keep[from]) continue;
+    if (to != from) list[to] = std::move(list[from]);
+    ++to;
   }
   list.resize(to);
 }
