@@ -6,8 +6,10 @@
 
 #include "config/cleaner_config.h"
 #include "main/driver_filter.h"
+#include "main/ports_in_use.h"
 #include "main/run_options.h"
 #include "spooler/name_list.h"
+#include "spooler/port_info.h"
 
 namespace kv {
 
@@ -31,11 +33,18 @@ struct CleanerRun {
   // %ALLUSERSPROFILE%\NOVAX\KVXCLEAN.ini; empty with -P or without the variable.
   std::wstring silentModePath;
 
+  // Parallel lists: entry i of each list of a group describes one connection or queue. After
+  // the filter they hold only the maker's objects.
   NameList connectionNames;
   NameList connectionDrivers;
   NameList queueNames;
   NameList queueDrivers;
   NameList queuePorts;
+  // The port texts of the local queues the filter dropped: those ports are never deleted.
+  PortsInUse otherQueuesPorts;
+
+  // The ports with their monitors, listed once when there are ports to delete.
+  PortInfoList portInventory;
 
   // Names of the ports, and later drivers, already deleted in this run; case-sensitive.
   std::set<std::wstring> finishedSet;

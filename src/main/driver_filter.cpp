@@ -26,9 +26,14 @@ void fillModelSet(const std::vector<std::wstring>& modelList, ModelSet& models) 
   models.insert(modelList.begin(), modelList.end());
 }
 
-bool IsBrandDriver(const std::wstring& driverName) {
-  std::wstring upper = driverName;
+std::wstring upperCaseCopy(const std::wstring& text) {
+  std::wstring upper = text;
   for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
+  return upper;
+}
+
+bool IsBrandDriver(const std::wstring& driverName) {
+  const std::wstring upper = upperCaseCopy(driverName);
   for (const wchar_t* brand : kBrandTexts) {
     if (upper.find(brand) != std::wstring::npos) return true;
   }

@@ -13,6 +13,9 @@ using ModelSet = std::set<std::wstring>;
 // Empties `models` and fills it with every entry of `modelList`.
 void fillModelSet(const std::vector<std::wstring>& modelList, ModelSet& models);
 
+// `text` with each character upper-cased on its own under the current C locale.
+std::wstring upperCaseCopy(const std::wstring& text);
+
 // True when the driver name, upper-cased under the current C locale, contains one of the
 // maker's brand texts anywhere, even inside a longer word.
 bool IsBrandDriver(const std::wstring& driverName);

@@ -3,6 +3,7 @@
 #include "log/log_placement.h"
 #include "log/logger.h"
 #include "log/operation_record.h"
+#include "main/removal_phases.h"
 #include "messages/error_dialog.h"
 #include "messages/result_codes.h"
 #include "system/system_services.h"
@@ -11,9 +12,10 @@ namespace kv {
 namespace {
 
 // The silent-mode settings file lives only while the first uninstall pass runs. One left by an
-// earlier run is removed the same way; the outcome is not looked at.
+// earlier run is removed the same way; the outcome is not looked at. With message boxes on (-P)
+// the file is none of this run's business.
 void removeSilentModeFile(const CleanerRun& run) {
-  if (run.options.popup) return;
+  if (messageBoxesEnabled()) return;
   SystemServices& system = SystemServices::current();
   if (!system.pathExists(run.silentModePath)) return;
   detailLog().debug() << L"Delete File : " << run.silentModePath << endLine;
@@ -46,30 +48,16 @@ int finishRun(CleanerRun& run) {
 }  // namespace
 
 int runSequence(CleanerRun& run) {
-  Logger& log = detailLog();
-
-  log.debug() << L"--- Uninstall Tarn Packages ---" << endLine;
-  // First product uninstall pass: the maker's product codes are listed here, once per run.
-
+  // The product uninstall passes are not built yet; their banners mark where they run.
+  detailLog().debug() << L"--- Uninstall Tarn Packages ---" << endLine;
   removeSilentModeFile(run);
 
-  log.debug() << L"-----Remote queues-----" << endLine;
-  // Network printer connections: listed, filtered and removed here.
-  run.qCount = 0;
-  run.pCount = 0;
+  removeRemoteQueues(run);
+  removeLocalQueues(run);
+  removePorts(run);
+  removeDrivers(run);
 
-  log.info() << L"KVTool cleaner Deleting local queue started: " << GetTimeText() << endLine;
-  // Local print queues: listed, filtered, checked for idleness and removed here.
-
-  log.info() << L"KVTool cleaner Deleting port started: " << GetTimeText() << endLine;
-  // Ports of the removed queues, each name once.
-
-  log.info() << L"KVTool cleaner Deleting driver started: " << GetTimeText() << endLine;
-  // Drivers of the removed queues, each name once; failures count towards the exit code.
-
-  log.info() << L"KVTool cleaner Uninstall product Again: " << GetTimeText() << endLine;
-  // Second product uninstall pass over the product codes of the first.
-
+  detailLog().info() << L"KVTool cleaner Uninstall product Again: " << GetTimeText() << endLine;
   return finishRun(run);
 }
 

@@ -36,6 +36,7 @@ void openDetailLog(const std::wstring& logDirectory) {
 void startUp(CleanerRun& run, const std::wstring& programPath) {
   SystemServices& system = SystemServices::current();
   const RunOptions& options = run.options;
+  // From here on the dialogs hold the -P switch for every part of the run, the fatal end too.
   setMessageBoxesEnabled(options.popup);
 
   if (options.echo) detailLog().setEcho(true);
@@ -70,8 +71,6 @@ void startUp(CleanerRun& run, const std::wstring& programPath) {
   }
 
   detailLog().debug() << buildStamp() << endLine;
-
-  // Without -P the silent-mode settings file is written here, before the first uninstall pass.
 }
 
 }  // namespace kv

@@ -2,15 +2,17 @@
 
 namespace kv {
 
-std::int32_t portKindOfEnumeratedMonitor(const std::wstring& monitorName) {
+namespace {
+
+std::int32_t portKindOf(const std::wstring& monitorName, const wchar_t* standardTcpIpName) {
   struct Known {
     const wchar_t* monitor;
     std::int32_t kind;
   };
   // The order in which the names are tried; a name matches exactly or not at all.
-  static constexpr Known known[] = {
+  const Known known[] = {
       {L"Local Monitor", kPortKindLocal},
-      {L"TCPMON.DLL", kPortKindStandardTcpIp},
+      {standardTcpIpName, kPortKindStandardTcpIp},
       {L"Client Side Rendering Port", kPortKindClientSideRendering},
       {L"Internet Port", kPortKindInternet},
       {L"DeviceLinkMonitor", kPortKindDeviceLink},
@@ -22,6 +24,16 @@ std::int32_t portKindOfEnumeratedMonitor(const std::wstring& monitorName) {
     if (monitorName == entry.monitor) return entry.kind;
   }
   return kPortKindOther;
+}
+
+}  // namespace
+
+std::int32_t portKindOfEnumeratedMonitor(const std::wstring& monitorName) {
+  return portKindOf(monitorName, L"TCPMON.DLL");
+}
+
+std::int32_t portKindOfLookedUpMonitor(const std::wstring& monitorName) {
+  return portKindOf(monitorName, L"Standard TCP/IP Port");
 }
 
 }  // namespace kv

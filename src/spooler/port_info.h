@@ -34,4 +34,9 @@ using PortInfoList = std::vector<portinfo_s>;
 // (case-sensitive, whole text); a name not in the table is kPortKindOther.
 std::int32_t portKindOfEnumeratedMonitor(const std::wstring& monitorName);
 
+// The kind of a monitor name that MciGetPortMonitorName gave: the same table, except that the
+// standard TCP/IP monitor goes by the name its transceive interface is opened with, "Standard
+// TCP/IP Port".
+std::int32_t portKindOfLookedUpMonitor(const std::wstring& monitorName);
+
 }  // namespace kv

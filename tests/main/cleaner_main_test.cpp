@@ -54,8 +54,9 @@ TEST_F(CleanerMainTest, SimulationRunWritesEveryBannerInOrderAndEndsOk) {
             "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n" + stampLine() +
                 "Debug: --- Uninstall Tarn Packages ---\r\n"
                 "Debug: -----Remote queues-----\r\n"
+                "Debug: vector size after query 0\r\n"
+                "Debug: --- Local Queue + Driver + Port dumps ---\r\n"
                 "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"
-                "Info: KVTool cleaner Deleting port started: 12/06/2026 14:05:00\r\n"
                 "Info: KVTool cleaner Deleting driver started: 12/06/2026 14:05:00\r\n"
                 "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\r\n"
                 "Debug: KVTOOL cleaner execution completed. (0) [Q:0, P:0]\r\n"
@@ -145,7 +146,7 @@ TEST_F(CleanerMainTest, VerboseEchoesTheDetailLog) {
   EXPECT_EQ(run({L"-Y", L"-T", L"-D", dir.wide()}), 0);
   const std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_TRUE(printed.starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\n"));
-  EXPECT_EQ(printed.size() + 11, detailText().size());  // every line, LF instead of CRLF
+  EXPECT_EQ(printed.size() + 12, detailText().size());  // every line, LF instead of CRLF
 }
 
 }  // namespace

@@ -1,0 +1,101 @@
+// The ports of the maker's queues. Each port goes the way its monitor asks for: through the
+// monitor's own "DeletePort" command or through the spooler's port removal.
+#include "log/log_placement.h"
+#include "log/logger.h"
+#include "main/removal_phases.h"
+#include "messages/fatal_end.h"
+#include "messages/result_codes.h"
+#include "spooler/error_reporting.h"
+#include "spooler/inventory.h"
+#include "spooler/port_info.h"
+#include "spooler/removals.h"
+
+namespace kv {
+namespace {
+
+bool goesThroughMonitor(std::int32_t kind) {
+  return kind == kPortKindStandardTcpIp || kind == kPortKindDeviceLink ||
+         kind == kPortKindNetPath || kind == kPortKindZtAk9 || kind == kPortKindVndx;
+}
+
+// The maker's monitors tell a network port (3) from a direct one (2) by its name.
+std::uint32_t makersPortProtocol(const std::wstring& portName) {
+  return portName.find_first_of(L":/,") == std::wstring::npos ? 2 : 3;
+}
+
+void deletePortThroughMonitor(CleanerRun& run, const std::wstring& port,
+                              const std::wstring& monitor, std::int32_t kind) {
+  Logger& log = detailLog();
+  std::uint32_t protocol = 0;
+  if (kind == kPortKindDeviceLink || kind == kPortKindNetPath) {
+    protocol = makersPortProtocol(port);
+    log.info() << L"Alder port protocol type: " << protocol << endLine;
+  }
+  if (bMciDeletePort(port, monitor, protocol)) {
+    log.info() << L"Successfully deleted port: " << port << endLine;
+    run.finishedSet.insert(port);
+  } else {
+    log.error() << L"Failed to delete port " << port << L".(" << dwMciGetLastError() << L")"
+                << endLine;
+    ++run.pCount;
+  }
+}
+
+void removePortThroughSpooler(CleanerRun& run, const std::wstring& port) {
+  Logger& log = detailLog();
+  if (bMciRemovePort(port)) {
+    log.info() << L"Successfully removed port: " << port << endLine;
+    run.finishedSet.insert(port);
+  } else {
+    log.error() << L"Failed to removed port " << port << L".(" << dwMciGetLastError() << L")"
+                << endLine;
+    ++run.pCount;
+  }
+}
+
+void deletePort(CleanerRun& run, const PortInfoList& inventory, const std::wstring& port) {
+  Logger& log = detailLog();
+  log.info() << L"Deleting port " << port << L"..." << endLine;
+  if (run.finishedSet.contains(port)) {
+    log.debug() << L"Port previously deleted: " << port << endLine;
+    return;
+  }
+  // A port that a queue of another maker (or of a model not being cleaned) still prints to is
+  // not the maker's to take away, in a test run as in a real one.
+  if (run.otherQueuesPorts.contains(port)) {
+    log.warn() << L"Port still used by a queue that is not cleaned: " << port << endLine;
+    return;
+  }
+  if (!run.options.clean) {
+    log.info() << L"SIMULATION:Successfully deleted port: " << port << endLine;
+    return;
+  }
+  const std::wstring monitor = MciGetPortMonitorName(port, inventory);
+  if (monitor.empty()) {
+    log.warn() << L"Monitor name not found: " << port << endLine;
+    return;
+  }
+  log.info() << L"Port monitor name: " << monitor << endLine;
+  const std::int32_t kind = portKindOfLookedUpMonitor(monitor);
+  if (goesThroughMonitor(kind)) {
+    deletePortThroughMonitor(run, port, monitor, kind);
+  } else {
+    removePortThroughSpooler(run, port);
+  }
+}
+
+}  // namespace
+
+void removePorts(CleanerRun& run) {
+  if (!run.queuePorts.empty()) {
+    if (!bMciEntryPortInfoList(run.portInventory)) {
+      detailLog().error() << L"Failed to enumerate ports." << endLine;
+      fatalEnd(kResultEnumPorts, L"");
+    }
+    detailLog().info() << L"KVTool cleaner Deleting port started: " << GetTimeText() << endLine;
+    for (const std::wstring& port : run.queuePorts) deletePort(run, run.portInventory, port);
+  }
+  run.finishedSet.clear();
+}
+
+}  // namespace kv

@@ -1,0 +1,41 @@
+// The network printer connections of the maker's drivers.
+#include "log/logger.h"
+#include "main/driver_filter_walk.h"
+#include "main/removal_phases.h"
+#include "messages/fatal_end.h"
+#include "messages/result_codes.h"
+#include "spooler/error_reporting.h"
+#include "spooler/inventory.h"
+#include "spooler/removals.h"
+
+namespace kv {
+
+void removeRemoteQueues(CleanerRun& run) {
+  Logger& log = detailLog();
+  log.debug() << L"-----Remote queues-----" << endLine;
+  if (!bMciEntryConnectionList(run.connectionNames, run.connectionDrivers)) {
+    log.error() << L"Failed to enumerate network queue connections." << endLine;
+    fatalEnd(kResultEnumNetPrinters, L"");
+  }
+  log.debug() << L"vector size after query " << run.connectionNames.size() << endLine;
+  filterByDriver(run.modelSet, run.connectionNames, run.connectionDrivers, nullptr, nullptr);
+
+  run.qCount = 0;
+  run.pCount = 0;
+  for (const std::wstring& name : run.connectionNames) {
+    log.info() << L"Disconnecting " << name << L"..." << endLine;
+    if (!run.options.clean) {
+      log.info() << L"SIMULATION:Successfully deleted remote connection " << name << endLine;
+      continue;
+    }
+    if (bMciDeletePrinterConnection(name)) {
+      log.info() << L"Successfully deleted remote connection " << name << L"." << endLine;
+    } else {
+      log.error() << L"Failed to delete " << name << L".(" << dwMciGetLastError() << L")"
+                  << endLine;
+      ++run.qCount;
+    }
+  }
+}
+
+}  // namespace kv
