@@ -46,9 +46,15 @@ kvsetup() {
   wine "$KV_BUILD/tools/machine_setup/kvsetup.exe" "$@" </dev/null
 }
 
+# The file name of a monitor's records: blanks and slashes of the monitor name become "_".
+demo_record_name() {
+  local name=${1// /_}
+  echo "${name//\//_}.rec"
+}
+
 # The record file of a monitor, as a Unix path in the current prefix.
 demo_record_file() {
-  echo "$WINEPREFIX/drive_c/kvrec/${1// /_}.rec"
+  echo "$WINEPREFIX/drive_c/kvrec/$(demo_record_name "$1")"
 }
 
 # Fills the current WINEPREFIX (booted, its server running) with the demo machine.
@@ -60,7 +66,7 @@ demo_machine_build() {
     IFS='|' read -r name reported description <<<"$row"
     kvsetup add-monitor "$name" --dll "$dll" || return 1
     kvsetup set-monitor "$name" --reported-monitor "$reported" --description "$description" \
-      --record "$DEMO_RECORD_DIR\\${name// /_}.rec" || return 1
+      --record "$DEMO_RECORD_DIR\\$(demo_record_name "$name")" || return 1
   done
   local -A made=()
   for row in "${DEMO_QUEUES[@]}"; do
