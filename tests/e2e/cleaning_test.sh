@@ -208,12 +208,15 @@ DLM_SHARED version=1 protocol=2 size=5040' "$(monitor_records DeviceLinkMonitor 
 
   # Wine refuses every driver deletion of the cleaner (87), and a failed driver is tried again
   # for each queue naming it: one failure per maker queue.
-  local row queue driver port
+  local row queue driver port queues_deleted=""
   expected=""
   for row in "${MAKER_QUEUES[@]}"; do
     IFS='|' read -r queue driver port <<<"$row"
+    queues_deleted+="Info: Successfully deleted local queue $queue."$'\n'
     expected+="Error: Error: Failed to delete driver $driver.(87)"$'\n'
   done
+  assert_eq "${queues_deleted%$'\n'}" \
+    "$(detail_text | grep '^Info: Successfully deleted local queue ')" "queue lines"
   assert_eq "${expected%$'\n'}" "$(detail_text | grep '^Error: ')" "error lines"
   assert_eq 1 "$RUN_EXIT" "exit code of -C"
   assert_operation_record ${#MAKER_QUEUES[@]} NG
