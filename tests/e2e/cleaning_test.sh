@@ -87,41 +87,6 @@ drop_lines() {
   echo "$text"
 }
 
-u32_at() {  # file offset
-  od -An -t u4 --endian=little -j "$2" -N 4 "$1" | tr -d ' '
-}
-
-# The "DeletePort" records a monitor received, one line each: the port name (UTF-16 at offset 0)
-# and the fields the cleaner sets, version and protocol and record size of the 5040-byte record,
-# version of the 236-byte one. Nothing when the monitor received none.
-monitor_records() {  # monitor record-size
-  local file size=$2 bytes base name
-  file=$(demo_record_file "$1")
-  [[ -f "$file" ]] || return 0
-  bytes=$(stat -c %s "$file")
-  if ((bytes % size != 0)); then
-    echo "$bytes bytes, not records of $size"
-    return
-  fi
-  for ((base = 0; base < bytes; base += size)); do
-    name=$(dd if="$file" bs=1 skip="$base" count=128 status=none | iconv -f UTF-16LE -t UTF-8 |
-      tr '\0' '\n' | head -n 1)
-    if ((size == 5040)); then
-      echo "$name version=$(u32_at "$file" $((base + 128))) protocol=$(u32_at "$file" \
-        $((base + 132))) size=$(u32_at "$file" $((base + 136)))"
-    else
-      echo "$name version=$(u32_at "$file" $((base + 228)))"
-    fi
-  done
-}
-
-# The records of all three monitors.
-all_records() {
-  monitor_records DeviceLinkMonitor 5040
-  monitor_records 'NetPath IO Agent' 5040
-  monitor_records 'Standard TCP/IP Port' 236
-}
-
 # The port phase's lines for a port deleted through its monitor's "DeletePort": port monitor
 # [protocol] (the protocol line only for the maker's monitors).
 deleted_by_monitor() {
@@ -142,7 +107,7 @@ test_simulation_reports_each_object_and_changes_nothing() {
   assert_eq 0 "$RUN_EXIT" "exit code of -T"
   assert_eq "$before" "$(demo_machine_listing)" "machine after -T"
   assert_operation_record 0 OK
-  assert_eq "" "$(all_records)" "records received in -T"
+  assert_eq "" "$(demo_machine_records)" "records received in -T"
 
   # One line per queue, per queue's port and per queue's driver; a shared port or driver is
   # named once for each queue, as nothing is deleted.
@@ -177,14 +142,13 @@ test_clean_removes_only_the_makers_queues_and_ports() {
   assert_eq "$PORTS_LEFT" "$(listed ports)" "ports after -C"
   assert_eq "$drivers" "$(listed drivers)" "drivers after -C"
 
-  assert_eq $'DLM_IP:10.0.0.5 version=1 protocol=3 size=5040
-DLM_USB001 version=1 protocol=2 size=5040
-DLM_SHARED version=1 protocol=2 size=5040' "$(monitor_records DeviceLinkMonitor 5040)" \
-    "records of DeviceLinkMonitor"
-  assert_eq $'npa/lab/7 version=1 protocol=3 size=5040\nNPA_0001 version=1 protocol=2 size=5040' \
-    "$(monitor_records 'NetPath IO Agent' 5040)" "records of NetPath IO Agent"
-  assert_eq 'IP_10.0.0.9 version=1' "$(monitor_records 'Standard TCP/IP Port' 236)" \
-    "records of the TCP/IP monitor"
+  # Each port once (DLM_SHARED too), in the order of the queues; the kept DLM_HUB not at all.
+  assert_eq 'DeviceLinkMonitor: DLM_IP:10.0.0.5 version=1 protocol=3 size=5040
+DeviceLinkMonitor: DLM_USB001 version=1 protocol=2 size=5040
+DeviceLinkMonitor: DLM_SHARED version=1 protocol=2 size=5040
+NetPath IO Agent: npa/lab/7 version=1 protocol=3 size=5040
+NetPath IO Agent: NPA_0001 version=1 protocol=2 size=5040
+Standard TCP/IP Port: IP_10.0.0.9 version=1' "$(demo_machine_records)" "records received"
 
   local expected
   expected=$(
@@ -232,8 +196,7 @@ test_port_shared_with_another_makers_queue_is_kept() {
     "the shared port"
   assert_contains $'\nInfo: Deleting port DLM_HUB...\nWarn: Port still used by a queue that is not cleaned: DLM_HUB\nInfo: Deleting port ' \
     "$(detail_text)" "the port is kept with a warning"
-  assert_eq "" "$(monitor_records DeviceLinkMonitor 5040 | grep '^DLM_HUB ')" \
-    "record for the kept port"
+  assert_eq "" "$(demo_machine_records | grep DLM_HUB)" "record for the kept port"
 }
 
 test_clean_with_one_model_removes_only_that_models_queues() {
@@ -244,10 +207,8 @@ test_clean_with_one_model_removes_only_that_models_queues() {
     $'Pravik P5 Front\tPravik P5\tDLM_SHARED' \
     $'DLM_SHARED\tDeviceLinkMonitor\tDeviceLink Port\t1')" "$(demo_machine_listing)" \
     "machine after -C -M"
-  assert_eq 'DLM_SHARED version=1 protocol=2 size=5040' \
-    "$(monitor_records DeviceLinkMonitor 5040)" "records of DeviceLinkMonitor"
-  assert_eq "" "$(monitor_records 'NetPath IO Agent' 5040)$(monitor_records \
-    'Standard TCP/IP Port' 236)" "records of the other monitors"
+  assert_eq 'DeviceLinkMonitor: DLM_SHARED version=1 protocol=2 size=5040' \
+    "$(demo_machine_records)" "records received"
   assert_eq $'Error: Error: Failed to delete driver Pravik P5.(87)
 Error: Error: Failed to delete driver Pravik P5.(87)' "$(detail_text | grep '^Error: ')" \
     "error lines"
@@ -261,11 +222,11 @@ test_second_clean_changes_nothing() {
   rm -f "$LOG_DIR"/*
   local after_first records
   after_first=$(demo_machine_listing)
-  records=$(all_records)
+  records=$(demo_machine_records)
   run_cleaner -C
   assert_eq 0 "$RUN_EXIT" "exit code of the second -C"
   assert_eq "$after_first" "$(demo_machine_listing)" "machine after the second -C"
-  assert_eq "$records" "$(all_records)" "records after the second -C"
+  assert_eq "$records" "$(demo_machine_records)" "records after the second -C"
   assert_operation_record 0 OK
   local detail
   detail=$(detail_text)

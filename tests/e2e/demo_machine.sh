@@ -92,6 +92,42 @@ demo_machine_listing() {
   done
 }
 
+demo_u32_at() {  # file offset
+  od -An -t u4 --endian=little -j "$2" -N 4 "$1" | tr -d ' '
+}
+
+# The "DeletePort" records a monitor received, one line each: the port name (UTF-16 at offset 0)
+# and the fields the cleaner sets, version and protocol and record size of the 5040-byte record,
+# version of the 236-byte one. Nothing when the monitor received none.
+demo_monitor_records() {  # monitor record-size
+  local file size=$2 bytes base name
+  file=$(demo_record_file "$1")
+  [[ -f "$file" ]] || return 0
+  bytes=$(stat -c %s "$file")
+  if ((bytes % size != 0)); then
+    echo "$bytes bytes, not records of $size"
+    return
+  fi
+  for ((base = 0; base < bytes; base += size)); do
+    name=$(dd if="$file" bs=1 skip="$base" count=128 status=none | iconv -f UTF-16LE -t UTF-8 |
+      tr '\0' '\n' | head -n 1)
+    if ((size == 5040)); then
+      echo "$name version=$(demo_u32_at "$file" $((base + 128))) protocol=$(demo_u32_at "$file" \
+        $((base + 132))) size=$(demo_u32_at "$file" $((base + 136)))"
+    else
+      echo "$name version=$(demo_u32_at "$file" $((base + 228)))"
+    fi
+  done
+}
+
+# Every record the three monitors received, each line led by the monitor's name. The maker's
+# monitors get the 5040-byte record, the TCP/IP monitor the system's 236-byte one.
+demo_machine_records() {
+  demo_monitor_records DeviceLinkMonitor 5040 | sed 's/^/DeviceLinkMonitor: /'
+  demo_monitor_records 'NetPath IO Agent' 5040 | sed 's/^/NetPath IO Agent: /'
+  demo_monitor_records 'Standard TCP/IP Port' 236 | sed 's|^|Standard TCP/IP Port: |'
+}
+
 # Copies a booted prefix to a new one, builds the machine there and stops its server, so that
 # the registry is on disk and the prefix can be copied for each test.
 demo_machine_prepare() {  # template machine
