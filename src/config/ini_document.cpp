@@ -1,6 +1,6 @@
 #include "config/ini_document.h"
 
-#include "config/file_read.h"
+#include "system/file_access.h"
 
 namespace kv {
 

@@ -1,6 +1,6 @@
 #include "log/ansi_file_stream.h"
 
-#include "system/file_open.h"
+#include "system/file_access.h"
 #include "system/system_services.h"
 
 namespace kv {

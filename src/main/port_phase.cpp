@@ -7,6 +7,7 @@
 #include "messages/result_codes.h"
 #include "spooler/error_reporting.h"
 #include "spooler/inventory.h"
+#include "spooler/port_deletion.h"
 #include "spooler/port_info.h"
 #include "spooler/removals.h"
 

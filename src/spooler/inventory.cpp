@@ -1,9 +1,9 @@
 #include "spooler/inventory.h"
 
-#include "spooler/error_reporting.h"
 #include "spooler/print_spooler.h"
 #include "spooler/report_sites.h"
 #include "spooler/sized_enumeration.h"
+#include "spooler/wrapper_reports.h"
 
 namespace kv {
 namespace {
@@ -13,7 +13,7 @@ constexpr std::uint32_t kDriverLevelNames = 1;
 constexpr std::uint32_t kPortLevelWithMonitors = 2;
 
 void reportDone(const wchar_t* functionName, std::int32_t line) {
-  vMciReportError(0, functionName, line, L"", kReportFormPlatform);
+  reportPlatformError(0, functionName, line, L"");
 }
 
 // Connections and local queues come from the same enumeration, which differs only in its flags

@@ -1,5 +1,5 @@
-// Port removal through the port monitor's "DeletePort" command, and the lookup of the monitor
-// name that reaches a port's monitor.
+#include "spooler/port_deletion.h"
+
 #include <cstring>
 #include <vector>
 
@@ -8,9 +8,9 @@
 #include "spooler/port_records.h"
 #include "spooler/print_spooler.h"
 #include "spooler/printer_handle.h"
-#include "spooler/removals.h"
 #include "spooler/report_sites.h"
 #include "spooler/spooler_error.h"
+#include "spooler/wrapper_reports.h"
 #include "system/utf16_text.h"
 
 namespace kv {
@@ -39,15 +39,14 @@ bool refuseNameThatDoesNotFit(const std::u16string& portName, const std::u16stri
                               const std::wstring& widePort, const std::wstring& wideMonitor) {
   if (portName.size() > kMaxRecordPortNameLength) {
     traceLog().debug() << L"Error : Port name too long(" << widePort << L")" << endLine;
-    vMciReportError(static_cast<std::int32_t>(kErrorInvalidParameter), kFunction,
-                    report_site::kPortNameTooLong, L"Port name too long", kReportFormPlatform);
+    reportPlatformError(static_cast<std::int32_t>(kErrorInvalidParameter), kFunction,
+                        report_site::kPortNameTooLong, L"Port name too long");
     return true;
   }
   if (monitorName.size() > kMaxMonitorNameLength) {
     traceLog().debug() << L"Error : Monitor name too long(" << wideMonitor << L")" << endLine;
-    vMciReportError(static_cast<std::int32_t>(kErrorInvalidParameter), kFunction,
-                    report_site::kMonitorNameTooLong, L"Monitor name too long",
-                    kReportFormPlatform);
+    reportPlatformError(static_cast<std::int32_t>(kErrorInvalidParameter), kFunction,
+                        report_site::kMonitorNameTooLong, L"Monitor name too long");
     return true;
   }
   return false;
@@ -78,10 +77,8 @@ bool bMciDeletePort(const std::wstring& portName, const std::wstring& monitorNam
   const std::wstring transceiveName = kXcvMonitorPrefix + monitorName;
   PrinterHandle monitor(spooler);
   if (!monitor.open(transceiveName, kServerAccessAdminister)) {
-    const std::int32_t code = platformErrorCode(spooler);
-    trace.debug() << L"Error : OpenPrinter(" << transceiveName << L")" << endLine;
-    vMciReportError(code, kFunction, report_site::kMonitorOpen, L"OpenPrinter",
-                    kReportFormPlatform);
+    // The transceive name is never empty, so the failure is always traced with it.
+    reportOpenPrinterFailure(spooler, transceiveName, kFunction, report_site::kMonitorOpen);
     return false;
   }
   trace.debug() << L"Monitor Name : OpenPrinter(" << transceiveName << L")" << endLine;
@@ -93,7 +90,7 @@ bool bMciDeletePort(const std::wstring& portName, const std::wstring& monitorNam
                         &status)) {
     const std::int32_t code = platformErrorCode(spooler);
     trace.debug() << L"Error : XcvData(DeletePort)" << endLine;
-    vMciReportError(code, kFunction, report_site::kMonitorCall, L"XcvData", kReportFormPlatform);
+    reportPlatformError(code, kFunction, report_site::kMonitorCall, L"XcvData");
     return false;
   }
   if (status != 0) {
@@ -104,7 +101,7 @@ bool bMciDeletePort(const std::wstring& portName, const std::wstring& monitorNam
   }
   trace.debug() << L"XcvData(DeletePort) dwStatus:(" << status << L")" << endLine;
   monitor.close();
-  vMciReportError(0, kFunction, report_site::kMonitorPortDeleted, L"", kReportFormPlatform);
+  reportPlatformError(0, kFunction, report_site::kMonitorPortDeleted, L"");
   return true;
 }
 

@@ -1,11 +1,11 @@
 #include "spooler/removals.h"
 
 #include "log/logger.h"
-#include "spooler/error_reporting.h"
 #include "spooler/print_spooler.h"
 #include "spooler/printer_handle.h"
 #include "spooler/report_sites.h"
 #include "spooler/spooler_error.h"
+#include "spooler/wrapper_reports.h"
 
 namespace kv {
 namespace {
@@ -13,18 +13,13 @@ namespace {
 constexpr std::uint32_t kDeleteUnusedFiles = 1;  // DPD_DELETE_UNUSED_FILES
 constexpr std::uint32_t kDriverVersion = 3;
 
-void report(std::int32_t code, const wchar_t* functionName, std::int32_t line,
-            const wchar_t* apiName) {
-  vMciReportError(code, functionName, line, apiName, kReportFormPlatform);
-}
-
 }  // namespace
 
 bool bMciDeletePrinterConnection(const std::wstring& connectionName) {
   constexpr const wchar_t* kFunction = L"bMciDeletePrinterConnection";
   PrintSpooler& spooler = PrintSpooler::current();
   if (spooler.deletePrinterConnectionW(connectionName.c_str())) {
-    report(0, kFunction, report_site::kConnectionDeleted, L"");
+    reportPlatformError(0, kFunction, report_site::kConnectionDeleted, L"");
     return true;
   }
   const std::int32_t code = platformErrorCode(spooler);
@@ -32,10 +27,11 @@ bool bMciDeletePrinterConnection(const std::wstring& connectionName) {
     traceLog().debug() << L"Error : DeletePrinterConnection(" << connectionName << L")" << endLine;
   }
   if (code == static_cast<std::int32_t>(kErrorFileNotFound)) {
-    report(0, kFunction, report_site::kConnectionAlreadyGone, L"");
+    reportPlatformError(0, kFunction, report_site::kConnectionAlreadyGone, L"");
     return true;
   }
-  report(code, kFunction, report_site::kConnectionDeletion, L"DeletePrinterConnection");
+  reportPlatformError(code, kFunction, report_site::kConnectionDeletion,
+                      L"DeletePrinterConnection");
   return false;
 }
 
@@ -44,19 +40,16 @@ bool bMciDeletePrinter(const std::wstring& queueName) {
   PrintSpooler& spooler = PrintSpooler::current();
   PrinterHandle queue(spooler);
   if (!queue.open(queueName, kPrinterAllAccess)) {
-    const std::int32_t code = platformErrorCode(spooler);
-    if (!queueName.empty()) {
-      traceLog().debug() << L"Error : OpenPrinter(" << queueName << L")" << endLine;
-    }
-    report(code, kFunction, report_site::kQueueOpen, L"OpenPrinter");
+    reportOpenPrinterFailure(spooler, queueName, kFunction, report_site::kQueueOpen);
     return false;
   }
   if (!spooler.deletePrinter(queue.get())) {
-    report(platformErrorCode(spooler), kFunction, report_site::kQueueDeletion, L"DeletePrinter");
+    reportPlatformError(platformErrorCode(spooler), kFunction, report_site::kQueueDeletion,
+                        L"DeletePrinter");
     return false;
   }
   queue.close();
-  report(0, kFunction, report_site::kQueueDeleted, L"");
+  reportPlatformError(0, kFunction, report_site::kQueueDeleted, L"");
   return true;
 }
 
@@ -65,18 +58,18 @@ bool bMciDeletePrinterDriverEx(const std::wstring& driverName) {
   PrintSpooler& spooler = PrintSpooler::current();
   if (spooler.deletePrinterDriverExW(nullptr, nullptr, driverName.c_str(), kDeleteUnusedFiles,
                                      kDriverVersion)) {
-    report(0, kFunction, report_site::kDriverDeleted, L"");
+    reportPlatformError(0, kFunction, report_site::kDriverDeleted, L"");
     return true;
   }
   const std::int32_t code = platformErrorCode(spooler);
   if (code == static_cast<std::int32_t>(kErrorUnknownPrinterDriver)) {
-    report(0, kFunction, report_site::kDriverAlreadyGone, L"");
+    reportPlatformError(0, kFunction, report_site::kDriverAlreadyGone, L"");
     return true;
   }
   if (!driverName.empty()) {
     traceLog().debug() << L"Error : DeletePrinterDriverEx(" << driverName << L")" << endLine;
   }
-  report(code, kFunction, report_site::kDriverDeletion, L"DeletePrinterDriverEx");
+  reportPlatformError(code, kFunction, report_site::kDriverDeletion, L"DeletePrinterDriverEx");
   return false;
 }
 
@@ -84,10 +77,11 @@ bool bMciRemovePort(const std::wstring& portName) {
   constexpr const wchar_t* kFunction = L"bMciRemovePort";
   PrintSpooler& spooler = PrintSpooler::current();
   if (spooler.deletePortW(nullptr, nullptr, portName.c_str())) {
-    report(0, kFunction, report_site::kPortRemoved, L"");
+    reportPlatformError(0, kFunction, report_site::kPortRemoved, L"");
     return true;
   }
-  report(platformErrorCode(spooler), kFunction, report_site::kPortRemoval, L"DeletePort");
+  reportPlatformError(platformErrorCode(spooler), kFunction, report_site::kPortRemoval,
+                      L"DeletePort");
   return false;
 }
 

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "spooler/error_reporting.h"
 #include "spooler/spooler_error.h"
+#include "spooler/wrapper_reports.h"
 
 namespace kv {
 
@@ -28,14 +28,14 @@ std::optional<EnumerationAnswer> enumerateWithSizing(PrintSpooler& spooler,
   // Eight spare bytes, so that a spooler that miscounts a terminator still fits its answer.
   SpoolerBuffer buffer(std::size_t{needed} + 8);
   if (!buffer.allocated()) {
-    vMciReportError(allocationErrorCode(spooler), site.functionName, site.allocationLine, L"malloc",
-                    kReportFormPlatform);
+    reportPlatformError(allocationErrorCode(spooler), site.functionName, site.allocationLine,
+                        L"malloc");
     return std::nullopt;
   }
   returned = 0;
   if (!call(buffer.data(), buffer.sizeArgument(), &needed, &returned)) {
     const std::int32_t code = platformErrorCode(spooler);
-    vMciReportError(code, site.functionName, site.callLine, site.apiName, kReportFormPlatform);
+    reportPlatformError(code, site.functionName, site.callLine, site.apiName);
     return std::nullopt;
   }
   return EnumerationAnswer(std::move(buffer), returned);

@@ -3,29 +3,18 @@
 #include <cstring>
 
 #include "log/logger.h"
-#include "spooler/error_reporting.h"
 #include "spooler/print_spooler.h"
 #include "spooler/printer_handle.h"
 #include "spooler/report_sites.h"
 #include "spooler/spooler_buffer.h"
 #include "spooler/spooler_error.h"
+#include "spooler/wrapper_reports.h"
 
 namespace kv {
 namespace {
 
 constexpr std::uint32_t kStatusLevel = 6;
 constexpr std::uint32_t kFullRecordLevel = 2;
-
-void report(std::int32_t code, const wchar_t* functionName, std::int32_t line,
-            const wchar_t* apiName) {
-  vMciReportError(code, functionName, line, apiName, kReportFormPlatform);
-}
-
-void traceOpenFailure(const std::wstring& queueName) {
-  if (!queueName.empty()) {
-    traceLog().debug() << L"Error : OpenPrinter(" << queueName << L")" << endLine;
-  }
-}
 
 void traceQueryFailure(std::uint32_t needed) {
   traceLog().debug() << L"Error : GetPrinter(" << needed << L")" << endLine;
@@ -35,9 +24,7 @@ std::int32_t readPrinterStatus(PrintSpooler& spooler, const std::wstring& queueN
   constexpr const wchar_t* kFunction = L"bMciGetPrinterStatus";
   PrinterHandle queue(spooler);
   if (!queue.open(queueName, kPrinterAllAccess)) {
-    const std::int32_t code = platformErrorCode(spooler);
-    traceOpenFailure(queueName);
-    report(code, kFunction, report_site::kStatusQueueOpen, L"OpenPrinter");
+    reportOpenPrinterFailure(spooler, queueName, kFunction, report_site::kStatusQueueOpen);
     return kPrinterStatusUnavailable;
   }
   std::uint32_t needed = 0;
@@ -46,14 +33,14 @@ std::int32_t readPrinterStatus(PrintSpooler& spooler, const std::wstring& queueN
     const std::int32_t code = platformErrorCode(spooler);
     queue.close();
     traceQueryFailure(needed);
-    report(code, kFunction, report_site::kStatusSizeQuery, L"GetPrinter");
+    reportPlatformError(code, kFunction, report_site::kStatusSizeQuery, L"GetPrinter");
     return kPrinterStatusUnavailable;
   }
   // Whole 32-bit words, at least one more than the size asked for.
   SpoolerBuffer buffer((std::size_t{needed} / 4 + 1) * 4);
   if (!buffer.allocated()) {
-    report(allocationErrorCode(spooler), kFunction, report_site::kStatusUnexpected,
-           L"bMciGetPrinterStatus GetPrinter failer.");
+    reportPlatformError(allocationErrorCode(spooler), kFunction, report_site::kStatusUnexpected,
+                        L"bMciGetPrinterStatus GetPrinter failer.");
     return 0;
   }
   if (!spooler.getPrinterW(queue.get(), kStatusLevel, buffer.data(), buffer.sizeArgument(),
@@ -61,7 +48,7 @@ std::int32_t readPrinterStatus(PrintSpooler& spooler, const std::wstring& queueN
     const std::int32_t code = platformErrorCode(spooler);
     queue.close();
     traceQueryFailure(needed);
-    report(code, kFunction, report_site::kStatusQuery, L"GetPrinter");
+    reportPlatformError(code, kFunction, report_site::kStatusQuery, L"GetPrinter");
     return 0;
   }
   std::uint32_t statusWord = 0;
@@ -80,8 +67,8 @@ std::int32_t bMciGetPrinterStatus(const std::wstring& queueName) {
     return readPrinterStatus(spooler, queueName);
   } catch (...) {
     // Nothing may escape to the queue phase; an unexpected failure reads as a failed query.
-    report(allocationErrorCode(spooler), L"bMciGetPrinterStatus", report_site::kStatusUnexpected,
-           L"bMciGetPrinterStatus GetPrinter failer.");
+    reportPlatformError(allocationErrorCode(spooler), L"bMciGetPrinterStatus",
+                        report_site::kStatusUnexpected, L"bMciGetPrinterStatus GetPrinter failer.");
     return 0;
   }
 }
@@ -95,9 +82,7 @@ bool bMciHasPrinterJobs(const std::wstring& queueName) {
   PrintSpooler& spooler = PrintSpooler::current();
   PrinterHandle queue(spooler);
   if (!queue.open(queueName, kPrinterAllAccess)) {
-    const std::int32_t code = platformErrorCode(spooler);
-    traceOpenFailure(queueName);
-    report(code, kFunction, report_site::kJobsQueueOpen, L"OpenPrinter");
+    reportOpenPrinterFailure(spooler, queueName, kFunction, report_site::kJobsQueueOpen);
     return false;
   }
   std::uint32_t needed = 0;
@@ -107,7 +92,7 @@ bool bMciHasPrinterJobs(const std::wstring& queueName) {
     const std::int32_t code = platformErrorCode(spooler);
     queue.close();
     traceQueryFailure(needed);
-    report(code, kFunction, report_site::kJobsSizeQuery, L"GetPrinter");
+    reportPlatformError(code, kFunction, report_site::kJobsSizeQuery, L"GetPrinter");
     return sizeQuerySucceeded;
   }
   // Whole records, at least one more than the size asked for, so that one full record is
@@ -117,7 +102,7 @@ bool bMciHasPrinterJobs(const std::wstring& queueName) {
   if (!buffer.allocated()) {
     const std::int32_t code = allocationErrorCode(spooler);
     queue.close();
-    report(code, kFunction, report_site::kJobsAllocation, L"malloc");
+    reportPlatformError(code, kFunction, report_site::kJobsAllocation, L"malloc");
     return false;
   }
   if (!spooler.getPrinterW(queue.get(), kFullRecordLevel, buffer.data(), buffer.sizeArgument(),
@@ -125,7 +110,7 @@ bool bMciHasPrinterJobs(const std::wstring& queueName) {
     const std::int32_t code = platformErrorCode(spooler);
     queue.close();
     traceQueryFailure(needed);
-    report(code, kFunction, report_site::kJobsQuery, L"GetPrinter");
+    reportPlatformError(code, kFunction, report_site::kJobsQuery, L"GetPrinter");
     return false;
   }
   PrinterInfo2 printer{};
@@ -133,7 +118,7 @@ bool bMciHasPrinterJobs(const std::wstring& queueName) {
   const std::uint32_t jobs = printer.cJobs;
   trace.debug() << L"Number of Job : " << jobs << endLine;
   queue.close();
-  report(0, kFunction, report_site::kJobsAnswered, L"");
+  reportPlatformError(0, kFunction, report_site::kJobsAnswered, L"");
   return jobs > 0;
 }
 

@@ -37,6 +37,27 @@ void appendUtf8(std::string& out, char32_t code) {
   }
 }
 
+// What a lead byte starts: how many continuation bytes follow, and the range of the first one.
+// The narrowed first ranges leave out overlong forms, surrogates and values above U+10FFFF, so
+// that every completed sequence is a valid character. No continuations: not a lead byte.
+struct Sequence {
+  size_t continuations;
+  unsigned char firstLow;
+  unsigned char firstHigh;
+  char32_t leadBits;
+};
+
+Sequence sequenceStartedBy(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return {1, 0x80, 0xBF, lead & 0x1Fu};
+  if (lead == 0xE0) return {2, 0xA0, 0xBF, lead & 0x0Fu};
+  if (lead == 0xED) return {2, 0x80, 0x9F, lead & 0x0Fu};
+  if (lead >= 0xE1 && lead <= 0xEF) return {2, 0x80, 0xBF, lead & 0x0Fu};
+  if (lead == 0xF0) return {3, 0x90, 0xBF, lead & 0x07u};
+  if (lead >= 0xF1 && lead <= 0xF3) return {3, 0x80, 0xBF, lead & 0x07u};
+  if (lead == 0xF4) return {3, 0x80, 0x8F, lead & 0x07u};
+  return {0, 0, 0, 0};
+}
+
 }  // namespace
 
 std::wstring utf8ToWide(std::string_view text) {
@@ -44,48 +65,32 @@ std::wstring utf8ToWide(std::string_view text) {
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t extra = 0;
-    char32_t code = 0;
+    const auto lead = static_cast<unsigned char>(text[i++]);
     if (lead < 0x80) {
-      code = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      extra = 1;
-      code = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-      extra = 2;
-      code = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-      extra = 3;
-      code = lead & 0x07;
-    } else {
-      out.push_back(static_cast<wchar_t>(kReplacement));
-      ++i;
+      out.push_back(static_cast<wchar_t>(lead));
       continue;
     }
-    if (i + extra >= text.size()) {
-      // Truncated sequence at the end of the text.
-      out.push_back(static_cast<wchar_t>(kReplacement));
-      break;
-    }
-    bool valid = true;
-    for (size_t k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
+    const Sequence sequence = sequenceStartedBy(lead);
+    char32_t code = sequence.leadBits;
+    unsigned char low = sequence.firstLow;
+    unsigned char high = sequence.firstHigh;
+    size_t taken = 0;
+    while (taken < sequence.continuations && i < text.size()) {
+      const auto next = static_cast<unsigned char>(text[i]);
+      if (next < low || next > high) break;
       code = (code << 6) | (next & 0x3F);
-    }
-    const bool overlong = (extra == 1 && code < 0x80) || (extra == 2 && code < 0x800) ||
-                          (extra == 3 && code < 0x10000);
-    if (!valid || overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-      out.push_back(static_cast<wchar_t>(kReplacement));
       ++i;
+      ++taken;
+      low = 0x80;
+      high = 0xBF;
+    }
+    // An invalid lead, or a sequence cut short, stands for one replacement character; decoding
+    // resumes at the byte that did not continue it, which may start the next character.
+    if (sequence.continuations == 0 || taken < sequence.continuations) {
+      out.push_back(static_cast<wchar_t>(kReplacement));
       continue;
     }
     appendWide(out, code);
-    i += extra + 1;
   }
   return out;
 }

@@ -1,3 +1,5 @@
+#include "spooler/port_deletion.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "record_bytes.h"
-#include "spooler/removals.h"
 #include "spooler/report_sites.h"
 #include "wrapper_test.h"
 

@@ -28,6 +28,23 @@ TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
       {"\xc0\xaf", L"\ufffd\ufffd"},            // overlong slash
       {"\xed\xa0\x80", L"\ufffd\ufffd\ufffd"},  // encoded surrogate
       {"x\xe2\x82", L"x\ufffd"},
+      // A sequence cut short ends at the first byte that does not continue it.
+      {"x\xe2"
+       "a",
+       L"x\ufffda"},
+      {"\xe2\x82"
+       "a",
+       L"\ufffda"},
+      {"\xf0\x9f\x96"
+       "a",
+       L"\ufffda"},
+      {"\xc3\xf0\x9f\x96\xa8", L"\ufffd\U0001F5A8"},
+      {"a\x80"
+       "b",
+       L"a\ufffdb"},                                      // stray continuation byte
+      {"\x80\xbf", L"\ufffd\ufffd"},                      // each stray one on its own
+      {"\xe0\x80\xaf", L"\ufffd\ufffd\ufffd"},            // overlong, three bytes
+      {"\xf4\x90\x80\x80", L"\ufffd\ufffd\ufffd\ufffd"},  // above U+10FFFF
   };
   for (const Case& c : cases) {
     EXPECT_EQ(utf8ToWide(c.bytes), c.wide) << c.bytes;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "common/win_handles.h"
 #include "machine_setup/machine_setup.h"
 #include "machine_setup/setup_steps_win.h"
+#include "system/win_handles.h"
 
 namespace kv::setup {
 namespace {
@@ -30,8 +30,8 @@ StepResult driverDirectory(std::wstring& directory) {
 
 // Creates the dummy file unless it is there already.
 StepResult placeDummyFile(const std::wstring& path) {
-  tools::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     return GetLastError() == ERROR_FILE_EXISTS ? StepResult{} : failedCall(L"CreateFileW");
   }
@@ -48,7 +48,7 @@ StepResult placeDummyFile(const std::wstring& path) {
 StepResult addPort(const std::wstring& port, const std::wstring& monitor) {
   const std::wstring transceiver = L",XcvMonitor " + monitor;
   PRINTER_DEFAULTSW defaults{nullptr, nullptr, SERVER_ACCESS_ADMINISTER};
-  tools::PrinterHandle handle;
+  UniquePrinterHandle handle;
   if (OpenPrinterW(const_cast<LPWSTR>(transceiver.c_str()), handle.put(), &defaults) == FALSE) {
     return failedCall(L"OpenPrinterW");
   }
@@ -107,14 +107,14 @@ StepResult addQueue(const std::wstring& queue, const std::wstring& driver,
   info.pDriverName = const_cast<LPWSTR>(driver.c_str());
   info.pPrintProcessor = const_cast<LPWSTR>(L"WinPrint");
   info.pDatatype = const_cast<LPWSTR>(L"RAW");
-  tools::PrinterHandle handle(AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
+  UniquePrinterHandle handle(AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
   if (!handle) return failedCall(L"AddPrinterW");
   return {};
 }
 
 StepResult deleteQueue(const std::wstring& queue) {
   PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-  tools::PrinterHandle handle;
+  UniquePrinterHandle handle;
   if (OpenPrinterW(const_cast<LPWSTR>(queue.c_str()), handle.put(), &defaults) == FALSE) {
     return failedCall(L"OpenPrinterW");
   }

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "common/win_handles.h"
 #include "machine_setup/machine_setup.h"
 #include "machine_setup/setup_steps_win.h"
+#include "system/win_handles.h"
 #include "test_port_monitor/monitor_settings.h"
 
 namespace kv::setup {
@@ -79,7 +79,7 @@ StepResult deleteTestMonitor(const std::wstring& name) {
 }
 
 StepResult configureTestMonitor(const std::wstring& name, const MonitorSettings& settings) {
-  tools::RegKey key;
+  UniqueRegKey key;
   const LSTATUS opened =
       RegOpenKeyExW(HKEY_LOCAL_MACHINE, monitorKeyPath(name).c_str(), 0, KEY_SET_VALUE, key.put());
   if (opened != ERROR_SUCCESS) return failedWith(opened, L"RegOpenKeyExW");

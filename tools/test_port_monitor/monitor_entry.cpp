@@ -159,7 +159,7 @@ extern "C" LPMONITOR2 WINAPI InitializePrintMonitor2(PMONITORINIT init, PHANDLE 
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  kv::tools::RegKey root;
+  kv::UniqueRegKey root;
   const LSTATUS opened = RegOpenKeyExW(reinterpret_cast<HKEY>(init->hckRegistryRoot), nullptr, 0,
                                        KEY_ALL_ACCESS, root.put());
   if (opened != ERROR_SUCCESS) {

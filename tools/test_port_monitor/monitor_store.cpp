@@ -40,7 +40,7 @@ DWORD MonitorStore::number(const wchar_t* value, DWORD fallback) const {
 
 std::vector<std::wstring> MonitorStore::ports() const {
   std::vector<std::wstring> names;
-  tools::RegKey ports;
+  UniqueRegKey ports;
   if (RegOpenKeyExW(root_.get(), kPortsSubkey, 0, KEY_READ, ports.put()) != ERROR_SUCCESS) {
     return names;
   }
@@ -59,11 +59,11 @@ std::vector<std::wstring> MonitorStore::ports() const {
 
 bool MonitorStore::hasPort(const std::wstring& port) const {
   if (port.empty()) return false;
-  tools::RegKey ports;
+  UniqueRegKey ports;
   if (RegOpenKeyExW(root_.get(), kPortsSubkey, 0, KEY_READ, ports.put()) != ERROR_SUCCESS) {
     return false;
   }
-  tools::RegKey entry;
+  UniqueRegKey entry;
   return RegOpenKeyExW(ports.get(), port.c_str(), 0, KEY_READ, entry.put()) == ERROR_SUCCESS;
 }
 
@@ -71,11 +71,11 @@ DWORD MonitorStore::addPort(const std::wstring& port) {
   if (port.empty() || port.size() > kMaxPortNameLength || port.find(L'\\') != std::wstring::npos) {
     return ERROR_INVALID_PARAMETER;
   }
-  tools::RegKey ports;
+  UniqueRegKey ports;
   LSTATUS status = RegCreateKeyExW(root_.get(), kPortsSubkey, 0, nullptr, 0, KEY_ALL_ACCESS,
                                    nullptr, ports.put(), nullptr);
   if (status != ERROR_SUCCESS) return static_cast<DWORD>(status);
-  tools::RegKey entry;
+  UniqueRegKey entry;
   DWORD disposition = 0;
   status = RegCreateKeyExW(ports.get(), port.c_str(), 0, nullptr, 0, KEY_READ, nullptr, entry.put(),
                            &disposition);
@@ -85,7 +85,7 @@ DWORD MonitorStore::addPort(const std::wstring& port) {
 
 DWORD MonitorStore::removePort(const std::wstring& port) {
   if (!hasPort(port)) return ERROR_UNKNOWN_PORT;
-  tools::RegKey ports;
+  UniqueRegKey ports;
   LSTATUS status = RegOpenKeyExW(root_.get(), kPortsSubkey, 0, KEY_ALL_ACCESS, ports.put());
   if (status == ERROR_SUCCESS) status = RegDeleteKeyW(ports.get(), port.c_str());
   return static_cast<DWORD>(status);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/win_handles.h"
+#include "system/win_handles.h"
 
 namespace kv::testmon {
 
@@ -13,7 +13,7 @@ namespace kv::testmon {
 // each call (see monitor_settings.h).
 class MonitorStore {
  public:
-  explicit MonitorStore(tools::RegKey root) : root_(std::move(root)) {}
+  explicit MonitorStore(UniqueRegKey root) : root_(std::move(root)) {}
 
   // A REG_SZ value, or `fallback` when it is missing or of another type.
   std::wstring text(const wchar_t* value, const wchar_t* fallback) const;
@@ -29,7 +29,7 @@ class MonitorStore {
   DWORD removePort(const std::wstring& port);
 
  private:
-  tools::RegKey root_;
+  UniqueRegKey root_;
 };
 
 }  // namespace kv::testmon

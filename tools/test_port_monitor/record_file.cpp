@@ -1,13 +1,13 @@
 #include "test_port_monitor/record_file.h"
 
-#include "common/win_handles.h"
+#include "system/win_handles.h"
 
 namespace kv::testmon {
 
 DWORD appendRecord(const std::wstring& path, const BYTE* data, DWORD size) {
   if (path.empty()) return ERROR_SUCCESS;
-  tools::FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError();
   if (size == 0) return ERROR_SUCCESS;
   DWORD written = 0;

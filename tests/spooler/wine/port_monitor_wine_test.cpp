@@ -10,7 +10,7 @@
 #include "expected_records.h"
 #include "spooler/error_reporting.h"
 #include "spooler/inventory.h"
-#include "spooler/removals.h"
+#include "spooler/port_deletion.h"
 #include "wine_machine.h"
 
 namespace kv {

@@ -1,9 +1,8 @@
-#include "config/file_read.h"
+#include "system/file_access.h"
 
 #include <cstdio>
 #include <memory>
-
-#include "config/file_read_platform.h"
+#include <utility>
 
 namespace kv {
 

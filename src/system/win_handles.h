@@ -1,13 +1,14 @@
 #pragma once
 
-// Owners of the Windows handles the test fixtures open: each closes its handle when it goes out
-// of scope, so every return path of a fixture releases what it opened.
+// Owners of Win32 handles, for the product's platform files and the test fixtures alike: each
+// closes its handle when it goes out of scope, so every return path releases what it opened.
+// Windows only; the using file links the library of the closing call (advapi32, winspool).
 #include <windows.h>
 #include <winspool.h>
 
 #include <utility>
 
-namespace kv::tools {
+namespace kv {
 
 template <typename Handle, typename Traits>
 class UniqueHandle {
@@ -55,8 +56,10 @@ struct FileHandleTraits {
   static void close(HANDLE handle) { CloseHandle(handle); }
 };
 
-using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
-using PrinterHandle = UniqueHandle<HANDLE, PrinterHandleTraits>;
-using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
+// Named apart from spooler/printer_handle.h's PrinterHandle, which closes through the spooler
+// interface rather than winspool itself.
+using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
+using UniquePrinterHandle = UniqueHandle<HANDLE, PrinterHandleTraits>;
+using UniqueFileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 
-}  // namespace kv::tools
+}  // namespace kv

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+namespace kv {
+
+// The one place where the cleaner opens files by path. Paths are Windows paths; the native build
+// maps "\" to "/". One implementation of the opening calls per platform.
+
+// Opens `path` for binary writing, creating it or emptying it; other processes may read and
+// write the file while it is open. Null when it cannot be opened. The caller closes it.
+std::FILE* openFileForWriting(const std::wstring& path);
+
+// Opens `path` for binary reading; null when it cannot be opened. The caller closes it.
+std::FILE* openFileForReading(const std::wstring& path);
+
+enum class FileReadResult { Read, CannotOpen, TooLarge };
+
+// Reads the whole file at `path` into `bytes` when it holds at most `maxBytes` bytes. `bytes` is
+// changed only on Read.
+FileReadResult readWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes);
+
+}  // namespace kv

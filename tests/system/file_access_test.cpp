@@ -1,0 +1,56 @@
+#include "system/file_access.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "support/file_text.h"
+#include "support/temp_dir.h"
+
+namespace kv {
+namespace {
+
+using namespace std::string_literals;
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+TEST(FileAccess, WholeFileIsReadOnlyWithinTheLimit) {
+  test::TempDir dir;
+  test::writeBytes(dir.path() / "four", "a\0\r\n"s);
+  test::writeBytes(dir.path() / "empty", "");
+  std::filesystem::create_directory(dir.path() / "folder");
+  struct Case {
+    std::wstring name;
+    std::size_t maxBytes;
+    FileReadResult result;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {L"four", 4, FileReadResult::Read, "a\0\r\n"s},
+      {L"four", 3, FileReadResult::TooLarge, "kept"},
+      {L"empty", 0, FileReadResult::Read, ""},
+      {L"missing", 4, FileReadResult::CannotOpen, "kept"},
+      {L"folder", 4, FileReadResult::CannotOpen, "kept"},
+  };
+  for (const Case& c : cases) {
+    std::string bytes = "kept";
+    EXPECT_EQ(readWholeFile(dir.child(c.name), c.maxBytes, bytes), c.result) << c.maxBytes;
+    EXPECT_EQ(bytes, c.bytes) << c.maxBytes;
+  }
+}
+
+TEST(FileAccess, FileOpenedForWritingStartsEmptyAndCanBeReadWhileOpen) {
+  test::TempDir dir;
+  test::writeBytes(dir.path() / "log", "old");
+  const File file(openFileForWriting(dir.child(L"log")), &std::fclose);
+  ASSERT_NE(file, nullptr);
+  ASSERT_GE(std::fputs("new\n", file.get()), 0);
+  ASSERT_EQ(std::fflush(file.get()), 0);
+  std::string bytes;
+  EXPECT_EQ(readWholeFile(dir.child(L"log"), 100, bytes), FileReadResult::Read);
+  EXPECT_EQ(bytes, "new\n");
+  EXPECT_EQ(File(openFileForWriting(dir.child(L"missing\\log")), &std::fclose), nullptr);
+}
+
+}  // namespace
+}  // namespace kv
