@@ -12,4 +12,12 @@ int IniDocument::loadFile(const std::wstring& path) {
   return loadBytes(bytes);
 }
 
+// Written through the one file access point, for the same reasons as the reading above.
+int IniDocument::saveFile(const std::wstring& path) const {
+  std::string bytes;
+  const int saved = saveBytes(bytes);
+  if (saved < 0) return saved;
+  return writeWholeFile(path, bytes) ? kIniOk : kIniFileError;
+}
+
 }  // namespace kv

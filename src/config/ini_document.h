@@ -38,9 +38,20 @@ class IniDocument {
   // Parses `bytes` as the content of a file.
   int loadBytes(const std::string& bytes);
 
+  // The document as the bytes of a file; kIniOk or a negative code.
+  int saveBytes(std::string& bytes) const;
+
   // The value of `key` in `section`, or `defaultValue` when either is missing.
   std::wstring value(const std::wstring& section, const std::wstring& key,
                      const std::wstring& defaultValue) const;
+
+  // Sets `key` in `section` to `value`, adding the section or key when missing (an existing key
+  // is found in any letter case). Zero or more on success, kIniNoMemory when out of memory.
+  int setValue(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+
+  // Writes the whole document to `path`, creating or emptying the file; a UTF-8 document starts
+  // with the UTF-8 byte-order mark. kIniOk, or kIniFileError when the file cannot be written.
+  int saveFile(const std::wstring& path) const;
 
  private:
   class Impl;

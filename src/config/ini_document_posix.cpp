@@ -25,6 +25,14 @@ IniDocument::~IniDocument() = default;
 
 int IniDocument::loadBytes(const std::string& bytes) { return loadIniBytes(impl_->ini, bytes); }
 
+int IniDocument::setValue(const std::wstring& section, const std::wstring& key,
+                          const std::wstring& value) {
+  return setIniValue(impl_->ini, toUtf16(section).c_str(), toUtf16(key).c_str(),
+                     toUtf16(value).c_str());
+}
+
+int IniDocument::saveBytes(std::string& bytes) const { return saveIniBytes(impl_->ini, bytes); }
+
 std::wstring IniDocument::value(const std::wstring& section, const std::wstring& key,
                                 const std::wstring& defaultValue) const {
   const char16_t* found =

@@ -18,6 +18,13 @@ IniDocument::~IniDocument() = default;
 
 int IniDocument::loadBytes(const std::string& bytes) { return loadIniBytes(impl_->ini, bytes); }
 
+int IniDocument::setValue(const std::wstring& section, const std::wstring& key,
+                          const std::wstring& value) {
+  return setIniValue(impl_->ini, section.c_str(), key.c_str(), value.c_str());
+}
+
+int IniDocument::saveBytes(std::string& bytes) const { return saveIniBytes(impl_->ini, bytes); }
+
 std::wstring IniDocument::value(const std::wstring& section, const std::wstring& key,
                                 const std::wstring& defaultValue) const {
   const wchar_t* found = impl_->ini.GetValue(section.c_str(), key.c_str(), nullptr);

@@ -18,4 +18,24 @@ int loadIniBytes(SimpleIniDocument& ini, const std::string& bytes) {
   }
 }
 
+// Sets one value, or gives the document's bytes, with SimpleIni's allocation failures as their
+// own error code, as loadIniBytes does.
+template <class SimpleIniDocument, class Char>
+int setIniValue(SimpleIniDocument& ini, const Char* section, const Char* key, const Char* value) {
+  try {
+    return ini.SetValue(section, key, value, nullptr, false);
+  } catch (const std::bad_alloc&) {
+    return kIniNoMemory;
+  }
+}
+
+template <class SimpleIniDocument>
+int saveIniBytes(const SimpleIniDocument& ini, std::string& bytes) {
+  try {
+    return ini.Save(bytes, ini.IsUnicode());
+  } catch (const std::bad_alloc&) {
+    return kIniNoMemory;
+  }
+}
+
 }  // namespace kv

@@ -1,5 +1,6 @@
 #include "main/startup.h"
 
+#include "config/silent_mode_file.h"
 #include "log/log_level.h"
 #include "log/log_placement.h"
 #include "log/logger.h"
@@ -29,6 +30,18 @@ void openDetailLog(const std::wstring& logDirectory) {
     log.setEcho(true);
     log.warn() << L"Failed to open log file " << path << endLine;
   }
+}
+
+// The maker's uninstallers look for this file while the first uninstall pass runs them. Its path
+// is kept even when it cannot be written, so that a file an earlier run left is still removed.
+void writeSilentModeFile(CleanerRun& run) {
+  const std::optional<std::wstring> profile =
+      SystemServices::current().environmentVariable(L"ALLUSERSPROFILE");
+  if (!profile) return;
+  run.silentModePath = *profile + L"\\NOVAX\\" + kSilentModeFileName;
+  const bool written = writeSilentModeINIFile(run.silentModePath, messageBoxesEnabled());
+  LogSink& line = written ? detailLog().debug() : detailLog().error();
+  line << L"Create File : " << run.silentModePath << endLine;
 }
 
 }  // namespace
@@ -71,6 +84,8 @@ void startUp(CleanerRun& run, const std::wstring& programPath) {
   }
 
   detailLog().debug() << buildStamp() << endLine;
+
+  if (!options.popup) writeSilentModeFile(run);
 }
 
 }  // namespace kv

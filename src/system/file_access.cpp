@@ -28,4 +28,13 @@ FileReadResult readWholeFile(const std::wstring& path, std::size_t maxBytes, std
   return FileReadResult::Read;
 }
 
+bool writeWholeFile(const std::wstring& path, const std::string& bytes) {
+  std::FILE* file = openFileForWriting(path);
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  // A full disk may show only when the buffered bytes are flushed at the close.
+  const bool closed = std::fclose(file) == 0;
+  return written && closed;
+}
+
 }  // namespace kv

@@ -22,4 +22,8 @@ enum class FileReadResult { Read, CannotOpen, TooLarge };
 // changed only on Read.
 FileReadResult readWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes);
 
+// Creates or empties the file at `path` and writes `bytes` to it. False when the file cannot be
+// opened or not every byte reached it.
+bool writeWholeFile(const std::wstring& path, const std::string& bytes);
+
 }  // namespace kv

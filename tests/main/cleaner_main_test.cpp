@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <sstream>
 
 #include "log/logger.h"
 #include "main/startup.h"
@@ -118,6 +119,42 @@ TEST_F(CleanerMainTest, DefaultDirectoryIsMadeUnderTheAllUsersProfile) {
   EXPECT_EQ(test::readBytes(logs / "Operation.log"), kRecord);
   EXPECT_TRUE(test::readBytes(logs / kDetailName)
                   .starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"));
+}
+
+// Without -P the settings file is there for the first uninstall pass only; with -P the run
+// neither writes nor removes it.
+TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
+  system.environment[L"ALLUSERSPROFILE"] = dir.wide();
+  const std::filesystem::path file = dir.path() / "NOVAX" / "KVXCLEAN.ini";
+  const std::wstring path = dir.wide() + L"\\NOVAX\\KVXCLEAN.ini";
+  const std::string shown(path.begin(), path.end());
+  struct Case {
+    std::vector<std::wstring> args;
+    bool leftByEarlierRun;
+    std::string lines;  // the lines about the file, in order
+    bool fileAfter;
+  };
+  const Case cases[] = {
+      {{L"-T"}, false, "Debug: Create File : " + shown + "|Debug: Delete File : " + shown, false},
+      {{L"-T"}, true, "Debug: Create File : " + shown + "|Debug: Delete File : " + shown, false},
+      {{L"-T", L"-P"}, false, "", false},
+      {{L"-T", L"-P"}, true, "", true},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::create_directories(file.parent_path());
+    if (c.leftByEarlierRun) test::writeBytes(file, "[Old]\nA=1\n");
+    EXPECT_EQ(run(c.args), 0);
+    std::string lines;
+    std::istringstream detail(test::readBytes(dir.path() / "NOVAX" / "MXQLOG" / kDetailName));
+    for (std::string line; std::getline(detail, line);) {
+      if (line.find("File : ") == std::string::npos) continue;
+      if (!lines.empty()) lines += "|";
+      lines += line.substr(0, line.size() - 1);  // without the carriage return
+    }
+    EXPECT_EQ(lines, c.lines);
+    EXPECT_EQ(std::filesystem::exists(file), c.fileAfter);
+    std::filesystem::remove(file);
+  }
 }
 
 TEST_F(CleanerMainTest, LogsThatCannotBeOpenedGoToTheConsole) {

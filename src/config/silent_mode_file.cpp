@@ -1,0 +1,47 @@
+#include "config/silent_mode_file.h"
+
+#include "config/ini_document.h"
+#include "log/logger.h"
+
+namespace kv {
+namespace {
+
+const wchar_t* loadErrorText(int code) {
+  switch (code) {
+    case kIniFileError:
+      return L"File error";
+    case kIniNoMemory:
+      return L"Out of memory";
+    case kIniFail:
+      return L"Generic failure";
+    default:
+      return L"Unknown error";
+  }
+}
+
+}  // namespace
+
+bool writeSilentModeINIFile(const std::wstring& path, bool messageBoxesOn) {
+  Logger& log = detailLog();
+  log.debug() << L"Function : writeSilentModeINIFile" << endLine;
+  const wchar_t* value = messageBoxesOn ? L"Off" : L"On";
+
+  IniDocument ini(IniStorage::Utf8);
+  const int loaded = ini.loadFile(path);
+  if (loaded < 0) {
+    log.error() << L"Failed to load INI file " << path << L" (" << loadErrorText(loaded) << L")"
+                << endLine;
+  }
+  log.info() << L"Set value [SilentMode]SilentMode=" << value << endLine;
+  if (ini.setValue(L"SilentMode", L"SilentMode", value) < 0) {
+    log.error() << L"Failed to set value INI file " << path << endLine;
+    return false;
+  }
+  if (ini.saveFile(path) < 0) {
+    log.error() << L"Failed to save INI file " << path << endLine;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace kv {
+
+// The settings file the maker's uninstallers read while the first uninstall pass runs:
+// %ALLUSERSPROFILE%\NOVAX\KVXCLEAN.ini, UTF-8 with its byte-order mark.
+inline constexpr wchar_t kSilentModeFileName[] = L"KVXCLEAN.ini";
+
+// Sets [SilentMode] SilentMode to "Off" when message boxes are on, else "On", keeping whatever
+// else the file at `path` holds, and saves it. Logs to the detail log. True when the value was
+// set and the file saved; a file that could not be loaded (for example a new one) is written
+// anew.
+bool writeSilentModeINIFile(const std::wstring& path, bool messageBoxesOn);
+
+}  // namespace kv
