@@ -55,6 +55,12 @@ assert_contains() {  # text actual description
   fi
 }
 
+# The Error lines of the removal phases (the silent-mode file logs its own before them).
+removal_errors() {
+  log_section 'Info: KVTool cleaner Deleting local queue started: ' \
+    'Info: KVTool cleaner Uninstall product Again: ' | grep '^Error: '
+}
+
 detail_text() {
   local detail
   detail=$(detail_log_in "$LOG_DIR")
@@ -181,7 +187,7 @@ Standard TCP/IP Port: IP_10.0.0.9 version=1' "$(demo_machine_records)" "records 
   done
   assert_eq "${queues_deleted%$'\n'}" \
     "$(detail_text | grep '^Info: Successfully deleted local queue ')" "queue lines"
-  assert_eq "${expected%$'\n'}" "$(detail_text | grep '^Error: ')" "error lines"
+  assert_eq "${expected%$'\n'}" "$(removal_errors)" "error lines"
   assert_eq 1 "$RUN_EXIT" "exit code of -C"
   assert_operation_record ${#MAKER_QUEUES[@]} NG
   assert_eq "Debug: KVTOOL cleaner execution completed. (${#MAKER_QUEUES[@]}) [Q:0, P:0]" \
@@ -210,7 +216,7 @@ test_clean_with_one_model_removes_only_that_models_queues() {
   assert_eq 'DeviceLinkMonitor: DLM_SHARED version=1 protocol=2 size=5040' \
     "$(demo_machine_records)" "records received"
   assert_eq $'Error: Error: Failed to delete driver Pravik P5.(87)
-Error: Error: Failed to delete driver Pravik P5.(87)' "$(detail_text | grep '^Error: ')" \
+Error: Error: Failed to delete driver Pravik P5.(87)' "$(removal_errors)" \
     "error lines"
   assert_eq 1 "$RUN_EXIT" "exit code of -C -M"
   assert_operation_record 2 NG
