@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "scoped_current_directory.h"
 #include "spooler/error_reporting.h"
 #include "support/file_text.h"
 #include "support/temp_dir.h"
@@ -21,17 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::int32_t kUntouched = 424242;
-
-class ScopedCurrentDirectory {
- public:
-  explicit ScopedCurrentDirectory(const fs::path& directory) : previous_(fs::current_path()) {
-    fs::current_path(directory);
-  }
-  ~ScopedCurrentDirectory() { fs::current_path(previous_); }
-
- private:
-  fs::path previous_;
-};
 
 class StandardErrorRecorder : public SystemServicesWrapper {
  public:
@@ -135,7 +125,7 @@ TEST_F(ProcessRunnerTest, CommandThatCannotStartGivesFalseAndTracesNothing) {
 
 TEST_F(ProcessRunnerTest, ChildStartsInOurCurrentDirectory) {
   const fs::path here = fs::canonical(dir.path());
-  const ScopedCurrentDirectory inside(here);
+  const test::ScopedCurrentDirectory inside(here);
   ASSERT_TRUE(run("sh -c \"pwd -P > cwd.txt\""));
   EXPECT_EQ(test::readBytes(here / "cwd.txt"), here.string() + "\n");
   EXPECT_EQ(standardError.written, L"");
@@ -145,7 +135,7 @@ TEST_F(ProcessRunnerTest, ChildStartsInOurCurrentDirectory) {
 TEST_F(ProcessRunnerTest, UnreadableCurrentDirectoryIsReportedAndTheChildStillRuns) {
   const fs::path gone = dir.path() / "gone";
   fs::create_directory(gone);
-  const ScopedCurrentDirectory inside(gone);
+  const test::ScopedCurrentDirectory inside(gone);
   fs::remove(gone);
   test::TraceCapture trace;
   EXPECT_TRUE(run("true"));

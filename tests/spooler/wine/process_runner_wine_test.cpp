@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "../scoped_current_directory.h"
 #include "../trace_capture.h"
 #include "spooler/error_reporting.h"
 #include "spooler/process_runner.h"
@@ -23,17 +24,6 @@ constexpr std::int32_t kUntouched = 424242;
 // The child's command line: the build passes its path on the build machine, which Wine shows
 // as the Z: drive.
 std::wstring child(const std::wstring& steps) { return L"\"Z:" KV_RUNNER_CHILD L"\" " + steps; }
-
-class ScopedCurrentDirectory {
- public:
-  explicit ScopedCurrentDirectory(const fs::path& directory) : previous_(fs::current_path()) {
-    fs::current_path(directory);
-  }
-  ~ScopedCurrentDirectory() { fs::current_path(previous_); }
-
- private:
-  fs::path previous_;
-};
 
 class ProcessRunnerWineTest : public ::testing::Test {
  protected:
@@ -102,7 +92,7 @@ TEST_F(ProcessRunnerWineTest, CommandThatCannotStartGivesFalseAndTracesNothing) 
 }
 
 TEST_F(ProcessRunnerWineTest, ChildStartsInOurCurrentDirectory) {
-  const ScopedCurrentDirectory inside(dir.path());
+  const test::ScopedCurrentDirectory inside(dir.path());
   ASSERT_TRUE(bMciRunProcess(child(L"cwd " + dir.child(L"cwd.txt")), 30000));
   EXPECT_EQ(test::readBytes(dir.path() / "cwd.txt"), wideToUtf8(dir.wide()));
 }
