@@ -17,7 +17,9 @@ class ProcessRunner {
   // its exit code; the trace log then gets "GetExitCodeProcess(<code>)". Returns false when the
   // child was still running at the limit: it is killed and the trace log gets "Process has timed
   // out ! (<limit> msec)". Returns false at once, tracing and reporting nothing, when the child
-  // cannot be started (an empty command line, a missing program). Blocks for up to the limit.
+  // cannot be started (an empty command line, a missing program). When this process's current
+  // directory cannot be read, "_getcwd error: <reason>" goes to standard error and the child
+  // starts all the same, in the directory it inherits. Blocks for up to the limit.
   virtual bool runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) = 0;
 
   // The process-wide instance: the one installed by a test, else the platform's own.
