@@ -1,0 +1,72 @@
+// Child processes on Windows: CreateProcessW, a bounded wait, TerminateProcess at the limit.
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "spooler/process_runner.h"
+#include "spooler/process_runner_reports.h"
+#include "system/win_handles.h"
+
+namespace kv {
+namespace {
+
+// Process and thread handles close with CloseHandle, as file handles do.
+using UniqueProcessHandle = UniqueHandle<HANDLE, FileHandleTraits>;
+
+struct FreeDeleter {
+  void operator()(wchar_t* text) const { std::free(text); }
+};
+
+// The current directory for the child, in a buffer the C library sizes itself. Null when the
+// query fails, after the C library's perror form of the failure on standard error: the child
+// then inherits the directory from this process instead.
+std::unique_ptr<wchar_t, FreeDeleter> currentDirectory() {
+  std::unique_ptr<wchar_t, FreeDeleter> directory(_wgetcwd(nullptr, 0));
+  if (!directory) reportCurrentDirectoryFailure(errno);
+  return directory;
+}
+
+class WindowsProcessRunner final : public ProcessRunner {
+ public:
+  bool runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    const auto directory = currentDirectory();
+    // CreateProcessW may write into the command line, so it gets a copy of its own.
+    std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
+    writable.push_back(L'\0');
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.get(), &startup, &started)) {
+      return false;
+    }
+    const UniqueProcessHandle process(started.hProcess);
+    const UniqueProcessHandle thread(started.hThread);
+
+    if (WaitForSingleObject(process.get(), timeLimitMs) == WAIT_TIMEOUT) {
+      TerminateProcess(process.get(), 0);
+      traceProcessTimedOut(timeLimitMs);
+      return false;
+    }
+    // A failed wait counts as an ended child; its code then reads as whatever is known, or 0.
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.get(), &exitCode);
+    traceProcessExitCode(exitCode);
+    return true;
+  }
+};
+
+}  // namespace
+
+ProcessRunner& platformProcessRunner() {
+  static WindowsProcessRunner runner;
+  return runner;
+}
+
+}  // namespace kv
