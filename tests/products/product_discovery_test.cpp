@@ -1,0 +1,223 @@
+#include "products/product_discovery.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "console_capture.h"
+#include "products/installer_memory.h"
+
+namespace kv {
+namespace {
+
+using Op = InstallerOperation;
+using Value = MemoryInstaller::RegistryValue;
+
+std::wstring code(int n) {
+  return L"{6B1D2A3C-7E4F-4A51-9C2D-0E1F2A3B4C0" + std::to_wstring(n) + L"}";
+}
+
+std::wstring failure(const std::wstring& hex, const std::wstring& call) {
+  return L"ERROR: failed with error code 0x" + hex + L" (" + call + L")\n";
+}
+
+// One case's installer service, installed as the current one, with standard output captured.
+struct Machine {
+  void addProduct(int n, const wchar_t* publisher) {
+    MemoryInstaller::Product product{code(n), {{L"ProductName", L"Product " + std::to_wstring(n)}}};
+    if (publisher != nullptr) product.properties[L"Publisher"] = publisher;
+    installer.addProduct(std::move(product));
+  }
+
+  MemoryInstaller installer;
+  ScopedInstallerService installed{installer};
+  test::ConsoleCapture console;
+};
+
+TEST(ProductDiscovery, PublisherMustBeTheMakerExactly) {
+  struct Case {
+    const wchar_t* publisher;  // null: the product has none
+    bool listed;
+    std::wstring printed;
+  };
+  for (const Case& c : std::vector<Case>{
+           {L"NOVAX", true, L""},
+           {L"novax", false, L""},
+           {L"Novax", false, L""},
+           {L"NOVAX Inc.", false, L""},
+           {L" NOVAX", false, L""},
+           {L"THE NOVAX", false, L""},
+           {L"", false, L""},
+           {nullptr, false, failure(L"648", L"MsiGetProductInfo")},
+       }) {
+    const std::wstring publisher = c.publisher != nullptr ? c.publisher : L"(none)";
+    SCOPED_TRACE(testing::PrintToString(publisher));
+    Machine m;
+    m.addProduct(1, c.publisher);
+    m.addProduct(2, L"NOVAX");  // the enumeration goes on after a product it leaves out
+    std::vector<std::wstring> codes;
+    EXPECT_TRUE(EnumMakerProducts(codes));
+    std::vector<std::wstring> listed{code(2)};
+    if (c.listed) listed.insert(listed.begin(), code(1));
+    EXPECT_EQ(codes, listed);
+    EXPECT_EQ(m.console.out, c.printed);
+  }
+}
+
+TEST(ProductDiscovery, EnumerationListsInOrderAndStopsAtAnError) {
+  struct Case {
+    const char* what;
+    std::vector<const wchar_t*> publishers;
+    std::function<void(MemoryInstaller&)> prepare;
+    bool result;
+    std::vector<std::wstring> codes;
+    std::wstring printed;
+  };
+  const auto failAt = [](std::uint32_t index, std::uint32_t result) {
+    return [=](MemoryInstaller& m) { m.failEnumerationAt(index, result); };
+  };
+  const wchar_t* other = L"Other Maker";
+  for (const Case& c : std::vector<Case>{
+           {"no products", {}, nullptr, true, {}, L""},
+           {"order kept, last one listed once",
+            {L"NOVAX", other, L"NOVAX"},
+            nullptr,
+            true,
+            {code(0), code(2)},
+            L""},
+           {"error at index 5",
+            {other, L"NOVAX", other, L"NOVAX", L"NOVAX", L"NOVAX", L"NOVAX"},
+            failAt(5, 1610),
+            false,
+            {code(1), code(3), code(4)},
+            failure(L"64A", L"MsiEnumProducts")},
+           {"error at the start",
+            {L"NOVAX"},
+            failAt(0, 234),
+            false,
+            {},
+            failure(L"EA", L"MsiEnumProducts")},
+           {"publisher unreadable",
+            {L"NOVAX", L"NOVAX"},
+            [](MemoryInstaller& m) { m.failNext(Op::GetProductInfo, 1610); },
+            true,
+            {code(1)},
+            failure(L"64A", L"MsiGetProductInfo")},
+       }) {
+    SCOPED_TRACE(c.what);
+    Machine m;
+    for (std::size_t i = 0; i < c.publishers.size(); ++i) m.addProduct(int(i), c.publishers[i]);
+    if (c.prepare) c.prepare(m.installer);
+    std::vector<std::wstring> codes{L"stale"};
+    EXPECT_EQ(EnumMakerProducts(codes), c.result);
+    EXPECT_EQ(codes, c.codes);
+    EXPECT_EQ(m.console.out, c.printed);
+  }
+}
+
+TEST(ProductDiscovery, EnumerationAsksWithTheSpecifiedBuffers) {
+  Machine m;
+  m.addProduct(0, L"NOVAX");
+  std::vector<std::wstring> codes;
+  EXPECT_TRUE(EnumMakerProducts(codes));
+  EXPECT_EQ(m.installer.calls(), (std::vector<std::wstring>{L"MsiEnumProductsW(0, buffer)",
+                                                            L"MsiGetProductInfoW(" + code(0) +
+                                                                L", Publisher, buffer, 1024)",
+                                                            L"MsiEnumProductsW(1, buffer)"}));
+}
+
+TEST(ProductDiscovery, ProductInfoValue) {
+  struct Case {
+    const char* what;
+    std::wstring product;
+    std::wstring property;
+    std::wstring stored;
+    bool result;
+    std::wstring value;
+    std::wstring printed;
+  };
+  const std::wstring longest(1023, L'x');
+  for (const Case& c : std::vector<Case>{
+           {"found", code(1), L"ProductName", L"NOVAX KV [KV 100]", true, L"NOVAX KV [KV 100]",
+            L""},
+           {"empty", code(1), L"ProductName", L"", true, L"", L""},
+           {"longest that fits", code(1), L"ProductName", longest, true, longest, L""},
+           {"too long", code(1), L"ProductName", longest + L"y", false, L"",
+            failure(L"EA", L"MsiGetProductInfo")},
+           {"unknown product", code(9), L"ProductName", L"x", false, L"",
+            failure(L"645", L"MsiGetProductInfo")},
+           {"unknown property", code(1), L"Missing", L"x", false, L"",
+            failure(L"648", L"MsiGetProductInfo")},
+       }) {
+    SCOPED_TRACE(c.what);
+    Machine m;
+    m.installer.addProduct({code(1), {{L"ProductName", c.stored}}});
+    std::wstring value = L"stale";
+    EXPECT_EQ(GetProductInfoValue(c.product, c.property, value), c.result);
+    EXPECT_EQ(value, c.value);
+    EXPECT_EQ(m.console.out, c.printed);
+  }
+}
+
+TEST(ProductDiscovery, UninstallValue) {
+  struct Case {
+    const char* what;
+    std::wstring product;
+    std::wstring name;
+    Value stored;
+    std::function<void(MemoryInstaller&)> prepare;
+    bool result;
+    std::wstring value;
+    std::wstring printed;
+  };
+  const std::wstring command = L"MsiExec.exe /I" + code(1);
+  const std::wstring full(1024, L'x');
+  const std::wstring cut(1023, L'x');
+  const auto text = [](const std::wstring& t, bool terminated = true) {
+    return MemoryInstaller::textValue(t, InstallerService::kRegExpandSz, terminated);
+  };
+  for (const Case& c : std::vector<Case>{
+           {"found", code(1), L"UninstallString", text(command), nullptr, true, command, L""},
+           {"no entry", code(2), L"UninstallString", text(command), nullptr, false, L"",
+            failure(L"2", L"RegOpenKey")},
+           {"no value", code(1), L"DisplayName", text(command), nullptr, false, L"",
+            failure(L"2", L"RegQueryValueEx")},
+           {"query refused", code(1), L"UninstallString", text(command),
+            [](MemoryInstaller& m) { m.failNext(Op::QueryValue, 5); }, false, L"",
+            failure(L"5", L"RegQueryValueEx")},
+           {"open refused", code(1), L"UninstallString", text(command),
+            [](MemoryInstaller& m) { m.failNext(Op::OpenKey, 5); }, false, L"",
+            failure(L"5", L"RegOpenKey")},
+           {"fills the buffer with its terminator", code(1), L"UninstallString", text(cut), nullptr,
+            true, cut, L""},
+           {"fills the buffer without a terminator", code(1), L"UninstallString", text(full, false),
+            nullptr, true, cut, L""},
+           {"short, without a terminator", code(1), L"UninstallString", text(L"abc", false),
+            nullptr, true, L"abc", L""},
+           {"too long", code(1), L"UninstallString", text(full), nullptr, false, L"",
+            failure(L"EA", L"RegQueryValueEx")},
+       }) {
+    SCOPED_TRACE(c.what);
+    Machine m;
+    m.installer.addUninstallEntry(code(1), {{L"UninstallString", c.stored}});
+    if (c.prepare) c.prepare(m.installer);
+    std::wstring value = L"stale";
+    EXPECT_EQ(GetUninstallValue(c.product, c.name, value), c.result);
+    EXPECT_EQ(value, c.value);
+    EXPECT_EQ(m.console.out, c.printed);
+    EXPECT_EQ(m.installer.openKeyCount(), 0u);
+    const std::wstring opened =
+        L"RegOpenKeyW(HKLM, " + std::wstring(kUninstallKeyPath) + c.product + L")";
+    const std::vector<std::wstring>& calls = m.installer.calls();
+    EXPECT_EQ(calls.front(), opened);
+    if (calls.size() > 1) {
+      EXPECT_EQ(calls[1], L"RegQueryValueExW(k1, " + c.name + L", buffer, 2048)");
+      EXPECT_EQ(calls.back(), L"RegCloseKey(k1)");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kv
