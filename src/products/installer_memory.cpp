@@ -22,6 +22,11 @@ std::wstring sizeArg(const std::uint32_t* size) {
   return size != nullptr ? std::to_wstring(*size) : L"null";
 }
 
+std::wstring keyText(RegistryKey key) {
+  if (key == kLocalMachine) return L"HKLM";
+  return L"k" + std::to_wstring(static_cast<std::uintptr_t>(key));
+}
+
 // "parent\child", without a trailing backslash whichever side had one.
 std::wstring joinPath(std::wstring_view parent, std::wstring_view child) {
   const auto trimmed = [](std::wstring_view text) {
@@ -71,7 +76,10 @@ void MemoryInstaller::failAlways(InstallerOperation operation, std::uint32_t cod
   injections_[operation] = Injection{code, 0, true};
 }
 
-void MemoryInstaller::stopFailing(InstallerOperation operation) { injections_.erase(operation); }
+void MemoryInstaller::stopFailing(InstallerOperation operation) {
+  injections_.erase(operation);
+  if (operation == InstallerOperation::EnumProducts) enumerationFailures_.clear();
+}
 
 void MemoryInstaller::failEnumerationAt(std::uint32_t index, std::uint32_t code) {
   enumerationFailures_[index] = code;
@@ -117,11 +125,6 @@ const std::wstring* MemoryInstaller::openPath(RegistryKey key) const {
   if (key == kLocalMachine) return &root;
   const auto found = keys_.find(static_cast<std::uintptr_t>(key));
   return found != keys_.end() ? &found->second : nullptr;
-}
-
-std::wstring MemoryInstaller::keyText(RegistryKey key) const {
-  if (key == kLocalMachine) return L"HKLM";
-  return L"k" + std::to_wstring(static_cast<std::uintptr_t>(key));
 }
 
 std::uint32_t MemoryInstaller::msiEnumProductsW(std::uint32_t index, wchar_t* productCode) {

@@ -55,7 +55,8 @@ class MemoryInstaller : public InstallerService {
   // Every call of `operation` returns `code` until stopFailing.
   void failAlways(InstallerOperation operation, std::uint32_t code);
   void stopFailing(InstallerOperation operation);
-  // Every enumeration call for `index` returns `code` (an error in the middle of a listing).
+  // Every enumeration call for `index` returns `code` (an error in the middle of a listing),
+  // until stopFailing(InstallerOperation::EnumProducts).
   void failEnumerationAt(std::uint32_t index, std::uint32_t code);
 
   // Every call made, in order, written like the call itself: numbers in decimal, "null" for a
@@ -95,7 +96,6 @@ class MemoryInstaller : public InstallerService {
   bool keyExists(std::wstring_view path) const;
   // The path of an open key (or kLocalMachine's ""), or null when `key` is not open.
   const std::wstring* openPath(RegistryKey key) const;
-  std::wstring keyText(RegistryKey key) const;
 
   std::vector<Product> products_;
   std::vector<Key> registry_;

@@ -24,4 +24,9 @@ class ConsoleCapture : public SystemServicesWrapper {
   ScopedSystemServices installed_{*this};
 };
 
+// The line the product discovery prints for a failed call, with the code in upper-case hex.
+inline std::wstring failureLine(const std::wstring& hex, const std::wstring& call) {
+  return L"ERROR: failed with error code 0x" + hex + L" (" + call + L")\n";
+}
+
 }  // namespace kv::test

@@ -14,13 +14,10 @@ namespace {
 
 using Op = InstallerOperation;
 using Value = MemoryInstaller::RegistryValue;
+using test::failureLine;
 
 std::wstring code(int n) {
   return L"{6B1D2A3C-7E4F-4A51-9C2D-0E1F2A3B4C0" + std::to_wstring(n) + L"}";
-}
-
-std::wstring failure(const std::wstring& hex, const std::wstring& call) {
-  return L"ERROR: failed with error code 0x" + hex + L" (" + call + L")\n";
 }
 
 // One case's installer service, installed as the current one, with standard output captured.
@@ -50,7 +47,7 @@ TEST(ProductDiscovery, PublisherMustBeTheMakerExactly) {
            {L" NOVAX", false, L""},
            {L"THE NOVAX", false, L""},
            {L"", false, L""},
-           {nullptr, false, failure(L"648", L"MsiGetProductInfo")},
+           {nullptr, false, failureLine(L"648", L"MsiGetProductInfo")},
        }) {
     const std::wstring publisher = c.publisher != nullptr ? c.publisher : L"(none)";
     SCOPED_TRACE(testing::PrintToString(publisher));
@@ -92,19 +89,19 @@ TEST(ProductDiscovery, EnumerationListsInOrderAndStopsAtAnError) {
             failAt(5, 1610),
             false,
             {code(1), code(3), code(4)},
-            failure(L"64A", L"MsiEnumProducts")},
+            failureLine(L"64A", L"MsiEnumProducts")},
            {"error at the start",
             {L"NOVAX"},
             failAt(0, 234),
             false,
             {},
-            failure(L"EA", L"MsiEnumProducts")},
+            failureLine(L"EA", L"MsiEnumProducts")},
            {"publisher unreadable",
             {L"NOVAX", L"NOVAX"},
             [](MemoryInstaller& m) { m.failNext(Op::GetProductInfo, 1610); },
             true,
             {code(1)},
-            failure(L"64A", L"MsiGetProductInfo")},
+            failureLine(L"64A", L"MsiGetProductInfo")},
        }) {
     SCOPED_TRACE(c.what);
     Machine m;
@@ -145,11 +142,11 @@ TEST(ProductDiscovery, ProductInfoValue) {
            {"empty", code(1), L"ProductName", L"", true, L"", L""},
            {"longest that fits", code(1), L"ProductName", longest, true, longest, L""},
            {"too long", code(1), L"ProductName", longest + L"y", false, L"",
-            failure(L"EA", L"MsiGetProductInfo")},
+            failureLine(L"EA", L"MsiGetProductInfo")},
            {"unknown product", code(9), L"ProductName", L"x", false, L"",
-            failure(L"645", L"MsiGetProductInfo")},
+            failureLine(L"645", L"MsiGetProductInfo")},
            {"unknown property", code(1), L"Missing", L"x", false, L"",
-            failure(L"648", L"MsiGetProductInfo")},
+            failureLine(L"648", L"MsiGetProductInfo")},
        }) {
     SCOPED_TRACE(c.what);
     Machine m;
@@ -181,15 +178,15 @@ TEST(ProductDiscovery, UninstallValue) {
   for (const Case& c : std::vector<Case>{
            {"found", code(1), L"UninstallString", text(command), nullptr, true, command, L""},
            {"no entry", code(2), L"UninstallString", text(command), nullptr, false, L"",
-            failure(L"2", L"RegOpenKey")},
+            failureLine(L"2", L"RegOpenKey")},
            {"no value", code(1), L"DisplayName", text(command), nullptr, false, L"",
-            failure(L"2", L"RegQueryValueEx")},
+            failureLine(L"2", L"RegQueryValueEx")},
            {"query refused", code(1), L"UninstallString", text(command),
             [](MemoryInstaller& m) { m.failNext(Op::QueryValue, 5); }, false, L"",
-            failure(L"5", L"RegQueryValueEx")},
+            failureLine(L"5", L"RegQueryValueEx")},
            {"open refused", code(1), L"UninstallString", text(command),
             [](MemoryInstaller& m) { m.failNext(Op::OpenKey, 5); }, false, L"",
-            failure(L"5", L"RegOpenKey")},
+            failureLine(L"5", L"RegOpenKey")},
            {"fills the buffer with its terminator", code(1), L"UninstallString", text(cut), nullptr,
             true, cut, L""},
            {"fills the buffer without a terminator", code(1), L"UninstallString", text(full, false),
@@ -197,7 +194,7 @@ TEST(ProductDiscovery, UninstallValue) {
            {"short, without a terminator", code(1), L"UninstallString", text(L"abc", false),
             nullptr, true, L"abc", L""},
            {"too long", code(1), L"UninstallString", text(full), nullptr, false, L"",
-            failure(L"EA", L"RegQueryValueEx")},
+            failureLine(L"EA", L"RegQueryValueEx")},
        }) {
     SCOPED_TRACE(c.what);
     Machine m;

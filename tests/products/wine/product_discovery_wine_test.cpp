@@ -15,6 +15,8 @@
 namespace kv {
 namespace {
 
+using test::failureLine;
+
 struct Package {
   const wchar_t* file;
   const wchar_t* code;
@@ -33,10 +35,6 @@ const Package kD{L"discovery_d.msi", L"{6B1D2A3C-7E4F-4A51-9C2D-0E1F2A3B4C04}",
                  L"KVW Discovery D [KVW 400]", L"NOVAX Inc.", true};
 // Neither the order of the codes nor that of the enumeration.
 const std::vector<const Package*> kInstallOrder{&kB, &kD, &kC, &kA};
-
-std::wstring failure(const std::wstring& hex, const std::wstring& call) {
-  return L"ERROR: failed with error code 0x" + hex + L" (" + call + L")\n";
-}
 
 UINT removePackage(const Package& package) {
   return MsiConfigureProductW(package.code, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
@@ -83,7 +81,7 @@ TEST_F(WineProductDiscovery, NamesAndUninstallCommands) {
     EXPECT_EQ(value, package->publisher);
     EXPECT_EQ(GetUninstallValue(package->code, L"UninstallString", value), package->is64Bit);
     EXPECT_EQ(value, package->is64Bit ? L"MsiExec.exe /I" + std::wstring(package->code) : L"");
-    EXPECT_EQ(console.out, package->is64Bit ? L"" : failure(L"2", L"RegOpenKey"));
+    EXPECT_EQ(console.out, package->is64Bit ? L"" : failureLine(L"2", L"RegOpenKey"));
   }
 }
 
@@ -101,14 +99,14 @@ TEST_F(WineProductDiscovery, ReadsThatFindNothing) {
   };
   for (const Case& c : std::vector<Case>{
            {"unknown product", GetProductInfoValue, unknown, L"ProductName", false,
-            failure(L"645", L"MsiGetProductInfo")},
+            failureLine(L"645", L"MsiGetProductInfo")},
            {"unknown property", GetProductInfoValue, kA.code, L"NoSuchProperty", false,
-            failure(L"648", L"MsiGetProductInfo")},
+            failureLine(L"648", L"MsiGetProductInfo")},
            {"property not set", GetProductInfoValue, kA.code, L"HelpLink", true, L""},
            {"no uninstall entry", GetUninstallValue, unknown, L"UninstallString", false,
-            failure(L"2", L"RegOpenKey")},
+            failureLine(L"2", L"RegOpenKey")},
            {"no such value", GetUninstallValue, kA.code, L"NoSuchValue", false,
-            failure(L"2", L"RegQueryValueEx")},
+            failureLine(L"2", L"RegQueryValueEx")},
        }) {
     SCOPED_TRACE(c.what);
     console.out.clear();
