@@ -20,12 +20,32 @@ std::wstring code(int n) {
   return L"{6B1D2A3C-7E4F-4A51-9C2D-0E1F2A3B4C0" + std::to_wstring(n) + L"}";
 }
 
+// What a read gives: its result, the value and what it printed.
+struct Outcome {
+  bool result;
+  std::wstring value;
+  std::wstring printed;
+};
+Outcome gives(const std::wstring& value) { return {true, value, L""}; }
+Outcome fails(const std::wstring& hex, const std::wstring& call) {
+  return {false, L"", failureLine(hex, call)};
+}
+
 // One case's installer service, installed as the current one, with standard output captured.
 struct Machine {
   void addProduct(int n, const wchar_t* publisher) {
     MemoryInstaller::Product product{code(n), {{L"ProductName", L"Product " + std::to_wstring(n)}}};
     if (publisher != nullptr) product.properties[L"Publisher"] = publisher;
     installer.addProduct(std::move(product));
+  }
+
+  // Runs `read` on a value that holds stale text and checks what it gave.
+  template <typename Read>
+  void expectRead(Read read, const Outcome& expected) {
+    std::wstring value = L"stale";
+    EXPECT_EQ(read(value), expected.result);
+    EXPECT_EQ(value, expected.value);
+    EXPECT_EQ(console.out, expected.printed);
   }
 
   MemoryInstaller installer;
@@ -106,30 +126,24 @@ TEST(ProductDiscovery, ProductInfoValue) {
     std::wstring product;
     std::wstring property;
     std::wstring stored;
-    bool result;
-    std::wstring value;
-    std::wstring printed;
+    Outcome expected;
   };
   const std::wstring longest(1023, L'x');
   for (const Case& c : std::vector<Case>{
-           {"found", code(1), L"ProductName", L"NOVAX KV [KV 100]", true, L"NOVAX KV [KV 100]",
-            L""},
-           {"empty", code(1), L"ProductName", L"", true, L"", L""},
-           {"longest that fits", code(1), L"ProductName", longest, true, longest, L""},
-           {"too long", code(1), L"ProductName", longest + L"y", false, L"",
-            failureLine(L"EA", L"MsiGetProductInfo")},
-           {"unknown product", code(9), L"ProductName", L"x", false, L"",
-            failureLine(L"645", L"MsiGetProductInfo")},
-           {"unknown property", code(1), L"Missing", L"x", false, L"",
-            failureLine(L"648", L"MsiGetProductInfo")},
+           {"found", code(1), L"ProductName", L"KV [KV 100]", gives(L"KV [KV 100]")},
+           {"empty", code(1), L"ProductName", L"", gives(L"")},
+           {"longest that fits", code(1), L"ProductName", longest, gives(longest)},
+           {"too long", code(1), L"ProductName", longest + L"y",
+            fails(L"EA", L"MsiGetProductInfo")},
+           {"unknown product", code(9), L"ProductName", L"x", fails(L"645", L"MsiGetProductInfo")},
+           {"unknown property", code(1), L"Missing", L"x", fails(L"648", L"MsiGetProductInfo")},
        }) {
     SCOPED_TRACE(c.what);
     Machine m;
     m.installer.addProduct({code(1), {{L"ProductName", c.stored}}});
-    std::wstring value = L"stale";
-    EXPECT_EQ(GetProductInfoValue(c.product, c.property, value), c.result);
-    EXPECT_EQ(value, c.value);
-    EXPECT_EQ(m.console.out, c.printed);
+    m.expectRead(
+        [&](std::wstring& value) { return GetProductInfoValue(c.product, c.property, value); },
+        c.expected);
   }
 }
 
@@ -140,9 +154,7 @@ TEST(ProductDiscovery, UninstallValue) {
     std::wstring name;
     Value stored;
     std::function<void(MemoryInstaller&)> prepare;
-    bool result;
-    std::wstring value;
-    std::wstring printed;
+    Outcome expected;
   };
   const std::wstring command = L"MsiExec.exe /I" + code(1);
   const std::wstring full(1024, L'x');
@@ -150,40 +162,32 @@ TEST(ProductDiscovery, UninstallValue) {
   const auto text = [](const std::wstring& t, bool terminated = true) {
     return MemoryInstaller::textValue(t, InstallerService::kRegExpandSz, terminated);
   };
+  const auto refuse = [](Op op) { return [op](MemoryInstaller& m) { m.failNext(op, 5); }; };
+  const std::wstring name = L"UninstallString";
+  const Value cmd = text(command);
   for (const Case& c : std::vector<Case>{
-           {"found", code(1), L"UninstallString", text(command), nullptr, true, command, L""},
-           {"no entry", code(2), L"UninstallString", text(command), nullptr, false, L"",
-            failureLine(L"2", L"RegOpenKey")},
-           {"no value", code(1), L"DisplayName", text(command), nullptr, false, L"",
-            failureLine(L"2", L"RegQueryValueEx")},
-           {"query refused", code(1), L"UninstallString", text(command),
-            [](MemoryInstaller& m) { m.failNext(Op::QueryValue, 5); }, false, L"",
-            failureLine(L"5", L"RegQueryValueEx")},
-           {"open refused", code(1), L"UninstallString", text(command),
-            [](MemoryInstaller& m) { m.failNext(Op::OpenKey, 5); }, false, L"",
-            failureLine(L"5", L"RegOpenKey")},
-           {"fills the buffer with its terminator", code(1), L"UninstallString", text(cut), nullptr,
-            true, cut, L""},
-           {"fills the buffer without a terminator", code(1), L"UninstallString", text(full, false),
-            nullptr, true, cut, L""},
-           {"short, without a terminator", code(1), L"UninstallString", text(L"abc", false),
-            nullptr, true, L"abc", L""},
-           {"too long", code(1), L"UninstallString", text(full), nullptr, false, L"",
-            failureLine(L"EA", L"RegQueryValueEx")},
+           {"found", code(1), name, cmd, {}, gives(command)},
+           {"no entry", code(2), name, cmd, {}, fails(L"2", L"RegOpenKey")},
+           {"no value", code(1), L"DisplayName", cmd, {}, fails(L"2", L"RegQueryValueEx")},
+           {"query refused", code(1), name, cmd, refuse(Op::QueryValue),
+            fails(L"5", L"RegQueryValueEx")},
+           {"open refused", code(1), name, cmd, refuse(Op::OpenKey), fails(L"5", L"RegOpenKey")},
+           {"fills the buffer terminated", code(1), name, text(cut), {}, gives(cut)},
+           {"fills the buffer unterminated", code(1), name, text(full, false), {}, gives(cut)},
+           {"short, without a terminator", code(1), name, text(L"abc", false), {}, gives(L"abc")},
+           {"too long", code(1), name, text(full), {}, fails(L"EA", L"RegQueryValueEx")},
        }) {
     SCOPED_TRACE(c.what);
     Machine m;
-    m.installer.addUninstallEntry(code(1), {{L"UninstallString", c.stored}});
+    m.installer.addUninstallEntry(code(1), {{name, c.stored}});
     if (c.prepare) c.prepare(m.installer);
-    std::wstring value = L"stale";
-    EXPECT_EQ(GetUninstallValue(c.product, c.name, value), c.result);
-    EXPECT_EQ(value, c.value);
-    EXPECT_EQ(m.console.out, c.printed);
+    m.expectRead([&](std::wstring& value) { return GetUninstallValue(c.product, c.name, value); },
+                 c.expected);
+    // The key is always closed, and the value read into the 2048 bytes.
     EXPECT_EQ(m.installer.openKeyCount(), 0u);
-    const std::wstring opened =
-        L"RegOpenKeyW(HKLM, " + std::wstring(kUninstallKeyPath) + c.product + L")";
     const std::vector<std::wstring>& calls = m.installer.calls();
-    EXPECT_EQ(calls.front(), opened);
+    EXPECT_EQ(calls.front(),
+              L"RegOpenKeyW(HKLM, " + std::wstring(kUninstallKeyPath) + c.product + L")");
     if (calls.size() > 1) {
       EXPECT_EQ(calls[1], L"RegQueryValueExW(k1, " + c.name + L", buffer, 2048)");
       EXPECT_EQ(calls.back(), L"RegCloseKey(k1)");
