@@ -33,7 +33,7 @@ const Package kC{L"discovery_c.msi", L"{6B1D2A3C-7E4F-4A51-9C2D-0E1F2A3B4C03}",
                  L"KVW Discovery C [KVW 300]", L"NOVAX", false};
 const Package kD{L"discovery_d.msi", L"{6B1D2A3C-7E4F-4A51-9C2D-0E1F2A3B4C04}",
                  L"KVW Discovery D [KVW 400]", L"NOVAX Inc.", true};
-// Neither the order of the codes nor that of the enumeration.
+// Neither the codes' own order ({01…} first) nor the enumeration's ({10…} first).
 const std::vector<const Package*> kInstallOrder{&kB, &kD, &kC, &kA};
 
 UINT removePackage(const Package& package) {
@@ -59,7 +59,7 @@ class WineProductDiscovery : public ::testing::Test {
   test::ConsoleCapture console;
 };
 
-// Wine lists products in the order of their packed codes (the registry key names below
+// Wine lists products in the order of their packed codes (the form of the key names below
 // Installer\Products), whatever order they were installed in.
 TEST_F(WineProductDiscovery, MakerPackagesInTheServicesOrder) {
   std::vector<std::wstring> codes;
