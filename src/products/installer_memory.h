@@ -92,7 +92,7 @@ class MemoryInstaller : public InstallerService {
   // Begins a call: records it and gives the injected code that ends it here, or 0.
   std::uint32_t injected(InstallerOperation operation, std::wstring call);
   const Product* findProduct(std::wstring_view code) const;
-  // The stored key at `path`, or null. `exists` also accepts the keys above stored ones.
+  // The stored key at `path`, or null. keyExists also accepts the keys above stored ones.
   const Key* findKey(std::wstring_view path) const;
   bool keyExists(std::wstring_view path) const;
   // The path of an open key (or kLocalMachine's ""), or null when `key` is not open.
