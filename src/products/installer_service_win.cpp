@@ -1,0 +1,79 @@
+// The installer service on Windows: every operation forwards one to one to msi and advapi32.
+#include <windows.h>
+// <msi.h> needs the types of <windows.h>.
+#include <msi.h>
+
+#include <cstdint>
+
+#include "products/installer_service.h"
+
+namespace kv {
+namespace {
+
+static_assert(InstallerService::kSuccess == ERROR_SUCCESS);
+static_assert(InstallerService::kFileNotFound == ERROR_FILE_NOT_FOUND);
+static_assert(InstallerService::kInvalidHandle == ERROR_INVALID_HANDLE);
+static_assert(InstallerService::kInvalidParameter == ERROR_INVALID_PARAMETER);
+static_assert(InstallerService::kMoreData == ERROR_MORE_DATA);
+static_assert(InstallerService::kNoMoreItems == ERROR_NO_MORE_ITEMS);
+static_assert(InstallerService::kUnknownProduct == ERROR_UNKNOWN_PRODUCT);
+static_assert(InstallerService::kUnknownProperty == ERROR_UNKNOWN_PROPERTY);
+static_assert(InstallerService::kBadConfiguration == ERROR_BAD_CONFIGURATION);
+static_assert(InstallerService::kRegSz == REG_SZ);
+static_assert(InstallerService::kRegExpandSz == REG_EXPAND_SZ);
+static_assert(InstallerService::kRegDword == REG_DWORD);
+// Keys and sizes are passed through unchanged.
+static_assert(sizeof(RegistryKey) == sizeof(HKEY));
+static_assert(sizeof(DWORD) == sizeof(std::uint32_t) && sizeof(UINT) == sizeof(std::uint32_t));
+static_assert(sizeof(LONG) == sizeof(std::int32_t));
+static_assert(sizeof(wchar_t) == sizeof(WCHAR));
+// HKEY_LOCAL_MACHINE is defined as a cast to HKEY, which no constant expression can read.
+// Expanded while HKEY names an integer type, the SDK's own definition becomes a number.
+#define HKEY ULONG_PTR
+constexpr ULONG_PTR kSdkLocalMachine = HKEY_LOCAL_MACHINE;
+#undef HKEY
+static_assert(static_cast<std::uintptr_t>(kLocalMachine) == kSdkLocalMachine);
+
+HKEY asHkey(RegistryKey key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
+DWORD* asDword(std::uint32_t* value) { return reinterpret_cast<DWORD*>(value); }
+
+class WindowsInstallerService final : public InstallerService {
+ public:
+  std::uint32_t msiEnumProductsW(std::uint32_t index, wchar_t* productCode) override {
+    return MsiEnumProductsW(index, productCode);
+  }
+
+  std::uint32_t msiGetProductInfoW(const wchar_t* product, const wchar_t* property, wchar_t* value,
+                                   std::uint32_t* valueChars) override {
+    return MsiGetProductInfoW(product, property, value, asDword(valueChars));
+  }
+
+  std::int32_t regOpenKeyW(RegistryKey root, const wchar_t* subKey, RegistryKey* key) override {
+    HKEY opened = nullptr;
+    const LONG result = RegOpenKeyW(asHkey(root), subKey, key != nullptr ? &opened : nullptr);
+    if (key != nullptr) {
+      *key = result == ERROR_SUCCESS
+                 ? static_cast<RegistryKey>(reinterpret_cast<std::uintptr_t>(opened))
+                 : RegistryKey::None;
+    }
+    return result;
+  }
+
+  std::int32_t regQueryValueExW(RegistryKey key, const wchar_t* valueName, std::uint32_t* reserved,
+                                std::uint32_t* type, std::uint8_t* data,
+                                std::uint32_t* dataBytes) override {
+    return RegQueryValueExW(asHkey(key), valueName, asDword(reserved), asDword(type), data,
+                            asDword(dataBytes));
+  }
+
+  std::int32_t regCloseKey(RegistryKey key) override { return RegCloseKey(asHkey(key)); }
+};
+
+}  // namespace
+
+InstallerService& platformInstallerService() {
+  static WindowsInstallerService service;
+  return service;
+}
+
+}  // namespace kv

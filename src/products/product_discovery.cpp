@@ -1,0 +1,122 @@
+#include "products/product_discovery.h"
+
+#include <array>
+#include <cstdint>
+#include <cwchar>
+#include <string_view>
+
+#include "products/installer_service.h"
+#include "system/system_services.h"
+#include "system/utf16_text.h"
+
+namespace kv {
+namespace {
+
+constexpr std::wstring_view kMakerPublisher = L"NOVAX";
+
+constexpr std::size_t kProductCodeRoom = 40;  // characters
+constexpr std::size_t kPropertyRoom = 1024;   // characters, terminator included
+constexpr std::size_t kRegistryValueBytes = 2048;
+
+// The failure lines; each takes the call's result as its one argument.
+constexpr const wchar_t* kEnumProductsFailure =
+    L"ERROR: failed with error code 0x%X (MsiEnumProducts)\n";
+constexpr const wchar_t* kGetProductInfoFailure =
+    L"ERROR: failed with error code 0x%X (MsiGetProductInfo)\n";
+constexpr const wchar_t* kOpenKeyFailure = L"ERROR: failed with error code 0x%X (RegOpenKey)\n";
+constexpr const wchar_t* kQueryValueFailure =
+    L"ERROR: failed with error code 0x%X (RegQueryValueEx)\n";
+
+void printFailure(const wchar_t* format, std::uint32_t result) {
+  std::array<wchar_t, 96> line{};
+  if (std::swprintf(line.data(), line.size(), format, static_cast<unsigned>(result)) < 0) return;
+  SystemServices::current().writeConsole(ConsoleStream::Out, line.data());
+}
+
+// The text in `buffer` up to its terminator; a buffer without one is cut at its last character,
+// never read past its end.
+template <typename Char, std::size_t Room>
+std::basic_string_view<Char> terminatedText(const std::array<Char, Room>& buffer) {
+  const std::basic_string_view<Char> text(buffer.data(), Room - 1);
+  return text.substr(0, text.find(Char{}));
+}
+
+// A registry key opened through `service`, closed there on every path out of its scope.
+class ScopedKey {
+ public:
+  explicit ScopedKey(InstallerService& service) : service_(service) {}
+  ~ScopedKey() {
+    if (key_ != RegistryKey::None) service_.regCloseKey(key_);
+  }
+  ScopedKey(const ScopedKey&) = delete;
+  ScopedKey& operator=(const ScopedKey&) = delete;
+
+  RegistryKey get() const { return key_; }
+  RegistryKey* put() { return &key_; }
+
+ private:
+  InstallerService& service_;
+  RegistryKey key_ = RegistryKey::None;
+};
+
+}  // namespace
+
+bool EnumMakerProducts(std::vector<std::wstring>& productCodes) {
+  productCodes.clear();
+  for (std::uint32_t index = 0;; ++index) {
+    std::array<wchar_t, kProductCodeRoom> code{};
+    const std::uint32_t result = InstallerService::current().msiEnumProductsW(index, code.data());
+    if (result == InstallerService::kNoMoreItems) return true;
+    if (result != InstallerService::kSuccess) {
+      printFailure(kEnumProductsFailure, result);
+      return false;
+    }
+    const std::wstring productCode(terminatedText(code));
+    std::wstring publisher;
+    if (GetProductInfoValue(productCode, L"Publisher", publisher) && publisher == kMakerPublisher) {
+      productCodes.push_back(productCode);
+    }
+  }
+}
+
+bool GetProductInfoValue(const std::wstring& productCode, const std::wstring& property,
+                         std::wstring& value) {
+  value.clear();
+  std::array<wchar_t, kPropertyRoom> buffer{};
+  std::uint32_t chars = kPropertyRoom;
+  const std::uint32_t result = InstallerService::current().msiGetProductInfoW(
+      productCode.c_str(), property.c_str(), buffer.data(), &chars);
+  if (result != InstallerService::kSuccess) {
+    printFailure(kGetProductInfoFailure, result);
+    return false;
+  }
+  value = terminatedText(buffer);
+  return true;
+}
+
+bool GetUninstallValue(const std::wstring& productCode, const std::wstring& valueName,
+                       std::wstring& value) {
+  value.clear();
+  InstallerService& service = InstallerService::current();
+  ScopedKey key(service);
+  const std::wstring path = std::wstring(kUninstallKeyPath) + productCode;
+  std::int32_t result = service.regOpenKeyW(kLocalMachine, path.c_str(), key.put());
+  if (result != InstallerService::kSuccess) {
+    printFailure(kOpenKeyFailure, static_cast<std::uint32_t>(result));
+    return false;
+  }
+  // Registry text is UTF-16 on every platform: 2048 bytes are 1024 units.
+  std::array<char16_t, kRegistryValueBytes / sizeof(char16_t)> buffer{};
+  std::uint32_t bytes = kRegistryValueBytes;
+  std::uint32_t type = 0;
+  result = service.regQueryValueExW(key.get(), valueName.c_str(), nullptr, &type,
+                                    reinterpret_cast<std::uint8_t*>(buffer.data()), &bytes);
+  if (result != InstallerService::kSuccess) {
+    printFailure(kQueryValueFailure, static_cast<std::uint32_t>(result));
+    return false;
+  }
+  value = fromUtf16(terminatedText(buffer));
+  return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kv {
+
+// The maker's installed Windows Installer products, read through InstallerService::current().
+// A failed call is printed on standard output as one line "ERROR: failed with error code 0x<code
+// in upper-case hex> (<call>)"; nothing goes to the logs.
+
+// Fills `productCodes`, cleared first, with the codes of the installed products whose Publisher
+// is exactly "NOVAX", in the installer service's order. A product whose Publisher cannot be read
+// is left out. False when the enumeration itself failed; the codes found before stay.
+bool EnumMakerProducts(std::vector<std::wstring>& productCodes);
+
+// The product's installer property `property` (for example "ProductName"). `value` is emptied
+// first. False when it cannot be read, also when it is longer than 1023 characters.
+bool GetProductInfoValue(const std::wstring& productCode, const std::wstring& property,
+                         std::wstring& value);
+
+// The value `valueName` of the product's uninstall entry below HKEY_LOCAL_MACHINE (for example
+// "UninstallString"), read as text up to its terminator whatever its type. `value` is emptied
+// first. False when the entry or the value is missing or its data is longer than 2048 bytes;
+// data that fills them without a terminator is cut to 1023 characters.
+bool GetUninstallValue(const std::wstring& productCode, const std::wstring& valueName,
+                       std::wstring& value);
+
+}  // namespace kv

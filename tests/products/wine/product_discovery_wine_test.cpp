@@ -1,0 +1,121 @@
+// The product discovery against Wine's installer service and registry, with the packages that
+// this directory's CMakeLists.txt builds with wixl.
+#include <windows.h>
+// <msi.h> needs the types of <windows.h>.
+#include <msi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "console_capture.h"
+#include "products/product_discovery.h"
+
+namespace kv {
+namespace {
+
+using test::failureLine;
+
+struct Package {
+  const wchar_t* file;
+  const wchar_t* code;
+  const wchar_t* name;
+  const wchar_t* publisher;
+  bool is64Bit;
+};
+
+const Package kA{L"discovery_a.msi", L"{10000000-7E4F-4A51-9C2D-0E1F2A3B4C01}",
+                 L"KVW Discovery A [KVW 100]", L"NOVAX", true};
+const Package kB{L"discovery_b.msi", L"{01000000-7E4F-4A51-9C2D-0E1F2A3B4C02}",
+                 L"KVW Discovery B [KVW 200]", L"NOVAX", true};
+const Package kC{L"discovery_c.msi", L"{6B1D2A3C-7E4F-4A51-9C2D-0E1F2A3B4C03}",
+                 L"KVW Discovery C [KVW 300]", L"NOVAX", false};
+const Package kD{L"discovery_d.msi", L"{6B1D2A3C-7E4F-4A51-9C2D-0E1F2A3B4C04}",
+                 L"KVW Discovery D [KVW 400]", L"NOVAX Inc.", true};
+// Neither the codes' own order ({01…} first) nor the enumeration's ({10…} first).
+const std::vector<const Package*> kInstallOrder{&kB, &kD, &kC, &kA};
+
+UINT removePackage(const Package& package) {
+  return MsiConfigureProductW(package.code, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
+}
+
+// Every test of this program runs with the four packages installed, in a process of its own.
+class WineProductDiscovery : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    for (const Package* package : kInstallOrder) {
+      removePackage(*package);  // left over by a run that crashed
+      const std::wstring path = std::wstring(L"" KV_TEST_PACKAGE_DIR "/") + package->file;
+      ASSERT_EQ(MsiInstallProductW(path.c_str(), L""), ERROR_SUCCESS)
+          << testing::PrintToString(path);
+    }
+  }
+  static void TearDownTestSuite() {
+    for (const Package* package : kInstallOrder) EXPECT_EQ(removePackage(*package), ERROR_SUCCESS);
+  }
+
+  test::ConsoleCapture console;
+};
+
+// Wine lists products in the order of their packed codes (the form of the key names below
+// Installer\Products), whatever order they were installed in.
+TEST_F(WineProductDiscovery, MakerPackagesInTheServicesOrder) {
+  std::vector<std::wstring> codes;
+  EXPECT_TRUE(EnumMakerProducts(codes));
+  EXPECT_EQ(codes, (std::vector<std::wstring>{kA.code, kB.code, kC.code}));
+  EXPECT_EQ(console.out, L"");
+}
+
+// A 32-bit package's uninstall entry is in the registry's 32-bit view, which a 64-bit program
+// does not open.
+TEST_F(WineProductDiscovery, NamesAndUninstallCommands) {
+  for (const Package* package : {&kA, &kB, &kC, &kD}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(package->name)));
+    console.out.clear();
+    std::wstring value;
+    EXPECT_TRUE(GetProductInfoValue(package->code, L"ProductName", value));
+    EXPECT_EQ(value, package->name);
+    EXPECT_TRUE(GetProductInfoValue(package->code, L"Publisher", value));
+    EXPECT_EQ(value, package->publisher);
+    EXPECT_EQ(GetUninstallValue(package->code, L"UninstallString", value), package->is64Bit);
+    EXPECT_EQ(value, package->is64Bit ? L"MsiExec.exe /I" + std::wstring(package->code) : L"");
+    EXPECT_EQ(console.out, package->is64Bit ? L"" : failureLine(L"2", L"RegOpenKey"));
+  }
+}
+
+// A standard property that the package did not set reads as empty text; only a name the service
+// does not know fails.
+TEST_F(WineProductDiscovery, ReadsThatFindNothing) {
+  const std::wstring unknown = L"{00000000-0000-0000-0000-000000000000}";
+  struct Case {
+    const char* what;
+    bool (*read)(const std::wstring&, const std::wstring&, std::wstring&);
+    std::wstring code;
+    std::wstring name;
+    bool result;
+    std::wstring printed;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"unknown product", GetProductInfoValue, unknown, L"ProductName", false,
+            failureLine(L"645", L"MsiGetProductInfo")},
+           {"unknown property", GetProductInfoValue, kA.code, L"NoSuchProperty", false,
+            failureLine(L"648", L"MsiGetProductInfo")},
+           {"property not set", GetProductInfoValue, kA.code, L"HelpLink", true, L""},
+           {"no uninstall entry", GetUninstallValue, unknown, L"UninstallString", false,
+            failureLine(L"2", L"RegOpenKey")},
+           {"no such value", GetUninstallValue, kA.code, L"NoSuchValue", false,
+            failureLine(L"2", L"RegQueryValueEx")},
+       }) {
+    SCOPED_TRACE(c.what);
+    console.out.clear();
+    std::wstring value = L"stale";
+    EXPECT_EQ(c.read(c.code, c.name, value), c.result);
+    EXPECT_EQ(value, L"");
+    EXPECT_EQ(console.out, c.printed);
+  }
+}
+
+}  // namespace
+}  // namespace kv
