@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "config/cleaner_config.h"
 #include "main/driver_filter.h"
@@ -28,6 +29,9 @@ struct CleanerRun {
   // The models to clean (-F, then -M) and the set built from them; the set chooses the filter.
   cleanerconfig_s config;
   ModelSet modelSet;
+
+  // The maker's installer packages, listed by the first uninstall pass and reused by the second.
+  std::vector<std::wstring> productCodes;
 
   std::wstring operationLogPath;
   // %ALLUSERSPROFILE%\NOVAX\KVXCLEAN.ini; empty with -P or without the variable.

@@ -1,7 +1,7 @@
 // The drivers of the maker's queues, also of queues that could not be deleted.
 #include "log/log_placement.h"
 #include "log/logger.h"
-#include "main/removal_phases.h"
+#include "main/cleaning_phases.h"
 #include "spooler/error_reporting.h"
 #include "spooler/removals.h"
 

@@ -1,9 +1,9 @@
 // The maker's local print queues that are idle.
 #include "log/log_placement.h"
 #include "log/logger.h"
+#include "main/cleaning_phases.h"
 #include "main/driver_filter_walk.h"
 #include "main/queue_condition.h"
-#include "main/removal_phases.h"
 #include "messages/fatal_end.h"
 #include "messages/result_codes.h"
 #include "spooler/error_reporting.h"

@@ -2,7 +2,7 @@
 // monitor's own "DeletePort" command or through the spooler's port removal.
 #include "log/log_placement.h"
 #include "log/logger.h"
-#include "main/removal_phases.h"
+#include "main/cleaning_phases.h"
 #include "messages/fatal_end.h"
 #include "messages/result_codes.h"
 #include "spooler/error_reporting.h"

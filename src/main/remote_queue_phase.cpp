@@ -1,7 +1,7 @@
 // The network printer connections of the maker's drivers.
 #include "log/logger.h"
+#include "main/cleaning_phases.h"
 #include "main/driver_filter_walk.h"
-#include "main/removal_phases.h"
 #include "messages/fatal_end.h"
 #include "messages/result_codes.h"
 #include "spooler/error_reporting.h"

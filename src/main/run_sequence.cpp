@@ -3,7 +3,7 @@
 #include "log/log_placement.h"
 #include "log/logger.h"
 #include "log/operation_record.h"
-#include "main/removal_phases.h"
+#include "main/cleaning_phases.h"
 #include "messages/error_dialog.h"
 #include "messages/result_codes.h"
 #include "system/system_services.h"
@@ -48,8 +48,7 @@ int finishRun(CleanerRun& run) {
 }  // namespace
 
 int runSequence(CleanerRun& run) {
-  // The product uninstall passes are not built yet; their banners mark where they run.
-  detailLog().debug() << L"--- Uninstall Tarn Packages ---" << endLine;
+  uninstallProductsFirstPass(run);
   removeSilentModeFile(run);
 
   removeRemoteQueues(run);
@@ -57,7 +56,7 @@ int runSequence(CleanerRun& run) {
   removePorts(run);
   removeDrivers(run);
 
-  detailLog().info() << L"KVTool cleaner Uninstall product Again: " << GetTimeText() << endLine;
+  uninstallProductsSecondPass(run);
   return finishRun(run);
 }
 

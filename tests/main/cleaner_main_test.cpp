@@ -8,6 +8,8 @@
 
 #include "log/logger.h"
 #include "main/startup.h"
+#include "products/installer_memory.h"
+#include "spooler/spooler_memory.h"
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
 #include "support/temp_dir.h"
@@ -42,6 +44,11 @@ class CleanerMainTest : public ::testing::Test {
 
   test::FakeSystemServices system;
   test::TempDir dir;
+  // An empty machine on both builds: no print objects, no installed products.
+  MemoryPrintSystem memory;
+  ScopedPrintSpooler installedSpooler{memory};
+  MemoryInstaller installer;
+  ScopedInstallerService installedInstaller{installer};
 };
 
 std::string stampLine() {
@@ -54,6 +61,7 @@ TEST_F(CleanerMainTest, SimulationRunWritesEveryBannerInOrderAndEndsOk) {
   EXPECT_EQ(detailText(),
             "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n" + stampLine() +
                 "Debug: --- Uninstall Tarn Packages ---\r\n"
+                "Info: Get enumerate product codes : num = 0\r\n"
                 "Debug: -----Remote queues-----\r\n"
                 "Debug: vector size after query 0\r\n"
                 "Debug: --- Local Queue + Driver + Port dumps ---\r\n"
@@ -76,9 +84,11 @@ TEST_F(CleanerMainTest, LevelOptionSetsTheDetailThreshold) {
   const Case cases[] = {
       {L"info",
        "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+       "Info: Get enumerate product codes : num = 0\r\n"
        "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"},
       {L"nonsense",
        "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+       "Info: Get enumerate product codes : num = 0\r\n"
        "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"},
       {L"WARN", ""},
   };
@@ -183,7 +193,7 @@ TEST_F(CleanerMainTest, VerboseEchoesTheDetailLog) {
   EXPECT_EQ(run({L"-Y", L"-T", L"-D", dir.wide()}), 0);
   const std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_TRUE(printed.starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\n"));
-  EXPECT_EQ(printed.size() + 12, detailText().size());  // every line, LF instead of CRLF
+  EXPECT_EQ(printed.size() + 13, detailText().size());  // every line, LF instead of CRLF
 }
 
 }  // namespace

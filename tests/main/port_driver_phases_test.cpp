@@ -3,7 +3,7 @@
 #include <cstring>
 #include <functional>
 
-#include "main/removal_phases.h"
+#include "main/cleaning_phases.h"
 #include "phase_test.h"
 #include "spooler/print_spooler.h"
 

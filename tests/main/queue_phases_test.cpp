@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "main/removal_phases.h"
+#include "main/cleaning_phases.h"
 #include "phase_test.h"
 #include "spooler/print_spooler.h"
 

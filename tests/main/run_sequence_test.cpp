@@ -8,6 +8,7 @@
 #include "log/operation_record.h"
 #include "main/cleaner_main.h"
 #include "messages/error_dialog.h"
+#include "products/installer_memory.h"
 #include "spooler/print_spooler.h"
 #include "spooler/spooler_memory.h"
 #include "support/fake_system_services.h"
@@ -24,6 +25,8 @@ TEST(RunSequence, FailedDriverDeletionIsShownOnlyWithPopupAndEndsWithExitCode1) 
   test::FakeSystemServices system;
   MemoryPrintSystem memory;
   ScopedPrintSpooler installed(memory);
+  MemoryInstaller installer;
+  ScopedInstallerService installedInstaller(installer);
   test::TempDir dir;
   test::writeBytes(dir.path() / "KV_TOOLS_LNG.IRC", kMessageFile);
   checkMessageFile(dir.child(L"KV_TOOLS_LNG.IRC"));
@@ -89,6 +92,8 @@ TEST(RunSequence, FailuresReachTheSummaryTheRecordAndTheBoxInThatOrder) {
     test::TempDir dir;
     MemoryPrintSystem memory;
     ScopedPrintSpooler installed(memory);
+    MemoryInstaller installer;
+    ScopedInstallerService installedInstaller(installer);
     memory.addConnection({L"\\\\srv\\C1", L"NOVAX c1"});
     memory.addConnection({L"\\\\srv\\C2", L"NOVAX c2"});
     memory.failAlways(SpoolerOperation::DeletePrinterConnection, kErrorAccessDenied);
@@ -157,6 +162,8 @@ TEST(RunSequence, ListingFailuresEndTheRunWithTheirCode) {
       test::FakeSystemServices system;
       MemoryPrintSystem memory;
       ScopedPrintSpooler installed(memory);
+      MemoryInstaller installer;
+      ScopedInstallerService installedInstaller(installer);
       memory.addQueue({L"Q", L"NOVAX A", L"PA", 0, 0});
       memory.failNext(c.operation, kErrorAccessDenied, c.passing);
       const std::vector<std::wstring> args = {L"kvcleaner.exe", mode, L"-D", dir.wstring()};

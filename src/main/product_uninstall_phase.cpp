@@ -1,0 +1,103 @@
+// The maker's installer packages whose product name ends in a model or driver name in brackets.
+// Both passes uninstall in a test run too: they never look at the mode.
+#include "config/config_text.h"
+#include "log/log_placement.h"
+#include "log/logger.h"
+#include "main/cleaning_phases.h"
+#include "messages/error_dialog.h"
+#include "messages/result_codes.h"
+#include "products/product_discovery.h"
+#include "spooler/inventory.h"
+#include "spooler/process_runner.h"
+
+namespace kv {
+namespace {
+
+// Five minutes for each uninstaller; one still running then is ended.
+constexpr std::uint32_t kUninstallLimitMs = 300000;
+
+// "[candidate]" at the very end of the name, same characters, same case.
+bool endsInBracketed(const std::wstring& productName, const std::wstring& candidate) {
+  const std::wstring pattern = L"[" + candidate + L"]";
+  return productName.size() >= pattern.size() &&
+         productName.compare(productName.size() - pattern.size(), pattern.size(), pattern) == 0;
+}
+
+bool matchesACandidate(const std::wstring& productName, const NameList& candidates) {
+  for (auto candidate = candidates.rbegin(); candidate != candidates.rend(); ++candidate) {
+    if (endsInBracketed(productName, *candidate)) return true;
+  }
+  return false;
+}
+
+// The registered uninstall command with its install switch turned into the uninstall switch, or
+// the installer's own command for the product; made quiet either way.
+std::wstring uninstallCommand(const std::wstring& productCode, const std::wstring& productName) {
+  std::wstring command;
+  if (GetUninstallValue(productCode, L"UninstallString", command)) {
+    replaceAll(command, L"/I", L"/X");
+  } else {
+    detailLog().info() << L"Making uninstall string : " << productName << endLine;
+    command = L"MsiExec.exe /X" + productCode;
+  }
+  return command + L" /Qn";
+}
+
+void uninstallProduct(const std::wstring& productCode, const NameList& candidates) {
+  Logger& log = detailLog();
+  std::wstring name;
+  if (!GetProductInfoValue(productCode, L"ProductName", name)) {
+    log.debug() << L"Failed to get product name : " << productCode << endLine;
+    return;
+  }
+  if (!matchesACandidate(name, candidates)) {
+    log.debug() << L"Not uninstall product : " << name << endLine;
+    return;
+  }
+  log.debug() << L"Uninstall product : " << name << endLine;
+  const std::wstring command = uninstallCommand(productCode, name);
+  log.debug() << L"Uninstall command : " << command << endLine;
+  // The uninstaller's own exit code is not looked at: only a start failure or a time-out fails.
+  if (!bMciRunProcess(command, kUninstallLimitMs)) {
+    log.error() << L"Error: Failed to uninstall product : " << name << endLine;
+  }
+}
+
+void uninstallMatchingProducts(const CleanerRun& run) {
+  if (run.productCodes.empty()) return;
+  // Configured models name the packages; without them every installed driver does, whoever made
+  // it, since the Publisher has already chosen the maker's packages.
+  NameList drivers;
+  const bool byModels = !run.config.modelList.empty();
+  if (!byModels) {
+    if (!bMciEntryDriverList(drivers)) {
+      detailLog().error() << L"Failed to enumerate drivers." << endLine;
+      showErrorForCode(kResultEnumPrinters, L"");
+    }
+    detailLog().info() << L"Entry driver list : num = " << drivers.size() << endLine;
+  }
+  const NameList& candidates = byModels ? run.config.modelList : drivers;
+  for (const std::wstring& productCode : run.productCodes)
+    uninstallProduct(productCode, candidates);
+  ReleaseNameList(drivers);
+}
+
+}  // namespace
+
+void uninstallProductsFirstPass(CleanerRun& run) {
+  Logger& log = detailLog();
+  log.debug() << L"--- Uninstall Tarn Packages ---" << endLine;
+  if (EnumMakerProducts(run.productCodes)) {
+    log.info() << L"Get enumerate product codes : num = " << run.productCodes.size() << endLine;
+  } else {
+    log.error() << L"Failed to enumerate product codes." << endLine;
+  }
+  uninstallMatchingProducts(run);
+}
+
+void uninstallProductsSecondPass(CleanerRun& run) {
+  detailLog().info() << L"KVTool cleaner Uninstall product Again: " << GetTimeText() << endLine;
+  uninstallMatchingProducts(run);
+}
+
+}  // namespace kv

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <set>
+
+#include "main/cleaning_phases.h"
+#include "messages/error_dialog.h"
+#include "phase_test.h"
+#include "products/installer_memory.h"
+#include "spooler/process_runner.h"
+
+namespace kv {
+namespace {
+
+std::wstring code(wchar_t letter) {
+  return std::wstring(L"{00000000-0000-0000-0000-00000000000") + letter + L"}";
+}
+
+// Runs nothing: records each command and, unless told to fail it, takes the product named after
+// "/X" away, as its uninstaller would.
+class FakeUninstaller : public ProcessRunner {
+ public:
+  explicit FakeUninstaller(MemoryInstaller& installer) : installer_(installer) {}
+  bool runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
+    commands.push_back(commandLine + L" @" + std::to_wstring(timeLimitMs));
+    if (failing.contains(commandLine)) return false;
+    const std::size_t at = commandLine.find(L"/X{");
+    if (at != std::wstring::npos) installer_.removeProduct(commandLine.substr(at + 2, 38));
+    return true;
+  }
+  std::vector<std::wstring> commands;
+  std::set<std::wstring> failing;
+
+ private:
+  MemoryInstaller& installer_;
+};
+
+class ProductUninstallTest : public test::PhaseTest {
+ protected:
+  ProductUninstallTest() {
+    fillInstaller();
+    memory.addDriver(L"NOVAX KX-100");
+    memory.addDriver(L"Pravik P5");
+  }
+
+  void fillInstaller() {
+    installer = MemoryInstaller();
+    // The maker's packages, another publisher's and one whose Publisher differs in case.
+    addProduct(L'A', L"NOVAX", L"Suite [NOVAX KX-100]");
+    installer.addUninstallEntry(
+        code(L'A'), {{L"UninstallString",
+                      MemoryInstaller::textValue(L"MsiExec.exe /I" + code(L'A') + L" /i /I")}});
+    addProduct(L'B', L"NOVAX", L"Tool [Pravik P5] Extra");
+    addProduct(L'C', L"Acme", L"Other [NOVAX KX-100]");
+    addProduct(L'D', L"NOVAX", L"Lower [novax kx-100]");
+    addProduct(L'E', L"NOVAX", L"[Pravik P5]");
+    addProduct(L'F', L"novax", L"Case [Pravik P5]");
+  }
+
+  void addProduct(wchar_t letter, const std::wstring& publisher, const std::wstring& name) {
+    installer.addProduct({code(letter), {{L"Publisher", publisher}, {L"ProductName", name}}});
+  }
+
+  MemoryInstaller installer;
+  ScopedInstallerService installedInstaller{installer};
+  FakeUninstaller uninstaller{installer};
+  ScopedProcessRunner installedRunner{uninstaller};
+};
+
+TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
+  const std::wstring commandA = L"MsiExec.exe /X" + code(L'A') + L" /i /X /Qn";
+  const std::wstring commandE = L"MsiExec.exe /X" + code(L'E') + L" /Qn";
+  const std::string a(commandA.begin(), commandA.end());
+  const std::string e(commandE.begin(), commandE.end());
+  struct Case {
+    const char* name;
+    std::optional<std::wstring> models;
+    bool driverListingFails;
+    std::string lines;  // after the banner and the product count
+    std::vector<std::wstring> commands;
+  };
+  const Case cases[] = {
+      {"installed drivers",
+       std::nullopt,
+       false,
+       "Info: Entry driver list : num = 2\n"
+       "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
+       "Debug: Uninstall command : " +
+           a +
+           "\n"
+           "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+           "Debug: Not uninstall product : Lower [novax kx-100]\n"
+           "Debug: Uninstall product : [Pravik P5]\n"
+           "Info: Making uninstall string : [Pravik P5]\n"
+           "Debug: Uninstall command : " +
+           e + "\n",
+       {commandA + L" @300000", commandE + L" @300000"}},
+      {"configured models",
+       L"Pravik P5|Zul 1",
+       false,
+       "Debug: Not uninstall product : Suite [NOVAX KX-100]\n"
+       "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+       "Debug: Not uninstall product : Lower [novax kx-100]\n"
+       "Debug: Uninstall product : [Pravik P5]\n"
+       "Info: Making uninstall string : [Pravik P5]\n"
+       "Debug: Uninstall command : " +
+           e + "\n",
+       {commandE + L" @300000"}},
+      {"drivers cannot be listed",
+       std::nullopt,
+       true,
+       "Error: Failed to enumerate drivers.\n"
+       "Info: Entry driver list : num = 0\n"
+       "Debug: Not uninstall product : Suite [NOVAX KX-100]\n"
+       "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+       "Debug: Not uninstall product : Lower [novax kx-100]\n"
+       "Debug: Not uninstall product : [Pravik P5]\n",
+       {}},
+  };
+  test::writeBytes(dir.path() / "KV_TOOLS_LNG.IRC",
+                   "[English]\nIDS_KVTOOL_ERR_ENUMPRN=Printers cannot be listed.\n");
+  checkMessageFile(dir.child(L"KV_TOOLS_LNG.IRC"));
+  setMessageBoxesEnabled(true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.driverListingFails) memory.failAlways(SpoolerOperation::EnumPrinterDrivers, 5);
+    fillInstaller();
+    run = CleanerRun();
+    if (c.models) run.config.setModels(*c.models);
+    uninstaller.commands.clear();
+    system.shownBoxes.clear();
+    detailLog().open(dir.child(L"detail.log"));
+    testing::internal::CaptureStdout();
+    uninstallProductsFirstPass(run);
+    // [Pravik P5] has no uninstall entry: the discovery says so on standard output.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              c.commands.empty() ? "" : "ERROR: failed with error code 0x2 (RegOpenKey)\n");
+    EXPECT_EQ(log(),
+              "Debug: --- Uninstall Tarn Packages ---\n"
+              "Info: Get enumerate product codes : num = 4\n" +
+                  c.lines);
+    EXPECT_EQ(uninstaller.commands, c.commands);
+    ASSERT_EQ(system.shownBoxes.size(), c.driverListingFails ? 1u : 0u);
+    if (c.driverListingFails) {
+      EXPECT_EQ(system.shownBoxes[0].text, L"Printers cannot be listed.");
+    }
+  }
+  setMessageBoxesEnabled(false);
+}
+
+// The second pass works through the codes of the first, in a test run too; what the first pass
+// uninstalled has no name any more, and a failed uninstall is only logged.
+TEST_F(ProductUninstallTest, SecondPassReportsWhatTheFirstRemoved) {
+  const std::wstring commandE = L"MsiExec.exe /X" + code(L'E') + L" /Qn";
+  uninstaller.failing.insert(commandE);
+  run.options.clean = false;
+  testing::internal::CaptureStdout();
+  uninstallProductsFirstPass(run);
+  detailLog().open(dir.child(L"detail.log"));
+  uninstallProductsSecondPass(run);
+  testing::internal::GetCapturedStdout();
+  const std::string e(commandE.begin(), commandE.end());
+  const std::wstring codeA = code(L'A');
+  EXPECT_EQ(log(),
+            "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\n"
+            "Info: Entry driver list : num = 2\n"
+            "Debug: Failed to get product name : " +
+                std::string(codeA.begin(), codeA.end()) +
+                "\n"
+                "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+                "Debug: Not uninstall product : Lower [novax kx-100]\n"
+                "Debug: Uninstall product : [Pravik P5]\n"
+                "Info: Making uninstall string : [Pravik P5]\n"
+                "Debug: Uninstall command : " +
+                e +
+                "\n"
+                "Error: Error: Failed to uninstall product : [Pravik P5]\n");
+  EXPECT_EQ(run.productCodes,
+            (std::vector<std::wstring>{code(L'A'), code(L'B'), code(L'D'), code(L'E')}));
+  EXPECT_EQ(run.failureCount + run.qCount + run.pCount, 0);
+}
+
+TEST_F(ProductUninstallTest, NoMakersProductMeansNoDriverListingAndNoCommand) {
+  installer = MemoryInstaller();
+  installer.addProduct({code(L'C'), {{L"Publisher", L"Acme"}, {L"ProductName", L"X [Zul]"}}});
+  uninstallProductsFirstPass(run);
+  uninstallProductsSecondPass(run);
+  EXPECT_EQ(log(),
+            "Debug: --- Uninstall Tarn Packages ---\n"
+            "Info: Get enumerate product codes : num = 0\n"
+            "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\n");
+  EXPECT_EQ(uninstaller.commands, std::vector<std::wstring>{});
+  EXPECT_EQ(memory.calls(), std::vector<std::wstring>{});
+}
+
+}  // namespace
+}  // namespace kv
