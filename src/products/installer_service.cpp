@@ -2,17 +2,8 @@
 
 namespace kv {
 
-InstallerService* InstallerService::installed_ = nullptr;
-
 InstallerService& InstallerService::current() {
-  return installed_ != nullptr ? *installed_ : platformInstallerService();
+  return currentInstance<InstallerService>(platformInstallerService);
 }
-
-ScopedInstallerService::ScopedInstallerService(InstallerService& service)
-    : previous_(InstallerService::installed_) {
-  InstallerService::installed_ = &service;
-}
-
-ScopedInstallerService::~ScopedInstallerService() { InstallerService::installed_ = previous_; }
 
 }  // namespace kv

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "system/scoped_instance.h"
+
 namespace kv {
 
 // A registry key as the registry calls hand it out (an HKEY on Windows); opaque to callers.
@@ -88,26 +90,13 @@ class InstallerService {
 
   // The process-wide instance: the one installed by a test, else the platform's own.
   static InstallerService& current();
-
- private:
-  friend class ScopedInstallerService;
-  static InstallerService* installed_;
 };
 
 // The platform's own installer service: msi and advapi32 on Windows. The native build has none
 // and answers with an empty in-memory installer.
 InstallerService& platformInstallerService();
 
-// Installs `service` as InstallerService::current() for the lifetime of this object.
-class ScopedInstallerService {
- public:
-  explicit ScopedInstallerService(InstallerService& service);
-  ~ScopedInstallerService();
-  ScopedInstallerService(const ScopedInstallerService&) = delete;
-  ScopedInstallerService& operator=(const ScopedInstallerService&) = delete;
-
- private:
-  InstallerService* previous_;
-};
+// Installs another instance as InstallerService::current() for the lifetime of the scope.
+using ScopedInstallerService = ScopedInstance<InstallerService>;
 
 }  // namespace kv

@@ -2,17 +2,8 @@
 
 namespace kv {
 
-PrintSpooler* PrintSpooler::installed_ = nullptr;
-
 PrintSpooler& PrintSpooler::current() {
-  return installed_ != nullptr ? *installed_ : platformPrintSpooler();
+  return currentInstance<PrintSpooler>(platformPrintSpooler);
 }
-
-ScopedPrintSpooler::ScopedPrintSpooler(PrintSpooler& spooler)
-    : previous_(PrintSpooler::installed_) {
-  PrintSpooler::installed_ = &spooler;
-}
-
-ScopedPrintSpooler::~ScopedPrintSpooler() { PrintSpooler::installed_ = previous_; }
 
 }  // namespace kv

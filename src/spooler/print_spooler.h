@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "system/scoped_instance.h"
+
 namespace kv {
 
 // Records in the layout of their winspool counterparts (PRINTER_INFO_2W, PRINTER_INFO_6,
@@ -135,26 +137,13 @@ class PrintSpooler {
 
   // The process-wide instance: the one installed by a test, else the platform's own.
   static PrintSpooler& current();
-
- private:
-  friend class ScopedPrintSpooler;
-  static PrintSpooler* installed_;
 };
 
 // The platform's own spooler: winspool on Windows. The native build has none and answers with
 // an empty in-memory print system.
 PrintSpooler& platformPrintSpooler();
 
-// Installs `spooler` as PrintSpooler::current() for the lifetime of this object.
-class ScopedPrintSpooler {
- public:
-  explicit ScopedPrintSpooler(PrintSpooler& spooler);
-  ~ScopedPrintSpooler();
-  ScopedPrintSpooler(const ScopedPrintSpooler&) = delete;
-  ScopedPrintSpooler& operator=(const ScopedPrintSpooler&) = delete;
-
- private:
-  PrintSpooler* previous_;
-};
+// Installs another instance as PrintSpooler::current() for the lifetime of the scope.
+using ScopedPrintSpooler = ScopedInstance<PrintSpooler>;
 
 }  // namespace kv

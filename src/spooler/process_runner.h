@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "system/scoped_instance.h"
+
 namespace kv {
 
 // Runs child processes for the cleaner: one command line at a time, bounded by a time limit.
@@ -24,27 +26,14 @@ class ProcessRunner {
 
   // The process-wide instance: the one installed by a test, else the platform's own.
   static ProcessRunner& current();
-
- private:
-  friend class ScopedProcessRunner;
-  static ProcessRunner* installed_;
 };
 
 // The platform's own runner: CreateProcessW on Windows, posix_spawnp on POSIX systems; lives for
 // the whole process.
 ProcessRunner& platformProcessRunner();
 
-// Installs `runner` as ProcessRunner::current() for the lifetime of this object.
-class ScopedProcessRunner {
- public:
-  explicit ScopedProcessRunner(ProcessRunner& runner);
-  ~ScopedProcessRunner();
-  ScopedProcessRunner(const ScopedProcessRunner&) = delete;
-  ScopedProcessRunner& operator=(const ScopedProcessRunner&) = delete;
-
- private:
-  ProcessRunner* previous_;
-};
+// Installs another instance as ProcessRunner::current() for the lifetime of the scope.
+using ScopedProcessRunner = ScopedInstance<ProcessRunner>;
 
 // Runs one command line through ProcessRunner::current(): true when it was started and did not
 // run into `timeLimitMs`, false when it could not be started or was killed at the limit. The

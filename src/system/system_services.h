@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "system/scoped_instance.h"
+
 namespace kv {
 
 // Broken-down local time as the clock reports it.
@@ -69,26 +71,13 @@ class SystemServices {
 
   // The process-wide instance: the one installed by a test, else the platform's own.
   static SystemServices& current();
-
- private:
-  friend class ScopedSystemServices;
-  static SystemServices* installed_;
 };
 
 // The platform's own implementation (Windows or POSIX); lives for the whole process.
 SystemServices& platformSystemServices();
 
-// Installs `services` as SystemServices::current() for the lifetime of this object.
-class ScopedSystemServices {
- public:
-  explicit ScopedSystemServices(SystemServices& services);
-  ~ScopedSystemServices();
-  ScopedSystemServices(const ScopedSystemServices&) = delete;
-  ScopedSystemServices& operator=(const ScopedSystemServices&) = delete;
-
- private:
-  SystemServices* previous_;
-};
+// Installs another instance as SystemServices::current() for the lifetime of the scope.
+using ScopedSystemServices = ScopedInstance<SystemServices>;
 
 // Forwards every operation to a target; a test overrides just what it needs.
 class SystemServicesWrapper : public SystemServices {
