@@ -3,6 +3,7 @@
 #include "log/log_placement.h"
 #include "log/logger.h"
 #include "main/cleaning_phases.h"
+#include "main/driver_filter.h"
 #include "messages/fatal_end.h"
 #include "messages/result_codes.h"
 #include "spooler/error_reporting.h"
@@ -85,10 +86,23 @@ void deletePort(CleanerRun& run, const PortInfoList& inventory, const std::wstri
   }
 }
 
+// Queues may have come or changed since the queues were listed: a port that a queue of another
+// maker uses now is kept as well. When this second look fails, the first one still stands.
+void notePortsOfOtherQueuesNow(CleanerRun& run) {
+  NameList drivers;
+  NameList ports;
+  if (!bMciEntryQueue_Driver_PortList(nullptr, &drivers, &ports)) return;
+  const DriverFilter filter = chooseDriverFilter(run.modelSet);
+  for (std::size_t i = 0; i < drivers.size(); ++i) {
+    if (!passesDriverFilter(filter, run.modelSet, drivers[i])) run.otherQueuesPorts.add(ports[i]);
+  }
+}
+
 }  // namespace
 
 void removePorts(CleanerRun& run) {
   if (!run.queuePorts.empty()) {
+    notePortsOfOtherQueuesNow(run);
     if (!bMciEntryPortInfoList(run.portInventory)) {
       detailLog().error() << L"Failed to enumerate ports." << endLine;
       fatalEnd(kResultEnumPorts, L"");

@@ -205,6 +205,21 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        "Info: Successfully deleted driver NOVAX D\n"
        "Debug: finishedSet.size = 1\n",
        0, 0},
+      // Another maker's queue comes on the port after the queues were listed.
+      {"port of a queue that came later", true,
+       [](MemoryPrintSystem& m) {
+         m.addQueue({L"Q1", L"NOVAX D", L"SP"});
+         m.afterNextCall(SpoolerOperation::DeletePrinter, [&m] {
+           m.addQueue({L"Late", L"Acme 5", L"sp"});
+         });
+       },
+       "Info: Deleting port SP...\n"
+       "Warn: Port still used by a queue that is not cleaned: SP\n"
+       "$Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Info: Successfully deleted driver NOVAX D\n"
+       "Debug: finishedSet.size = 1\n",
+       0, 0},
       {"port of another queue in a test run", false,
        [](MemoryPrintSystem& m) {
          m.addQueue({L"Q1", L"NOVAX D", L"SP"});
