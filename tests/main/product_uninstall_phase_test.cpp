@@ -3,37 +3,17 @@
 #include <optional>
 #include <set>
 
+#include "fake_uninstaller.h"
 #include "main/cleaning_phases.h"
 #include "messages/error_dialog.h"
 #include "phase_test.h"
 #include "products/installer_memory.h"
-#include "spooler/process_runner.h"
 
 namespace kv {
 namespace {
 
-std::wstring code(wchar_t letter) {
-  return std::wstring(L"{00000000-0000-0000-0000-00000000000") + letter + L"}";
-}
-
-// Runs nothing: records each command and, unless told to fail it, takes the product named after
-// "/X" away, as its uninstaller would.
-class FakeUninstaller : public ProcessRunner {
- public:
-  explicit FakeUninstaller(MemoryInstaller& installer) : installer_(installer) {}
-  bool runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
-    commands.push_back(commandLine + L" @" + std::to_wstring(timeLimitMs));
-    if (failing.contains(commandLine)) return false;
-    const std::size_t at = commandLine.find(L"/X{");
-    if (at != std::wstring::npos) installer_.removeProduct(commandLine.substr(at + 2, 38));
-    return true;
-  }
-  std::vector<std::wstring> commands;
-  std::set<std::wstring> failing;
-
- private:
-  MemoryInstaller& installer_;
-};
+using test::code;
+using test::FakeUninstaller;
 
 class ProductUninstallTest : public test::PhaseTest {
  protected:
