@@ -39,13 +39,15 @@ products_left() {  # file...
   done
 }
 
-# The codes that have an uninstall entry in the registry's 64-bit view and under Wow6432Node
-# (its 32-bit view).
+readonly UNINSTALL_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
+
+# The codes that have an uninstall entry in the registry's 64-bit and 32-bit views. Which view
+# a plain "wine reg" sees depends on whether Wine's 32-bit part is installed, so it is named.
 uninstall_entries() {
-  local view key
-  for view in 64-bit:Microsoft 32-bit:Wow6432Node\\Microsoft; do
-    key="HKLM\\SOFTWARE\\${view#*:}\\Windows\\CurrentVersion\\Uninstall"
-    wine reg query "$key" </dev/null | tr -d '\r' | grep -o '{[^}]*}$' | sed "s/^/${view%%:*} /"
+  local bits
+  for bits in 64 32; do
+    wine reg query "$UNINSTALL_KEY" "/reg:$bits" </dev/null | tr -d '\r' | grep -o '{[^}]*}$' |
+      sed "s/^/$bits-bit /"
   done
 }
 
@@ -65,12 +67,12 @@ assert_products_left() {  # file...
 
 # The lines a pass writes for one package: uninstalled (a 32-bit package's entry is out of the
 # program's sight, so the command is made), kept, or gone since the first pass.
-uninstalled() {  # file [registered command, made quiet]
+uninstalled() {  # file
   local code arch name
   read_package "$1"
   echo "Debug: Uninstall product : $name"
   [[ "$arch" == x86 ]] && echo "Info: Making uninstall string : $name"
-  echo "Debug: Uninstall command : ${2:-MsiExec.exe /X$code /Qn}"
+  echo "Debug: Uninstall command : MsiExec.exe /X$code /Qn"
 }
 kept() {  # file
   local code arch name
@@ -190,13 +192,13 @@ test_clean_with_one_model_uninstalls_only_its_package() {
 # registered uninstaller; it records whether the settings file is there while it runs and then
 # removes the package itself. Runs the cleaner with the given options.
 run_with_probe() {
-  local code arch name
+  local code arch name command
   read_package kx100_tools.msi
+  command="C:\\kvtool\\uninstall_probe.exe /I$code"
   cp "$KV_BUILD/tests/e2e/uninstall_probe.exe" "$KV_DIR/"
-  wine reg add "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code" \
-    /v UninstallString /t REG_EXPAND_SZ /d "C:\\kvtool\\uninstall_probe.exe /I$code" /f \
-    </dev/null >/dev/null
-  assert_eq "$code	$name	NOVAX	C:\\kvtool\\uninstall_probe.exe /I$code	-" \
+  wine reg add "$UNINSTALL_KEY\\$code" /reg:64 /v UninstallString /t REG_EXPAND_SZ \
+    /d "$command" /f </dev/null >/dev/null
+  assert_eq "$(printf '%s\t%s\tNOVAX\t%s\t-' "$code" "$name" "$command")" \
     "$(demo_products_listing | grep -F "$code")" "the probe registered"
   run_cleaner "$@"
   assert_eq 0 "$RUN_EXIT" "exit code"
@@ -206,7 +208,8 @@ run_with_probe() {
 
 # The lines that tell what became of the settings file, and the commands of the first pass.
 settings_file_lines() {
-  detail_text | grep -E '^Debug: (Function : writeSilentModeINIFile|Create File : |Delete File : |--- Uninstall Tarn Packages ---|Uninstall command : )'
+  detail_text | grep -E -e '^Debug: (Function : writeSilentModeINIFile|(Create|Delete) File : )' \
+    -e '^Debug: (--- Uninstall Tarn Packages ---|Uninstall command : )'
 }
 
 # The commands of the other packages that a run without models uninstalls.
