@@ -19,16 +19,11 @@ add_executable(uninstall_probe uninstall_probe_win.cpp)
 target_link_libraries(uninstall_probe PRIVATE kv_system)
 target_link_options(uninstall_probe PRIVATE -municode)
 
-foreach(name IN ITEMS
-    test_machine_lists_the_packages
-    test_clean_uninstalls_the_packages_of_installed_drivers
-    test_simulation_uninstalls_the_same_packages
-    test_clean_with_one_model_uninstalls_only_its_package
-    test_silent_mode_file_is_there_while_the_first_pass_runs
-    test_popup_run_writes_no_settings_file)
-  add_test(NAME e2e.products.${name}
-    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/products_test.sh ${name})
-  set_tests_properties(e2e.products.${name} PROPERTIES LABELS e2e TIMEOUT 300
-    FIXTURES_REQUIRED products_machine
-    ENVIRONMENT "KV_BUILD=${CMAKE_BINARY_DIR};KV_PRODUCTS_MACHINE=${KV_PRODUCTS_MACHINE}")
-endforeach()
+kv_add_machine_e2e_tests(products products_test.sh products_machine
+  KV_PRODUCTS_MACHINE=${KV_PRODUCTS_MACHINE}
+  test_machine_lists_the_packages
+  test_clean_uninstalls_the_packages_of_installed_drivers
+  test_simulation_uninstalls_the_same_packages
+  test_clean_with_one_model_uninstalls_only_its_package
+  test_silent_mode_file_is_there_while_the_first_pass_runs
+  test_popup_run_writes_no_settings_file)
