@@ -9,15 +9,10 @@ set_tests_properties(e2e.cleaning_machine_removal PROPERTIES FIXTURES_CLEANUP de
 set_tests_properties(e2e.cleaning_machine e2e.cleaning_machine_removal PROPERTIES
   LABELS e2e TIMEOUT 120 ENVIRONMENT "KV_BUILD=${CMAKE_BINARY_DIR}")
 
-foreach(name IN ITEMS
-    test_simulation_reports_each_object_and_changes_nothing
-    test_clean_removes_only_the_makers_queues_and_ports
-    test_port_shared_with_another_makers_queue_is_kept
-    test_clean_with_one_model_removes_only_that_models_queues
-    test_second_clean_changes_nothing)
-  add_test(NAME e2e.cleaning.${name}
-    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cleaning_test.sh ${name})
-  set_tests_properties(e2e.cleaning.${name} PROPERTIES LABELS e2e TIMEOUT 300
-    FIXTURES_REQUIRED demo_machine
-    ENVIRONMENT "KV_BUILD=${CMAKE_BINARY_DIR};KV_DEMO_MACHINE=${KV_DEMO_MACHINE}")
-endforeach()
+kv_add_machine_e2e_tests(cleaning cleaning_test.sh demo_machine
+  KV_DEMO_MACHINE=${KV_DEMO_MACHINE}
+  test_simulation_reports_each_object_and_changes_nothing
+  test_clean_removes_only_the_makers_queues_and_ports
+  test_port_shared_with_another_makers_queue_is_kept
+  test_clean_with_one_model_removes_only_that_models_queues
+  test_second_clean_changes_nothing)

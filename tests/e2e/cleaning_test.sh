@@ -7,8 +7,6 @@ source "$here/lib.sh"
 source "$here/demo_machine.sh"
 KV_WINE_TEMPLATE=${KV_DEMO_MACHINE:?the prepared demo machine}
 
-readonly TIME='[0-9]{2}/[0-9]{2}/[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}'
-
 # The maker's queues in the order the spooler lists them (by name): queue|driver|port.
 readonly MAKER_QUEUES=(
   'HaldenJet Pro 9|haldenJet Pro 9|DLM_IP:10.0.0.5'
@@ -49,48 +47,15 @@ DLM_HUB\tDeviceLinkMonitor\tDeviceLink Port\t1
 NPA_OTHER\tNetPath IO Agent\tNetPath Port\t1
 IP_10.0.0.20\tTCPMON.DLL\tGeneric Network Card\t1'
 
-assert_contains() {  # text actual description
-  if [[ "$2" != *"$1"* ]]; then
-    e2e_fail "$3"$'\n'"  expected to contain: $(printf '%q' "$1")"$'\n'"  actual: $(printf '%q' "$2")"
-  fi
-}
-
 # The Error lines of the removal phases (the silent-mode file logs its own before them).
 removal_errors() {
   log_section 'Info: KVTool cleaner Deleting local queue started: ' \
     'Info: KVTool cleaner Uninstall product Again: ' | grep '^Error: '
 }
 
-detail_text() {
-  local detail
-  detail=$(detail_log_in "$LOG_DIR")
-  [[ -n "$detail" ]] && tr -d '\r' <"$detail"
-}
-
-assert_operation_record() {  # failure-count verdict
-  assert_match "^Cleaner: $(computer_name), Start:$TIME, End:$TIME, $1, $2\$" \
-    "$(tr -d '\r' <"$LOG_DIR/Operation.log")" "operation record"
-}
-
-# The lines of the detail log after the line beginning with $1, up to the one beginning with $2.
-log_section() {
-  detail_text | awk -v from="$1" -v to="$2" \
-    'index($0, to) == 1 { inside = 0 } inside { print } index($0, from) == 1 { inside = 1 }'
-}
-
 # The machine as kvsetup lists it, one section per kind (the listing of demo_machine.sh).
 listed() {
   demo_machine_listing | awk -v what="== $1" '/^== / { inside = ($0 == what); next } inside'
-}
-
-# Removes whole lines from a text: drop_lines text line...
-drop_lines() {
-  local text=$1 line
-  shift
-  for line in "$@"; do
-    text=$(grep -vxF -e "$line" <<<"$text")
-  done
-  echo "$text"
 }
 
 # The port phase's lines for a port deleted through its monitor's "DeletePort": port monitor

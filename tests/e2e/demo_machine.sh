@@ -128,10 +128,10 @@ demo_machine_records() {
   demo_monitor_records 'Standard TCP/IP Port' 236 | sed 's|^|Standard TCP/IP Port: |'
 }
 
-# Copies a booted prefix to a new one, builds the machine there and stops its server, so that
-# the registry is on disk and the prefix can be copied for each test.
-demo_machine_prepare() {  # template machine
-  local template=$1 machine=$2
+# Copies a booted prefix to a new one, builds the machine there (or runs the named step) and
+# stops its server, so that the registry is on disk and the prefix can be copied for each test.
+demo_machine_prepare() {  # template machine [step]
+  local template=$1 machine=$2 step=${3:-demo_machine_build}
   export WINEPREFIX=$machine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$machine"
@@ -140,7 +140,7 @@ demo_machine_prepare() {  # template machine
   (wineserver -p >/dev/null 2>&1 </dev/null &)
   wine cmd /c exit >/dev/null 2>&1 </dev/null
   local status=0
-  demo_machine_build >/dev/null || status=1
+  "$step" >/dev/null || status=1
   wineserver -k >/dev/null 2>&1
   wineserver -w >/dev/null 2>&1
   return $status

@@ -2,8 +2,6 @@
 # The program's start, logs, operation record and exit codes.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-readonly TIME='[0-9]{2}/[0-9]{2}/[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}'
-
 test_simulation_run_writes_both_logs() {
   run_cleaner -T
   assert_eq 0 "$RUN_EXIT" "exit code of -T"

@@ -6,6 +6,9 @@ set -uo pipefail
 E2E_FAILURES=0
 E2E_WORK=""
 
+# A time text of the logs, as a regular expression.
+readonly TIME='[0-9]{2}/[0-9]{2}/[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}'
+
 e2e_fail() {
   echo "FAIL: $*" >&2
   E2E_FAILURES=$((E2E_FAILURES + 1))
@@ -25,6 +28,22 @@ assert_match() {  # regex actual description
 
 assert_missing() {  # path description
   if [[ -e "$1" ]]; then e2e_fail "$2: $1 exists"; fi
+}
+
+assert_contains() {  # text actual description
+  if [[ "$2" != *"$1"* ]]; then
+    e2e_fail "$3"$'\n'"  expected to contain: $(printf '%q' "$1")"$'\n'"  actual: $(printf '%q' "$2")"
+  fi
+}
+
+# Removes whole lines from a text: drop_lines text line...
+drop_lines() {
+  local text=$1 line
+  shift
+  for line in "$@"; do
+    text=$(grep -vxF -e "$line" <<<"$text")
+  done
+  echo "$text"
 }
 
 # Makes the prefix and installs the program (and the message text file when built) in C:\kvtool.
@@ -68,6 +87,24 @@ detail_log_in() {
 # The computer name as Wine reports it.
 computer_name() {
   wine cmd /c 'echo %COMPUTERNAME%' 2>/dev/null </dev/null | tr -d '\r\n'
+}
+
+# The detail log without its carriage returns.
+detail_text() {
+  local detail
+  detail=$(detail_log_in "$LOG_DIR")
+  [[ -n "$detail" ]] && tr -d '\r' <"$detail"
+}
+
+# The lines of the detail log after the line beginning with $1, up to the one beginning with $2.
+log_section() {
+  detail_text | awk -v from="$1" -v to="$2" \
+    'index($0, to) == 1 { inside = 0 } inside { print } index($0, from) == 1 { inside = 1 }'
+}
+
+assert_operation_record() {  # failure-count verdict
+  assert_match "^Cleaner: $(computer_name), Start:$TIME, End:$TIME, $1, $2\$" \
+    "$(tr -d '\r' <"$LOG_DIR/Operation.log")" "operation record"
 }
 
 # Runs the named test function and reports the result as CTest reads it.

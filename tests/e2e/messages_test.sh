@@ -3,7 +3,6 @@
 # the fatal end, on the real program under Wine.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-readonly TIME='[0-9]{2}/[0-9]{2}/[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}'
 readonly CR=$'\r'
 
 # Writes a file in C:\kvtool with CRLF line ends: write_kv_file name line...
@@ -13,7 +12,8 @@ write_kv_file() {
   printf '%s\r\n' "$@" >"$KV_DIR/$name"
 }
 
-detail_text() {
+# The detail log as written, carriage returns and all.
+detail_bytes() {
   local detail
   detail=$(detail_log_in "$LOG_DIR")
   [[ -n "$detail" ]] && cat "$detail"
@@ -27,7 +27,7 @@ test_missing_config_file_ends_with_code_4() {
   assert_match "^Cleaner: $name, Start:$TIME, End:$TIME, 4, NG$CR\$" \
     "$(cat "$LOG_DIR/Operation.log")" "operation record"
   local detail
-  detail=$(detail_text)
+  detail=$(detail_bytes)
   assert_match "^Info: KVTool cleaner started: $TIME$CR"$'\n'"Error: Error constant = 4$CR\$" \
     "$detail" "detail log ends after the error line"
 
@@ -42,7 +42,7 @@ test_config_file_with_models_is_loaded() {
   assert_eq 0 "$RUN_EXIT" "exit code"
   assert_match ", 0, OK$CR\$" "$(cat "$LOG_DIR/Operation.log")" "operation record"
   local detail
-  detail=$(detail_text)
+  detail=$(detail_bytes)
   assert_match "^Info: KVTool cleaner started: $TIME$CR"$'\n'"Debug: " "$detail" \
     "no warning or error after the start line"
   assert_match "Info: KVTool cleaner finished: $TIME$CR\$" "$detail" "run went to its end"
@@ -59,7 +59,7 @@ test_missing_message_file_warns_and_goes_on() {
   local expected
   expected="Warn: There is not a message text.$CR"$'\n'"IRC File=C:\\kvtool\\KV_TOOLS_LNG.IRC,$CR"
   expected+=$'\n'"Section name=English$CR"
-  assert_eq "$expected" "$(detail_text | sed -n 2,4p)" "warning after the start line"
+  assert_eq "$expected" "$(detail_bytes | sed -n 2,4p)" "warning after the start line"
   assert_match ", 0, OK$CR\$" "$(cat "$LOG_DIR/Operation.log")" "operation record"
 }
 
@@ -67,7 +67,7 @@ test_message_file_section_follows_the_system_language() {
   rm -f "$KV_DIR/KV_TOOLS_LNG.IRC"
   LC_ALL=ja_JP.UTF-8 run_cleaner -T
   assert_eq 0 "$RUN_EXIT" "exit code"
-  assert_eq "Section name=Japanese$CR" "$(detail_text | sed -n 4p)" "section of a Japanese system"
+  assert_eq "Section name=Japanese$CR" "$(detail_bytes | sed -n 4p)" "section of a Japanese system"
 }
 
 test_shipped_message_file_is_found_beside_the_program() {
@@ -75,7 +75,7 @@ test_shipped_message_file_is_found_beside_the_program() {
     "message text file installed beside the program"
   run_cleaner -T
   assert_eq 0 "$RUN_EXIT" "exit code"
-  assert_eq "" "$(detail_text | grep -a 'Warn:')" "no warning"
+  assert_eq "" "$(detail_bytes | grep -a 'Warn:')" "no warning"
 }
 
 test_popup_without_display_returns() {
@@ -89,7 +89,7 @@ test_popup_without_display_returns() {
   rm -f "$KV_DIR/KV_TOOLS_LNG.IRC" "$LOG_DIR"/*.KVTOOL_CLEANER.log
   run_cleaner -P -T
   assert_eq 0 "$RUN_EXIT" "exit code with -P and no message text file"
-  assert_match "^Warn: There is not a message text\.$CR\$" "$(detail_text | sed -n 2p)" \
+  assert_match "^Warn: There is not a message text\.$CR\$" "$(detail_bytes | sed -n 2p)" \
     "warning with -P"
 }
 

@@ -81,4 +81,20 @@ StepResult listDrivers(std::vector<std::wstring>& drivers);
 StepResult listQueues(std::vector<QueueEntry>& queues);
 StepResult listMonitors(std::vector<MonitorEntry>& monitors);
 
+// An installed Windows Installer product and its uninstall entries. A 64-bit package registers
+// its entry in the registry's 64-bit view, a 32-bit one in the 32-bit view (Wow6432Node); an
+// absent optional means that view has no entry for the code, an empty text an entry without
+// "UninstallString".
+struct ProductEntry {
+  std::wstring code;
+  std::wstring name;       // "ProductName"
+  std::wstring publisher;  // "Publisher", the package's Manufacturer
+  std::optional<std::wstring> uninstall64;
+  std::optional<std::wstring> uninstall32;
+};
+
+// MsiEnumProductsW in the installer service's order, with MsiGetProductInfoW and the uninstall
+// entries of both registry views.
+StepResult listProducts(std::vector<ProductEntry>& products);
+
 }  // namespace kv::setup

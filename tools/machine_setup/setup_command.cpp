@@ -27,8 +27,13 @@ const wchar_t kUsageText[] =
     L"  set-monitor <name> [--reported-monitor <text>] [--description <text>]\n"
     L"              [--port-type <n>] [--status <n>] [--record <file>]\n"
     L"                                          change a test port monitor's settings\n"
-    L"  list ports|drivers|queues|monitors      print one object per line, fields separated "
-    L"by tabs\n"
+    L"  list ports|drivers|queues|monitors|products\n"
+    L"                                          print one object per line, fields separated "
+    L"by tabs;\n"
+    L"                                          a product: code, name, publisher, uninstall "
+    L"command\n"
+    L"                                          of the 64-bit and of the 32-bit registry view "
+    L"(- for none)\n"
     L"  help                                    print this text\n"
     L"exit codes: 0 done, 1 a Windows call failed, 2 bad command line\n";
 
@@ -100,8 +105,16 @@ StepResult list(Invocation& call) {
     for (const MonitorEntry& monitor : monitors) {
       call.out += monitor.name + L"\t" + monitor.dll + L"\n";
     }
+  } else if (what == L"products") {
+    std::vector<ProductEntry> products;
+    result = listProducts(products);
+    for (const ProductEntry& product : products) {
+      call.out += product.code + L"\t" + product.name + L"\t" + product.publisher + L"\t" +
+                  product.uninstall64.value_or(L"-") + L"\t" + product.uninstall32.value_or(L"-") +
+                  L"\n";
+    }
   } else {
-    throw UsageError{L"list needs ports, drivers, queues or monitors, not " + what};
+    throw UsageError{L"list needs ports, drivers, queues, monitors or products, not " + what};
   }
   return result;
 }
@@ -169,7 +182,7 @@ const std::vector<Command>& commands() {
          settings.recordFile = option(call.options, L"--record");
          return configureTestMonitor(call.operands[0], settings);
        }},
-      {L"list", {L"ports|drivers|queues|monitors"}, {}, {}, list},
+      {L"list", {L"ports|drivers|queues|monitors|products"}, {}, {}, list},
   };
   return table;
 }

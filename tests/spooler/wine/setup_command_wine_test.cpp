@@ -41,7 +41,7 @@ TEST(SetupCommandLine, BadCommandLinesExitWith2AndTheUsage) {
       {{L"set-monitor", L"M", L"--port-type", L"4294967296"},
        L"kvsetup: --port-type is not a number: 4294967296\n"},
       {{L"list", L"printers"},
-       L"kvsetup: list needs ports, drivers, queues or monitors, not printers\n"},
+       L"kvsetup: list needs ports, drivers, queues, monitors or products, not printers\n"},
   };
   for (const UsageCase& usage : cases) {
     SCOPED_TRACE(::testing::PrintToString(usage.message));

@@ -1,0 +1,29 @@
+# End-to-end tests of the product uninstall passes on the demo machine with installer packages
+# (demo_packages.sh). One fixture adds the packages to a copy of the prepared demo machine once
+# per test run; each test copies that.
+set(KV_PRODUCTS_MACHINE ${CMAKE_CURRENT_BINARY_DIR}/products-machine)
+add_test(NAME e2e.products_machine
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/demo_packages.sh ${KV_DEMO_MACHINE}
+          ${KV_PRODUCTS_MACHINE})
+add_test(NAME e2e.products_machine_removal
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${KV_PRODUCTS_MACHINE})
+set_tests_properties(e2e.products_machine PROPERTIES
+  FIXTURES_SETUP products_machine FIXTURES_REQUIRED demo_machine)
+set_tests_properties(e2e.products_machine_removal PROPERTIES FIXTURES_CLEANUP products_machine)
+set_tests_properties(e2e.products_machine e2e.products_machine_removal PROPERTIES
+  LABELS e2e TIMEOUT 120 ENVIRONMENT "KV_BUILD=${CMAKE_BINARY_DIR}")
+
+# A package's registered uninstaller of our own, which records whether the silent-mode settings
+# file is there while it runs.
+add_executable(uninstall_probe uninstall_probe_win.cpp)
+target_link_libraries(uninstall_probe PRIVATE kv_system)
+target_link_options(uninstall_probe PRIVATE -municode)
+
+kv_add_machine_e2e_tests(products products_test.sh products_machine
+  KV_PRODUCTS_MACHINE=${KV_PRODUCTS_MACHINE}
+  test_machine_lists_the_packages
+  test_clean_uninstalls_the_packages_of_installed_drivers
+  test_simulation_uninstalls_the_same_packages
+  test_clean_with_one_model_uninstalls_only_its_package
+  test_silent_mode_file_is_there_while_the_first_pass_runs
+  test_popup_run_writes_no_settings_file)

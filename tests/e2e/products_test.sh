@@ -1,0 +1,254 @@
+#!/usr/bin/env bash
+# The product uninstall passes on the demo machine with installer packages (demo_packages.sh):
+# which packages go in -C, -T and -C -M, the lines both passes write, and the silent-mode
+# settings file that the uninstallers of the first pass find. Each test starts from a copy of
+# the machine that the fixture prepared in KV_PRODUCTS_MACHINE.
+here=$(dirname "${BASH_SOURCE[0]}")
+source "$here/lib.sh"
+source "$here/demo_machine.sh"
+source "$here/demo_packages.sh"
+KV_WINE_TEMPLATE=${KV_PRODUCTS_MACHINE:?the prepared machine with packages}
+
+readonly SETTINGS_FILE='C:\ProgramData\NOVAX\KVXCLEAN.ini'
+
+# Sets code, arch and name to those of a package of DEMO_PACKAGES, by file name.
+read_package() {  # file
+  local row file publisher
+  for row in "${DEMO_PACKAGES[@]}"; do
+    IFS='|' read -r file code arch publisher name <<<"$row"
+    [[ "$file" == "$1" ]] && return 0
+  done
+  e2e_fail "no package $1"
+}
+
+# What kvsetup lists when just the named packages are installed: the uninstall command in the
+# registry view of the package's architecture, "-" in the other.
+products_left() {  # file...
+  local row file code arch publisher name kept command
+  for row in "${DEMO_PACKAGES[@]}"; do
+    IFS='|' read -r file code arch publisher name <<<"$row"
+    for kept in "$@"; do
+      [[ "$kept" == "$file" ]] || continue
+      command="MsiExec.exe /I$code"
+      if [[ "$arch" == x64 ]]; then
+        printf '%s\t%s\t%s\t%s\t-\n' "$code" "$name" "$publisher" "$command"
+      else
+        printf '%s\t%s\t%s\t-\t%s\n' "$code" "$name" "$publisher" "$command"
+      fi
+    done
+  done
+}
+
+readonly UNINSTALL_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
+
+# The codes that have an uninstall entry in the registry's 64-bit and 32-bit views. Which view
+# a plain "wine reg" sees depends on whether Wine's 32-bit part is installed, so it is named.
+uninstall_entries() {
+  local bits
+  for bits in 64 32; do
+    wine reg query "$UNINSTALL_KEY" "/reg:$bits" </dev/null | tr -d '\r' | grep -o '{[^}]*}$' |
+      sed "s/^/$bits-bit /"
+  done
+}
+
+# The uninstall entries that a listing of kvsetup shows, in the form of uninstall_entries.
+entries_in_listing() {  # listing
+  awk -F '\t' '$4 != "-" { print "64-bit " $1 }' <<<"$1"
+  awk -F '\t' '$5 != "-" { print "32-bit " $1 }' <<<"$1"
+}
+
+# The products and the uninstall entries when just the named packages are installed.
+assert_products_left() {  # file...
+  local expected
+  expected=$(products_left "$@")
+  assert_eq "$expected" "$(demo_products_listing)" "products left"
+  assert_eq "$(entries_in_listing "$expected")" "$(uninstall_entries)" "uninstall entries left"
+}
+
+# The lines a pass writes for one package: uninstalled (a 32-bit package's entry is out of the
+# program's sight, so the command is made), kept, or gone since the first pass.
+uninstalled() {  # file
+  local code arch name
+  read_package "$1"
+  echo "Debug: Uninstall product : $name"
+  [[ "$arch" == x86 ]] && echo "Info: Making uninstall string : $name"
+  echo "Debug: Uninstall command : MsiExec.exe /X$code /Qn"
+}
+kept() {  # file
+  local code arch name
+  read_package "$1"
+  echo "Debug: Not uninstall product : $name"
+}
+gone() {  # file
+  local code arch name
+  read_package "$1"
+  echo "Debug: Failed to get product name : $code"
+}
+
+first_pass() {
+  log_section 'Debug: --- Uninstall Tarn Packages ---' 'Debug: -----Remote queues-----'
+}
+second_pass() {
+  log_section 'Info: KVTool cleaner Uninstall product Again: ' \
+    'Debug: KVTOOL cleaner execution completed.'
+}
+
+readonly LEFT_BY_DRIVERS=(pravik_scan.msi zul_toolbox.msi acme_suite.msi kx200_scan.msi)
+
+# Without models every installed driver names packages, another maker's driver too; the name
+# must end in the bracketed driver in the same letter case, and only the maker's packages
+# (Publisher exactly "NOVAX") are looked at. -C and -T uninstall alike.
+check_run_by_installed_drivers() {  # exit-code failure-count verdict
+  assert_eq "$1" "$RUN_EXIT" "exit code"
+  assert_operation_record "$2" "$3"
+  assert_products_left "${LEFT_BY_DRIVERS[@]}"
+
+  local expected
+  expected=$(
+    echo 'Info: Get enumerate product codes : num = 6'
+    echo 'Info: Entry driver list : num = 16'
+    uninstalled kx100_tools.msi
+    uninstalled pravik_p5.msi
+    uninstalled acme_bridge.msi
+    kept pravik_scan.msi
+    kept zul_toolbox.msi
+    uninstalled pravik_plus.msi
+    echo "Debug: Delete File : $SETTINGS_FILE"
+  )
+  assert_eq "$expected" "$(first_pass)" "first pass"
+  expected=$(
+    echo 'Info: Entry driver list : num = 16'
+    gone kx100_tools.msi
+    gone pravik_p5.msi
+    gone acme_bridge.msi
+    kept pravik_scan.msi
+    kept zul_toolbox.msi
+    gone pravik_plus.msi
+  )
+  assert_eq "$expected" "$(second_pass)" "second pass"
+  # The discovery prints its failed reads: the 32-bit packages' uninstall entries, then the names
+  # of the packages the first pass removed.
+  assert_eq "$(printf 'ERROR: failed with error code 0x2 (RegOpenKey)\n%.0s' 1 2)
+$(printf 'ERROR: failed with error code 0x645 (MsiGetProductInfo)\n%.0s' 1 2 3 4)" \
+    "$(tr -d '\r' <<<"$RUN_OUT")" "console"
+}
+
+test_machine_lists_the_packages() {
+  local row files=()
+  for row in "${DEMO_PACKAGES[@]}"; do files+=("${row%%|*}"); done
+  assert_products_left "${files[@]}"
+}
+
+test_clean_uninstalls_the_packages_of_installed_drivers() {
+  run_cleaner -C
+  # Every driver deletion fails under Wine (87), once per maker queue.
+  check_run_by_installed_drivers 1 13 NG
+}
+
+test_simulation_uninstalls_the_same_packages() {
+  local before
+  before=$(demo_machine_listing)
+  run_cleaner -T
+  check_run_by_installed_drivers 0 0 OK
+  assert_eq "$before" "$(demo_machine_listing)" "print objects after -T"
+}
+
+test_clean_with_one_model_uninstalls_only_its_package() {
+  local queues
+  queues=$(kvsetup list queues)
+  run_cleaner -C -M "Pravik P5"
+  assert_eq 1 "$RUN_EXIT" "exit code"
+  assert_operation_record 2 NG
+  assert_eq "$(drop_lines "$queues" $'Pravik P5 Back\tPravik P5\tDLM_SHARED' \
+    $'Pravik P5 Front\tPravik P5\tDLM_SHARED')" "$(kvsetup list queues)" "queues left"
+  assert_products_left kx100_tools.msi acme_bridge.msi pravik_scan.msi zul_toolbox.msi \
+    pravik_plus.msi acme_suite.msi kx200_scan.msi
+
+  # No driver list with models; "[Pravik P5 Plus]" does not end in "[Pravik P5]".
+  local expected
+  expected=$(
+    echo 'Info: Get enumerate product codes : num = 6'
+    kept kx100_tools.msi
+    uninstalled pravik_p5.msi
+    kept acme_bridge.msi
+    kept pravik_scan.msi
+    kept zul_toolbox.msi
+    kept pravik_plus.msi
+    echo "Debug: Delete File : $SETTINGS_FILE"
+  )
+  assert_eq "$expected" "$(first_pass)" "first pass"
+  expected=$(
+    kept kx100_tools.msi
+    gone pravik_p5.msi
+    kept acme_bridge.msi
+    kept pravik_scan.msi
+    kept zul_toolbox.msi
+    kept pravik_plus.msi
+  )
+  assert_eq "$expected" "$(second_pass)" "second pass"
+}
+
+# The probe (uninstall_probe_win.cpp) takes the place of the 64-bit package kx100_tools.msi's
+# registered uninstaller; it records whether the settings file is there while it runs and then
+# removes the package itself. Runs the cleaner with the given options.
+run_with_probe() {
+  local code arch name command
+  read_package kx100_tools.msi
+  command="C:\\kvtool\\uninstall_probe.exe /I$code"
+  cp "$KV_BUILD/tests/e2e/uninstall_probe.exe" "$KV_DIR/"
+  wine reg add "$UNINSTALL_KEY\\$code" /reg:64 /v UninstallString /t REG_EXPAND_SZ \
+    /d "$command" /f </dev/null >/dev/null
+  assert_eq "$(printf '%s\t%s\tNOVAX\t%s\t-' "$code" "$name" "$command")" \
+    "$(demo_products_listing | grep -F "$code")" "the probe registered"
+  run_cleaner "$@"
+  assert_eq 0 "$RUN_EXIT" "exit code"
+  assert_eq "" "$(demo_products_listing | grep -F "$code")" "the package after the run"
+  PROBE_CODE=$code
+}
+
+# The lines that tell what became of the settings file, and the commands of the first pass.
+settings_file_lines() {
+  detail_text | grep -E -e '^Debug: (Function : writeSilentModeINIFile|(Create|Delete) File : )' \
+    -e '^Debug: (--- Uninstall Tarn Packages ---|Uninstall command : )'
+}
+
+# The commands of the other packages that a run without models uninstalls.
+other_commands() {
+  local file
+  for file in pravik_p5.msi acme_bridge.msi pravik_plus.msi; do
+    uninstalled "$file" | grep '^Debug: Uninstall command : '
+  done
+}
+
+test_silent_mode_file_is_there_while_the_first_pass_runs() {
+  run_with_probe -T
+  assert_eq "command: C:\\kvtool\\uninstall_probe.exe /X$PROBE_CODE /Qn
+KVXCLEAN.ini: present
+msiexec.exe /x $PROBE_CODE /qn: 0" "$(cat "$KV_DIR/uninstall_probe.log")" "what the probe saw"
+  # UTF-8 with its byte-order mark, as SimpleIni saves it.
+  assert_eq "$(printf '\xef\xbb\xbf[SilentMode]\r\nSilentMode = On\r\n' | od -An -c)" \
+    "$(od -An -c "$KV_DIR/KVXCLEAN.ini.copy")" "the settings file the probe found"
+  assert_missing "$DRIVE_C/ProgramData/NOVAX/KVXCLEAN.ini" "settings file after the run"
+  assert_eq "Debug: Function : writeSilentModeINIFile
+Debug: Create File : $SETTINGS_FILE
+Debug: --- Uninstall Tarn Packages ---
+Debug: Uninstall command : C:\\kvtool\\uninstall_probe.exe /X$PROBE_CODE /Qn
+$(other_commands)
+Debug: Delete File : $SETTINGS_FILE" "$(settings_file_lines)" "settings file lines"
+}
+
+test_popup_run_writes_no_settings_file() {
+  # Without a display Wine's MessageBoxW fails at once, should any box come up.
+  unset DISPLAY WAYLAND_DISPLAY
+  run_with_probe -T -P
+  assert_eq "command: C:\\kvtool\\uninstall_probe.exe /X$PROBE_CODE /Qn
+KVXCLEAN.ini: absent
+msiexec.exe /x $PROBE_CODE /qn: 0" "$(cat "$KV_DIR/uninstall_probe.log")" "what the probe saw"
+  assert_missing "$KV_DIR/KVXCLEAN.ini.copy" "copy of the settings file"
+  assert_missing "$DRIVE_C/ProgramData/NOVAX/KVXCLEAN.ini" "settings file after the run"
+  assert_eq "Debug: --- Uninstall Tarn Packages ---
+Debug: Uninstall command : C:\\kvtool\\uninstall_probe.exe /X$PROBE_CODE /Qn
+$(other_commands)" "$(settings_file_lines)" "settings file lines"
+}
+
+e2e_main "$@"
