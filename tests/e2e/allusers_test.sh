@@ -51,20 +51,6 @@ Error: Refused to delete through a link: $NOVAX" "$(console_problems)" "console"
   assert_eq "$before" "$(files_in "$DRIVE_C/elsewhere")" "what the link leads to"
 }
 
-test_mxqlog_link_is_not_written_through() {
-  mkdir -p "$DRIVE_C/elsewhere" "$DRIVE_C/ProgramData/NOVAX"
-  echo planted >"$DRIVE_C/elsewhere/Operation.log"
-  ln -s ../../elsewhere "$DRIVE_C/ProgramData/NOVAX/MXQLOG"
-  run_cleaner -T
-  assert_eq 0 "$RUN_EXIT" "exit code of -T"
-  assert_eq "Warn: Failed to open operation log file $NOVAX\\MXQLOG\\Operation.log
-Warn: Failed to open log file $NOVAX\\MXQLOG\\$(computer_name)_<stamp>.KVTOOL_CLEANER.log
-Error: Refused to write through a link: $NOVAX\\MXQLOG
-Error: Failed to load INI file $NOVAX\\KVXCLEAN.ini (File error)" "$(console_problems)" "console"
-  assert_eq "./Operation.log: planted" "$(files_in "$DRIVE_C/elsewhere")" "what the link leads to"
-  assert_missing "$DRIVE_C/ProgramData/NOVAX/KVXCLEAN.ini" "settings file after the run"
-}
-
 # A Unix link to a file reads as a plain file under Wine (no reparse point attribute, followed
 # even with FILE_FLAG_OPEN_REPARSE_POINT), and DeleteFileW removes what it leads to. So here the
 # run writes through both links and then deletes the settings file's target; on Windows the
@@ -88,18 +74,6 @@ Debug: Delete File : $NOVAX\\KVXCLEAN.ini" "$(tr -d '\r' <"$detail" | grep ' Fil
   assert_missing "$DRIVE_C/elsewhere/settings.txt" "the settings link's target"
   assert_eq "../../elsewhere/settings.txt" "$(readlink "$DRIVE_C/ProgramData/NOVAX/KVXCLEAN.ini")" \
     "the settings link, left behind"
-}
-
-test_log_directory_option_through_a_link_is_used_as_given() {
-  mkdir -p "$DRIVE_C/elsewhere" "$DRIVE_C/ProgramData/NOVAX"
-  ln -s ../../elsewhere "$DRIVE_C/ProgramData/NOVAX/MXQLOG"
-  run_cleaner -T -D "$NOVAX\\MXQLOG"
-  assert_eq 0 "$RUN_EXIT" "exit code of -T -D"
-  assert_eq "" "$RUN_OUT" "console"
-  assert_match "$RECORD_RE" "$(tr -d '\r' <"$DRIVE_C/elsewhere/Operation.log")" \
-    "operation record behind the link"
-  assert_match "KVTOOL_CLEANER\.log$" "$(detail_log_in "$DRIVE_C/elsewhere")" \
-    "detail log behind the link"
 }
 
 e2e_main "$@"

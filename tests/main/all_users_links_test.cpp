@@ -17,7 +17,7 @@ namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
-using Tree = std::map<std::string, std::string>;  // relative path -> bytes; "" for a folder
+using Tree = std::map<std::string, std::string>;  // relative path -> bytes
 
 const char kDetailName[] = "PC01_12062026_140500.KVTOOL_CLEANER.log";
 
@@ -35,17 +35,14 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
   }
 }
 
+// A file at `root` for the name "", else a folder holding the files named.
 void plantTree(const fs::path& root, const Tree& tree) {
+  if (tree.contains("")) return test::writeBytes(root, tree.at(""));
   fs::create_directories(root);
-  for (const auto& [name, bytes] : tree) {
-    if (name.ends_with("/")) {
-      fs::create_directories(root / name);
-    } else {
-      test::writeBytes(root / name, bytes);
-    }
-  }
+  for (const auto& [name, bytes] : tree) test::writeBytes(root / name, bytes);
 }
 
+// As plantTree takes it, with "<name>/" for each folder inside.
 Tree readTree(const fs::path& root) {
   if (fs::is_regular_file(root)) return {{"", test::readBytes(root)}};
   Tree tree;
@@ -132,24 +129,17 @@ TEST_F(AllUsersLinksTest, NothingIsWrittenOrDeletedThroughAPlantedLink) {
     std::string detail;                 // Warn and Error lines of the detail log file
   };
   const Case cases[] = {
-      {"NOVAX leads to a folder holding the logs and the settings file",
+      // No MXQLOG is made behind the link, and the settings file there is neither written
+      // nor deleted.
+      {"NOVAX",
        {},
        L"profile\\NOVAX",
-       {{"MXQLOG/", ""}, {"MXQLOG/Operation.log", "planted"}, {"KVXCLEAN.ini", "planted"}},
+       {{"KVXCLEAN.ini", "planted"}},
        false,
        "Warn: Failed to open operation log file {M}\\Operation.log|"
        "Warn: Failed to open log file {M}\\{D}|Error: Refused to write through a link: {N}|"
        "Error: Refused to write through a link: {N}|Error: Create File : {N}\\KVXCLEAN.ini|"
        "Error: Refused to delete through a link: {N}",
-       ""},
-      {"NOVAX leads to an empty folder, where MXQLOG is not made",
-       {},
-       L"profile\\NOVAX",
-       {},
-       false,
-       "Warn: Failed to open operation log file {M}\\Operation.log|"
-       "Warn: Failed to open log file {M}\\{D}|Error: Refused to write through a link: {N}|"
-       "Error: Refused to write through a link: {N}|Error: Create File : {N}\\KVXCLEAN.ini",
        ""},
       {"MXQLOG",
        {L"profile\\NOVAX"},
@@ -202,12 +192,7 @@ TEST_F(AllUsersLinksTest, NothingIsWrittenOrDeletedThroughAPlantedLink) {
     fs::remove_all(onDisk(at(L"profile\\NOVAX")));
     fs::remove_all(dir.path() / "target");
     for (const std::wstring& folder : c.folders) fs::create_directories(onDisk(at(folder)));
-    const bool targetIsFile = c.target.size() == 1 && c.target.begin()->first.empty();
-    if (targetIsFile) {
-      test::writeBytes(dir.path() / "target", c.target.begin()->second);
-    } else {
-      plantTree(dir.path() / "target", c.target);
-    }
+    plantTree(dir.path() / "target", c.target);
     const fs::path reached = plantLink(at(c.link), dir.path() / "target");
 
     std::vector<std::wstring> args{dir.child(L"kvcleaner.exe"), L"-T"};

@@ -8,10 +8,6 @@
 #include "support/file_text.h"
 #include "support/temp_dir.h"
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
 namespace kv {
 namespace {
 
@@ -80,20 +76,6 @@ TEST(SystemServices, LinksAreSeenWithoutBeingFollowed) {
     EXPECT_EQ(system.pathExists(dir.child(c.name)), c.present) << c.name;
   }
 }
-
-#ifndef _WIN32
-// Under Wine the mode that the folder's security descriptor gives is checked end to end.
-TEST(SystemServices, ProtectedFolderIsWritableByItsOwnerOnly) {
-  test::TempDir dir;
-  const mode_t previous = ::umask(0);
-  const bool made = platformSystemServices().createProtectedDirectory(dir.child(L"made"));
-  ::umask(previous);
-  ASSERT_TRUE(made);
-  EXPECT_EQ(std::filesystem::status(dir.path() / "made").permissions(),
-            std::filesystem::perms(0755));
-  EXPECT_FALSE(platformSystemServices().createProtectedDirectory(dir.child(L"made")));
-}
-#endif
 
 TEST(SystemServices, AnsiConversionRoundTripsAscii) {
   SystemServices& system = platformSystemServices();
