@@ -5,6 +5,8 @@
 #include <streambuf>
 #include <string>
 
+#include "system/file_access.h"
+
 namespace kv {
 
 // A wide output file stream that stores its text in the system's ANSI code page with CRLF line
@@ -18,8 +20,8 @@ class AnsiFileBuffer final : public std::wstreambuf {
   AnsiFileBuffer& operator=(const AnsiFileBuffer&) = delete;
 
   // Creates the file or empties an existing one. Other processes may read and write it while it
-  // is open. False when it cannot be opened.
-  bool open(const std::wstring& path);
+  // is open. False when it cannot be opened, or when `path` is a link that `links` refuses.
+  bool open(const std::wstring& path, LinkAtPath links = LinkAtPath::Follow);
   void close();
   bool isOpen() const { return file_ != nullptr; }
 
@@ -36,7 +38,7 @@ class AnsiFileBuffer final : public std::wstreambuf {
 class AnsiFileStream final : public std::wostream {
  public:
   AnsiFileStream() : std::wostream(&buffer_) {}
-  bool open(const std::wstring& path);
+  bool open(const std::wstring& path, LinkAtPath links = LinkAtPath::Follow);
   void close();
   bool isOpen() const { return buffer_.isOpen(); }
 

@@ -13,8 +13,10 @@ void appendPadded(std::wstring& out, int value, size_t width) {
   out += digits;
 }
 
+// Any local user may create folders in the all-users profile, so what the cleaner makes there
+// is writable by administrators only. A folder already present is used as it is.
 bool makeLevel(SystemServices& system, const std::wstring& path) {
-  return system.pathExists(path) || system.createDirectory(path);
+  return system.pathExists(path) || system.createProtectedDirectory(path);
 }
 
 }  // namespace
@@ -26,7 +28,9 @@ bool GetLogDirectory(std::wstring& directory) {
   const std::wstring maker = *profile + L"\\NOVAX";
   if (!makeLevel(system, maker)) return false;
   const std::wstring logs = maker + L"\\MXQLOG";
-  if (!makeLevel(system, logs)) return false;
+  // Nothing is made behind a planted link; the path is kept, and start-up refuses to open the
+  // logs through it.
+  if (!system.isReparsePoint(maker) && !makeLevel(system, logs)) return false;
   directory = logs;
   return true;
 }

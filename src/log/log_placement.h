@@ -9,8 +9,10 @@ inline constexpr wchar_t kOperationLogName[] = L"Operation.log";
 
 // Finds or makes the default log directory, %ALLUSERSPROFILE%\NOVAX\MXQLOG, and stores it in
 // `directory`. False, with `directory` unchanged, when the variable is not set or a level
-// cannot be created. Only the NOVAX and MXQLOG levels are created; anything already present
-// under those names counts, whatever its kind.
+// cannot be created. Only the NOVAX and MXQLOG levels are created, writable by administrators
+// only (createProtectedDirectory); anything already present under those names counts, whatever
+// its kind. When NOVAX is a junction or symbolic link, nothing is created behind it and the path
+// is stored all the same.
 bool GetLogDirectory(std::wstring& directory);
 
 // The current local time as "MM/DD/YYYY hh:mm:ss" (24-hour clock).

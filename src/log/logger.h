@@ -54,8 +54,9 @@ class Logger : public LogSink {
   ~Logger();
 
   // Creates the file or empties it, in text mode (CRLF) and the ANSI code page. False when it
-  // cannot be opened; the Logger then writes only to the console, and only with the echo on.
-  bool open(const std::wstring& path);
+  // cannot be opened, or when `path` is a link that `links` refuses; the Logger then writes only
+  // to the console, and only with the echo on.
+  bool open(const std::wstring& path, LinkAtPath links = LinkAtPath::Follow);
   void close();
   void setLevel(LogLevel level) { threshold_ = level; }
   LogLevel level() const { return threshold_; }

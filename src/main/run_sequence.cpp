@@ -3,6 +3,7 @@
 #include "log/log_placement.h"
 #include "log/logger.h"
 #include "log/operation_record.h"
+#include "main/all_users_links.h"
 #include "main/cleaning_phases.h"
 #include "messages/error_dialog.h"
 #include "messages/result_codes.h"
@@ -13,11 +14,15 @@ namespace {
 
 // The silent-mode settings file lives only while the first uninstall pass runs. One left by an
 // earlier run is removed the same way; the outcome is not looked at. With message boxes on (-P)
-// the file is none of this run's business.
+// the file is none of this run's business. Nothing is deleted through a planted link.
 void removeSilentModeFile(const CleanerRun& run) {
   if (messageBoxesEnabled()) return;
   SystemServices& system = SystemServices::current();
   if (!system.pathExists(run.silentModePath)) return;
+  if (const std::optional<std::wstring> link = linkBelowAllUsersProfile(run.silentModePath)) {
+    detailLog().error() << kRefusedDelete << *link << endLine;
+    return;
+  }
   detailLog().debug() << L"Delete File : " << run.silentModePath << endLine;
   system.deleteFile(run.silentModePath);
 }

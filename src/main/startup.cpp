@@ -1,10 +1,14 @@
 #include "main/startup.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "config/silent_mode_file.h"
 #include "log/log_level.h"
 #include "log/log_placement.h"
 #include "log/logger.h"
 #include "log/operation_record.h"
+#include "main/all_users_links.h"
 #include "main/program_files.h"
 #include "messages/error_dialog.h"
 #include "messages/fatal_end.h"
@@ -14,19 +18,50 @@
 namespace kv {
 namespace {
 
-void openOperationLog(CleanerRun& run, const std::wstring& logDirectory) {
+// Without -D the logs lie below the all-users profile, where a link may have been planted: a log
+// behind one is not opened, as if it could not be, and the link is named by report() once the
+// detail log can take the line. A -D directory is the administrator's own choice and is opened
+// as given.
+class LogOpening {
+ public:
+  explicit LogOpening(bool guarded) : guarded_(guarded) {}
+
+  bool open(Logger& log, const std::wstring& path) {
+    if (!guarded_) return log.open(path);
+    if (const std::optional<std::wstring> link = linkBelowAllUsersProfile(path)) {
+      if (std::find(refused_.begin(), refused_.end(), *link) == refused_.end()) {
+        refused_.push_back(*link);
+      }
+      return false;
+    }
+    return log.open(path, LinkAtPath::Refuse);
+  }
+
+  // One Error line a link, on the detail log (on the console when that log was refused).
+  void report() const {
+    for (const std::wstring& link : refused_) {
+      detailLog().error() << kRefusedWrite << link << endLine;
+    }
+  }
+
+ private:
+  bool guarded_;
+  std::vector<std::wstring> refused_;
+};
+
+void openOperationLog(CleanerRun& run, LogOpening& opening, const std::wstring& logDirectory) {
   run.operationLogPath = logDirectory + L"\\" + kOperationLogName;
   Logger& log = operationLog();
-  if (!log.open(run.operationLogPath)) {
+  if (!opening.open(log, run.operationLogPath)) {
     log.setEcho(true);
     log.warn() << L"Failed to open operation log file " << run.operationLogPath << endLine;
   }
 }
 
-void openDetailLog(const std::wstring& logDirectory) {
+void openDetailLog(LogOpening& opening, const std::wstring& logDirectory) {
   const std::wstring path = logDirectory + L"\\" + GetFileStamp() + kDetailLogSuffix;
   Logger& log = detailLog();
-  if (!log.open(path)) {
+  if (!opening.open(log, path)) {
     log.setEcho(true);
     log.warn() << L"Failed to open log file " << path << endLine;
   }
@@ -39,7 +74,12 @@ void writeSilentModeFile(CleanerRun& run) {
       SystemServices::current().environmentVariable(L"ALLUSERSPROFILE");
   if (!profile) return;
   run.silentModePath = *profile + L"\\NOVAX\\" + kSilentModeFileName;
-  const bool written = writeSilentModeINIFile(run.silentModePath, messageBoxesEnabled());
+  bool written = false;
+  if (const std::optional<std::wstring> link = linkBelowAllUsersProfile(run.silentModePath)) {
+    detailLog().error() << kRefusedWrite << *link << endLine;
+  } else {
+    written = writeSilentModeINIFile(run.silentModePath, messageBoxesEnabled());
+  }
   LogSink& line = written ? detailLog().debug() : detailLog().error();
   line << L"Create File : " << run.silentModePath << endLine;
 }
@@ -63,12 +103,14 @@ void startUp(CleanerRun& run, const std::wstring& programPath) {
     GetLogDirectory(logDirectory);
   }
 
-  openOperationLog(run, logDirectory);
+  LogOpening opening(!options.logDirectory);
+  openOperationLog(run, opening, logDirectory);
   startOperationRecord(system.computerName());
-  openDetailLog(logDirectory);
+  openDetailLog(opening, logDirectory);
 
   detailLog().setLevel(options.logLevel ? levelFromName(*options.logLevel) : LogLevel::ALL);
   detailLog().info() << L"KVTool cleaner started: " << GetTimeText() << endLine;
+  opening.report();
 
   // A missing message text file is reported and the run goes on without texts.
   checkMessageFile(messageFileBeside(programPath));

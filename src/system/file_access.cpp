@@ -29,7 +29,8 @@ FileReadResult readWholeFile(const std::wstring& path, std::size_t maxBytes, std
 }
 
 bool writeWholeFile(const std::wstring& path, const std::string& bytes) {
-  std::FILE* file = openFileForWriting(path);
+  // The one file the cleaner saves whole lies below the all-users profile.
+  std::FILE* file = openFileForWriting(path, LinkAtPath::Refuse);
   if (file == nullptr) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   // A full disk may show only when the buffered bytes are flushed at the close.

@@ -9,9 +9,16 @@ namespace kv {
 // The one place where the cleaner opens files by path. Paths are Windows paths; the native build
 // maps "\" to "/". One implementation of the opening calls per platform.
 
+// What opening a file for writing does when `path` itself names a junction or symbolic link.
+// Refuse: the link is not followed, the open fails and whatever the link leads to stays as it
+// was (Windows: the file is opened with FILE_FLAG_OPEN_REPARSE_POINT and checked before it is
+// emptied; POSIX: O_NOFOLLOW). The folders on the way are followed either way.
+enum class LinkAtPath { Follow, Refuse };
+
 // Opens `path` for binary writing, creating it or emptying it; other processes may read and
-// write the file while it is open. Null when it cannot be opened. The caller closes it.
-std::FILE* openFileForWriting(const std::wstring& path);
+// write the file while it is open. Null when it cannot be opened, or when `path` is a link and
+// `links` is Refuse. The caller closes it.
+std::FILE* openFileForWriting(const std::wstring& path, LinkAtPath links = LinkAtPath::Follow);
 
 // Opens `path` for binary reading; null when it cannot be opened. The caller closes it.
 std::FILE* openFileForReading(const std::wstring& path);
@@ -23,7 +30,7 @@ enum class FileReadResult { Read, CannotOpen, TooLarge };
 FileReadResult readWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes);
 
 // Creates or empties the file at `path` and writes `bytes` to it. False when the file cannot be
-// opened or not every byte reached it.
+// opened (a link at `path` is refused) or not every byte reached it.
 bool writeWholeFile(const std::wstring& path, const std::string& bytes);
 
 }  // namespace kv

@@ -50,12 +50,26 @@ class SystemServices {
   // the code page's default character ("?"); never fails.
   virtual std::string wideToAnsi(std::wstring_view text) = 0;
 
-  // True when the file system has an entry of that name, of whatever kind. An empty path is
-  // never present.
+  // True when the file system has an entry of that name, of whatever kind (a link counts whether
+  // or not it leads anywhere). An empty path is never present.
   virtual bool pathExists(const std::wstring& path) = 0;
 
   // Creates one directory with default security; its parent must exist. True on success.
   virtual bool createDirectory(const std::wstring& path) = 0;
+
+  // Creates one directory that only administrators and the system may write into, while users
+  // keep read access; what is created inside inherits that. Its parent must exist. True on
+  // success. Windows: a protected DACL (nothing inherited from the parent) with full control for
+  // BUILTIN\Administrators and SYSTEM and read & execute for BUILTIN\Users. POSIX: mode 0755 (the
+  // process umask may take more away).
+  virtual bool createProtectedDirectory(const std::wstring& path) = 0;
+
+  // True when the entry at `path` itself is a reparse point (a junction or a symbolic link; on
+  // POSIX a symbolic link), looked at without following it; also true when its attributes cannot
+  // be read for another reason than its absence, so that a caller refuses rather than guesses.
+  // False when the entry is none of these or does not exist. Only the last component is looked
+  // at; the folders on the way are followed.
+  virtual bool isReparsePoint(const std::wstring& path) = 0;
 
   // Deletes one file. True on success.
   virtual bool deleteFile(const std::wstring& path) = 0;
@@ -94,6 +108,10 @@ class SystemServicesWrapper : public SystemServices {
   std::string wideToAnsi(std::wstring_view text) override { return target_.wideToAnsi(text); }
   bool pathExists(const std::wstring& path) override { return target_.pathExists(path); }
   bool createDirectory(const std::wstring& path) override { return target_.createDirectory(path); }
+  bool createProtectedDirectory(const std::wstring& path) override {
+    return target_.createProtectedDirectory(path);
+  }
+  bool isReparsePoint(const std::wstring& path) override { return target_.isReparsePoint(path); }
   bool deleteFile(const std::wstring& path) override { return target_.deleteFile(path); }
   int messageBox(const std::wstring& text, const std::wstring& caption,
                  std::uint32_t style) override {

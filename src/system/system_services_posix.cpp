@@ -52,13 +52,24 @@ class PosixSystemServices final : public SystemServices {
   std::wstring ansiToWide(std::string_view text) override { return utf8ToWide(text); }
   std::string wideToAnsi(std::wstring_view text) override { return wideToUtf8(text); }
 
+  // lstat, as Windows' GetFileAttributesW: a link that leads nowhere is present all the same.
   bool pathExists(const std::wstring& path) override {
     struct stat info {};
-    return !path.empty() && ::stat(toPosixPath(path).c_str(), &info) == 0;
+    return !path.empty() && ::lstat(toPosixPath(path).c_str(), &info) == 0;
   }
 
   bool createDirectory(const std::wstring& path) override {
     return ::mkdir(toPosixPath(path).c_str(), 0777) == 0;
+  }
+
+  bool createProtectedDirectory(const std::wstring& path) override {
+    return ::mkdir(toPosixPath(path).c_str(), 0755) == 0;
+  }
+
+  bool isReparsePoint(const std::wstring& path) override {
+    struct stat info {};
+    if (::lstat(toPosixPath(path).c_str(), &info) != 0) return errno != ENOENT && errno != ENOTDIR;
+    return S_ISLNK(info.st_mode);
   }
 
   bool deleteFile(const std::wstring& path) override {

@@ -1,6 +1,9 @@
 // Windows implementation of the system services.
 #include <windows.h>
+// <sddl.h> needs the types of <windows.h>.
+#include <sddl.h>
 
+#include <memory>
 #include <vector>
 
 #include "system/system_services.h"
@@ -9,6 +12,17 @@ namespace kv {
 namespace {
 
 constexpr DWORD kTextRoom = 4096;
+
+// The cleaner's folders below the all-users profile: a protected DACL, so that nothing is
+// inherited from C:\ProgramData (whose ACL lets every user create entries and own them); full
+// control for SYSTEM and BUILTIN\Administrators, read & execute for BUILTIN\Users, the readers
+// of C:\ProgramData itself. Files and folders made inside inherit the same entries.
+constexpr wchar_t kAdministratorsOnlyWrite[] =
+    L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;BU)";
+
+struct LocalMemory {
+  void operator()(void* memory) const { LocalFree(memory); }
+};
 
 class WindowsSystemServices final : public SystemServices {
  public:
@@ -62,6 +76,27 @@ class WindowsSystemServices final : public SystemServices {
 
   bool createDirectory(const std::wstring& path) override {
     return CreateDirectoryW(path.c_str(), nullptr) != 0;
+  }
+
+  bool createProtectedDirectory(const std::wstring& path) override {
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdministratorsOnlyWrite,
+                                                              SDDL_REVISION_1, &raw, nullptr)) {
+      return false;
+    }
+    const std::unique_ptr<void, LocalMemory> descriptor(raw);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
+    return CreateDirectoryW(path.c_str(), &attributes) != 0;
+  }
+
+  bool isReparsePoint(const std::wstring& path) override {
+    if (path.empty()) return false;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = GetLastError();
+      return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+    }
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   }
 
   bool deleteFile(const std::wstring& path) override { return DeleteFileW(path.c_str()) != 0; }

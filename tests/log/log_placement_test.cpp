@@ -8,6 +8,10 @@
 #include "support/file_text.h"
 #include "support/temp_dir.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace kv {
 namespace {
 
@@ -61,6 +65,31 @@ TEST_F(LogDirectoryTest, KeepsWhatIsAlreadyThere) {
   ASSERT_TRUE(GetLogDirectory(directory));  // both present: nothing to create
   EXPECT_EQ(directory, expected());
 }
+
+#ifndef _WIN32
+// What the cleaner makes is writable by its owner (the administrator) only; a folder that is
+// already there keeps its mode. Under Wine the folders' mode is checked end to end.
+TEST_F(LogDirectoryTest, MadeLevelsAreWritableByTheOwnerOnly) {
+  using std::filesystem::perms;
+  using std::filesystem::status;
+  const mode_t previous = ::umask(0);
+  std::filesystem::create_directories(maker());
+  std::filesystem::permissions(maker(), perms::all);
+  std::wstring directory;
+  const bool belowPresentMaker = GetLogDirectory(directory);
+  const perms presentMaker = status(maker()).permissions();
+  const perms madeLogs = status(logs()).permissions();
+  std::filesystem::remove_all(maker());
+  const bool bothMade = GetLogDirectory(directory);
+  ::umask(previous);
+  ASSERT_TRUE(belowPresentMaker);
+  ASSERT_TRUE(bothMade);
+  EXPECT_EQ(presentMaker, perms::all);
+  EXPECT_EQ(madeLogs, perms(0755));
+  EXPECT_EQ(status(maker()).permissions(), perms(0755));
+  EXPECT_EQ(status(logs()).permissions(), perms(0755));
+}
+#endif
 
 TEST_F(LogDirectoryTest, PlainFileNamedLikeTheFolderStillCounts) {
   std::filesystem::create_directories(maker());

@@ -17,4 +17,8 @@ int FakeSystemServices::messageBox(const std::wstring& text, const std::wstring&
   return messageBoxResult;
 }
 
+bool FakeSystemServices::isReparsePoint(const std::wstring& path) {
+  return reparsePoints.contains(path) || SystemServicesWrapper::isReparsePoint(path);
+}
+
 }  // namespace kv::test

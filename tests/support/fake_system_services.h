@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,8 @@ namespace kv::test {
 
 // The platform's services with a fixed clock, computer name, environment and locale, and a
 // message box that records what it was asked to show. File operations stay real: tests point
-// them at a temporary directory. Installs itself for its lifetime.
+// them at a temporary directory; a path in `reparsePoints` is a junction or symbolic link as well
+// as whatever it really is. Installs itself for its lifetime.
 class FakeSystemServices : public SystemServicesWrapper {
  public:
   struct ShownBox {
@@ -27,6 +29,7 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::uint32_t systemDefaultLocaleId() override { return localeId; }
   int messageBox(const std::wstring& text, const std::wstring& caption,
                  std::uint32_t style) override;
+  bool isReparsePoint(const std::wstring& path) override;
 
   std::map<std::wstring, std::wstring> environment;
   std::wstring computer = L"PC01";
@@ -34,6 +37,7 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::uint32_t localeId = 0x409;
   int messageBoxResult = 1;
   std::vector<ShownBox> shownBoxes;
+  std::set<std::wstring> reparsePoints;
 
  private:
   ScopedSystemServices installed_;

@@ -52,5 +52,42 @@ TEST(FileAccess, FileOpenedForWritingStartsEmptyAndCanBeReadWhileOpen) {
   EXPECT_EQ(File(openFileForWriting(dir.child(L"missing\\log")), &std::fclose), nullptr);
 }
 
+// A link at the path itself is refused before anything is emptied; a plain file is emptied and
+// written as with Follow, which goes through the link.
+TEST(FileAccess, WritingRefusesALinkAtThePathItself) {
+  test::TempDir dir;
+  std::error_code error;
+  std::filesystem::create_symlink(dir.path() / "target", dir.path() / "link", error);
+  if (error || !std::filesystem::is_symlink(dir.path() / "link")) {
+    GTEST_SKIP() << "no symbolic links here (Wine 8 makes none, see docs/testing.md)";
+  }
+  struct Case {
+    const wchar_t* name;
+    LinkAtPath links;
+    bool opened;
+    std::string target;  // afterwards
+  };
+  const Case cases[] = {
+      {L"link", LinkAtPath::Refuse, false, "planted"},
+      {L"link", LinkAtPath::Follow, true, "new"},
+      {L"target", LinkAtPath::Refuse, true, "new"},
+  };
+  for (const Case& c : cases) {
+    test::writeBytes(dir.path() / "target", "planted");
+    {
+      const File file(openFileForWriting(dir.child(c.name), c.links), &std::fclose);
+      ASSERT_EQ(file != nullptr, c.opened) << static_cast<int>(c.links);
+      if (file) {
+        ASSERT_GE(std::fputs("new", file.get()), 0);
+      }
+    }
+    EXPECT_EQ(test::readBytes(dir.path() / "target"), c.target) << static_cast<int>(c.links);
+  }
+  test::writeBytes(dir.path() / "target", "planted");
+  EXPECT_FALSE(writeWholeFile(dir.child(L"link"), "new"));
+  EXPECT_EQ(test::readBytes(dir.path() / "target"), "planted");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link"));
+}
+
 }  // namespace
 }  // namespace kv

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "support/fake_system_services.h"
+#include "support/file_text.h"
 #include "support/temp_dir.h"
 
 namespace kv {
@@ -37,6 +38,43 @@ TEST(SystemServices, FileOperationsOnTheRealFileSystem) {
   std::fclose(handle);
   EXPECT_TRUE(system.deleteFile(file.wstring()));
   EXPECT_FALSE(system.deleteFile(file.wstring()));
+}
+
+// Only the entry itself is looked at: a link is one whether or not it leads anywhere, and what
+// lies behind a folder link is not.
+TEST(SystemServices, LinksAreSeenWithoutBeingFollowed) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir.path() / "folder");
+  test::writeBytes(dir.path() / "folder" / "file", "x");
+  std::error_code error;
+  std::filesystem::create_directory_symlink(dir.path() / "folder", dir.path() / "folder-link",
+                                            error);
+  std::filesystem::create_symlink(dir.path() / "folder" / "file", dir.path() / "file-link", error);
+  std::filesystem::create_symlink(dir.path() / "missing", dir.path() / "dangling", error);
+  if (error || !std::filesystem::is_symlink(dir.path() / "dangling")) {
+    GTEST_SKIP() << "no symbolic links here (Wine 8 makes none, see docs/testing.md)";
+  }
+  struct Case {
+    const wchar_t* name;
+    bool link;
+    bool present;
+  };
+  const Case cases[] = {
+      {L"folder", false, true},
+      {L"folder/file", false, true},
+      {L"folder-link", true, true},
+      {L"file-link", true, true},
+      {L"dangling", true, true},
+      {L"folder-link/file", false, true},
+      {L"missing", false, false},
+      {L"missing/file", false, false},
+      {L"folder/file/below", false, false},
+  };
+  SystemServices& system = platformSystemServices();
+  for (const Case& c : cases) {
+    EXPECT_EQ(system.isReparsePoint(dir.child(c.name)), c.link) << c.name;
+    EXPECT_EQ(system.pathExists(dir.child(c.name)), c.present) << c.name;
+  }
 }
 
 TEST(SystemServices, AnsiConversionRoundTripsAscii) {

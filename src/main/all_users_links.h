@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kv {
+
+// The starts of the Error lines for a file not written, or not deleted, because of a link.
+inline constexpr wchar_t kRefusedWrite[] = L"Refused to write through a link: ";
+inline constexpr wchar_t kRefusedDelete[] = L"Refused to delete through a link: ";
+
+// Any local user may create entries in the all-users profile before an administrator's run, so
+// a junction or symbolic link planted there could lead the cleaner's writes and deletions to a
+// file of that user's choosing. Returns the first entry below %ALLUSERSPROFILE% on the way to
+// `path` (each folder from the profile down, then `path` itself) that is a reparse point;
+// nullopt when there is none, when the variable is not set, or when `path` does not lie below it.
+std::optional<std::wstring> linkBelowAllUsersProfile(const std::wstring& path);
+
+}  // namespace kv
