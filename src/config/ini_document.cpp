@@ -5,7 +5,8 @@
 namespace kv {
 
 // The file is read here rather than by SimpleIni's LoadFile, which opens wide paths only on
-// Windows (and through a 256-byte buffer elsewhere) and has no size limit.
+// Windows (and through a 256-byte buffer elsewhere), has no size limit and would read a device
+// such as COM1.
 int IniDocument::loadFile(const std::wstring& path) {
   std::string bytes;
   if (readWholeFile(path, kMaxIniFileBytes, bytes) != FileReadResult::Read) return kIniFileError;

@@ -31,8 +31,8 @@ class IniDocument {
   IniDocument& operator=(const IniDocument&) = delete;
 
   // Loads the file at `path` (a Windows path). Returns kIniOk, or a negative code: kIniFileError
-  // when it cannot be opened, read or is larger than kMaxIniFileBytes; kIniFail when its text
-  // cannot be converted; kIniNoMemory.
+  // when it cannot be opened or read, is no regular file (a directory, a device, a pipe) or is
+  // larger than kMaxIniFileBytes; kIniFail when its text cannot be converted; kIniNoMemory.
   int loadFile(const std::wstring& path);
 
   // Parses `bytes` as the content of a file.

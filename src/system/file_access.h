@@ -13,12 +13,16 @@ namespace kv {
 // write the file while it is open. Null when it cannot be opened. The caller closes it.
 std::FILE* openFileForWriting(const std::wstring& path);
 
-// Opens `path` for binary reading; null when it cannot be opened. The caller closes it.
+// Opens `path` for binary reading when it names a regular file. Null when it cannot be opened or
+// names anything else: a directory, a device (COM1, NUL, a name such as "aux.ini" that Windows
+// takes for a device) or a pipe. Nothing is read while deciding, and a pipe without a writer
+// does not keep the call waiting. The caller closes it.
 std::FILE* openFileForReading(const std::wstring& path);
 
 enum class FileReadResult { Read, CannotOpen, TooLarge };
 
-// Reads the whole file at `path` into `bytes` when it holds at most `maxBytes` bytes. `bytes` is
+// Reads the whole regular file at `path` (see openFileForReading) into `bytes` when it holds at
+// most `maxBytes` bytes. CannotOpen also when it is no regular file or a read fails. `bytes` is
 // changed only on Read.
 FileReadResult readWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes);
 

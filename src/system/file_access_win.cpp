@@ -1,14 +1,44 @@
 // Windows: paths are opened as wide text, so that no character is lost to the ANSI code page.
+#include <fcntl.h>
+#include <io.h>
 #include <share.h>
 
+#include <cstdint>
+
 #include "system/file_access.h"
+#include "system/win_handles.h"
 
 namespace kv {
+namespace {
+
+// A file on a disk that is no directory. A device (COM1, NUL, "C:\cfg\aux.ini") is some other
+// type, so it is refused before anything is read from it.
+bool isRegularFile(HANDLE file) {
+  if (GetFileType(file) != FILE_TYPE_DISK) return false;
+  BY_HANDLE_FILE_INFORMATION information{};
+  return GetFileInformationByHandle(file, &information) &&
+         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace
 
 std::FILE* openFileForWriting(const std::wstring& path) {
   return _wfsopen(path.c_str(), L"wb", _SH_DENYNO);
 }
 
-std::FILE* openFileForReading(const std::wstring& path) { return _wfopen(path.c_str(), L"rb"); }
+std::FILE* openFileForReading(const std::wstring& path) {
+  // Shared as _wfopen shares, so that others may go on reading and writing the file.
+  UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || !isRegularFile(file.get())) return nullptr;
+  const int descriptor =
+      _open_osfhandle(reinterpret_cast<std::intptr_t>(file.get()), _O_RDONLY | _O_BINARY);
+  if (descriptor == -1) return nullptr;
+  file.release();  // the descriptor owns the handle now
+  std::FILE* stream = _fdopen(descriptor, "rb");
+  // The stream would own the descriptor; without one it is closed here, and the handle with it.
+  if (stream == nullptr) _close(descriptor);
+  return stream;
+}
 
 }  // namespace kv

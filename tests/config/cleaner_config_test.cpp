@@ -7,6 +7,10 @@
 #include "support/file_text.h"
 #include "support/temp_dir.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace kv {
 namespace {
 
@@ -53,17 +57,24 @@ TEST_F(CleanerConfigTest, ModelsValueIsUnquotedAndSplit) {
   }
 }
 
+// Only a regular file is a configuration file: a device or a pipe is never read.
 TEST_F(CleanerConfigTest, FileThatCannotBeLoadedLeavesTheListAlone) {
   std::filesystem::create_directory(dir.path() / "folder");
   test::writeBytes(dir.path() / "huge.ini",
                    "[Clean]\nModels=A\n" + std::string(kMaxIniFileBytes, ';'));
-  const std::wstring paths[] = {dir.child(L"missing.ini"), dir.child(L"folder"),
-                                dir.child(L"huge.ini"), L""};
+  std::vector<std::wstring> paths = {dir.child(L"missing.ini"), dir.child(L"folder"),
+                                     dir.child(L"huge.ini"), L""};
+#ifdef _WIN32
+  paths.insert(paths.end(), {L"NUL", dir.child(L"aux.ini")});
+#else
+  ASSERT_EQ(mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
+  paths.insert(paths.end(), {dir.child(L"pipe"), L"/dev/null"});
+#endif
   for (const std::wstring& path : paths) {
     cleanerconfig_s config;
     config.modelList = {L"kept"};
-    EXPECT_FALSE(config.load(path));
-    EXPECT_EQ(config.modelList, List{L"kept"});
+    EXPECT_FALSE(config.load(path)) << path;
+    EXPECT_EQ(config.modelList, List{L"kept"}) << path;
   }
 }
 
