@@ -12,10 +12,6 @@ inline constexpr int kIniFail = -1;
 inline constexpr int kIniNoMemory = -2;
 inline constexpr int kIniFileError = -3;
 
-// INI files larger than this are refused as a file error: neither the configuration nor the
-// message text file comes near it, and a stray huge file must not exhaust the memory.
-inline constexpr std::size_t kMaxIniFileBytes = 16 * 1024 * 1024;
-
 // How the bytes of an INI file are turned into text. A UTF-8 byte-order mark at the start makes
 // any file UTF-8.
 enum class IniStorage { AnsiCodePage, Utf8 };
@@ -30,9 +26,10 @@ class IniDocument {
   IniDocument(const IniDocument&) = delete;
   IniDocument& operator=(const IniDocument&) = delete;
 
-  // Loads the file at `path` (a Windows path). Returns kIniOk, or a negative code: kIniFileError
-  // when it cannot be opened or read, is no regular file (a directory, a device, a pipe) or is
-  // larger than kMaxIniFileBytes; kIniFail when its text cannot be converted; kIniNoMemory.
+  // Loads the file at `path` (a Windows path), whatever its size. Returns kIniOk, or a negative
+  // code: kIniFileError when it cannot be opened or read or is no regular file (a directory, a
+  // device, a pipe); kIniFail when its text cannot be converted; kIniNoMemory when it does not
+  // fit into memory.
   int loadFile(const std::wstring& path);
 
   // Parses `bytes` as the content of a file.

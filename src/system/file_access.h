@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <limits>
 #include <string>
 
 namespace kv {
@@ -19,11 +20,14 @@ std::FILE* openFileForWriting(const std::wstring& path);
 // does not keep the call waiting. The caller closes it.
 std::FILE* openFileForReading(const std::wstring& path);
 
-enum class FileReadResult { Read, CannotOpen, TooLarge };
+enum class FileReadResult { Read, CannotOpen, TooLarge, NoMemory };
+
+// For readWholeFile: a file is read whatever its size, as long as memory allows.
+inline constexpr std::size_t kNoSizeLimit = std::numeric_limits<std::size_t>::max();
 
 // Reads the whole regular file at `path` (see openFileForReading) into `bytes` when it holds at
-// most `maxBytes` bytes. CannotOpen also when it is no regular file or a read fails. `bytes` is
-// changed only on Read.
+// most `maxBytes` bytes. CannotOpen also when it is no regular file or a read fails; NoMemory
+// when its bytes do not fit into memory. `bytes` is changed only on Read.
 FileReadResult readWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes);
 
 // Creates or empties the file at `path` and writes `bytes` to it. False when the file cannot be

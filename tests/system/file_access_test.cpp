@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "support/allocation_failure.h"
 #include "support/file_text.h"
 #include "support/temp_dir.h"
 
@@ -61,6 +62,20 @@ TEST(FileAccess, OnlyARegularFileIsRead) {
     EXPECT_EQ(readWholeFile(path, 4, bytes), FileReadResult::CannotOpen) << path;
     EXPECT_EQ(bytes, "kept") << path;
   }
+}
+
+TEST(FileAccess, WholeFileIsReadWhateverItsSizeAsLongAsItFitsIntoMemory) {
+  test::TempDir dir;
+  const std::string content(2 * 1024 * 1024 + 1, 'x');
+  test::writeBytes(dir.path() / "big", content);
+  std::string bytes = "kept";
+  {
+    test::ScopedAllocationFailure noMemory(1024 * 1024);
+    EXPECT_EQ(readWholeFile(dir.child(L"big"), kNoSizeLimit, bytes), FileReadResult::NoMemory);
+  }
+  EXPECT_EQ(bytes, "kept");
+  EXPECT_EQ(readWholeFile(dir.child(L"big"), kNoSizeLimit, bytes), FileReadResult::Read);
+  EXPECT_EQ(bytes, content);
 }
 
 TEST(FileAccess, FileOpenedForWritingStartsEmptyAndCanBeReadWhileOpen) {
