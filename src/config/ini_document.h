@@ -13,7 +13,7 @@ inline constexpr int kIniNoMemory = -2;
 inline constexpr int kIniFileError = -3;
 
 // How the bytes of an INI file are turned into text. A UTF-8 byte-order mark at the start makes
-// any file UTF-8.
+// any file UTF-8, and a UTF-16 one (FF FE or FE FF) any file UTF-16.
 enum class IniStorage { AnsiCodePage, Utf8 };
 
 // One loaded INI document over wide text: section and key names compared without regard to
@@ -32,7 +32,8 @@ class IniDocument {
   // fit into memory.
   int loadFile(const std::wstring& path);
 
-  // Parses `bytes` as the content of a file.
+  // Parses `bytes` as the content of a file. kIniFail for UTF-16 with an odd byte count or a
+  // surrogate without its partner.
   int loadBytes(const std::string& bytes);
 
   // The document as the bytes of a file; kIniOk or a negative code.

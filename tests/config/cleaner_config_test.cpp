@@ -113,6 +113,59 @@ TEST_F(CleanerConfigTest, FileIsReadInTheAnsiCodePage) {
   EXPECT_EQ(config.modelList, (List{L"Caf\u00E9", L"B"}));
 }
 
+// Text as an editor saves "Unicode": UTF-16 behind its byte-order mark.
+std::string utf16File(std::u16string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+TEST_F(CleanerConfigTest, SameModelsWhateverTheEncodingTheFileWasSavedIn) {
+#ifdef _WIN32
+  const std::string ansi = "[Clean]\r\nModels=Caf\xE9 1|\xDCn\xEF 2\r\n";  // code page 1252
+#else
+  const std::string ansi = "[Clean]\r\nModels=Caf\xC3\xA9 1|\xC3\x9Cn\xC3\xAF 2\r\n";
+#endif
+  const std::u16string text = u"[Clean]\r\nModels=Caf\u00E9 1|\u00DCn\u00EF 2\r\n";
+  const std::string files[] = {
+      ansi,
+      "\xEF\xBB\xBF[Clean]\r\nModels=Caf\xC3\xA9 1|\xC3\x9Cn\xC3\xAF 2\r\n",
+      utf16File(text, false),
+      utf16File(text, true),
+  };
+  for (const std::string& file : files) {
+    cleanerconfig_s config;
+    EXPECT_TRUE(config.load(writeConfig(file))) << file;
+    EXPECT_EQ(config.modelList, (List{L"Caf\u00E9 1", L"\u00DCn\u00EF 2"})) << file;
+  }
+  cleanerconfig_s beyondTheBasicPlane;
+  EXPECT_TRUE(
+      beyondTheBasicPlane.load(writeConfig(utf16File(u"[Clean]\nModels=\U0001F5A8", true))));
+  EXPECT_EQ(beyondTheBasicPlane.modelList, List{L"\U0001F5A8"});
+}
+
+// UTF-16 that is cut short or holds half a character is a damaged file: the run ends with code
+// 4 instead of cleaning by models that may read differently from what was written.
+TEST_F(CleanerConfigTest, MalformedUtf16FileIsNotLoaded) {
+  const std::u16string models = u"[Clean]\nModels=A|B";
+  const std::string files[] = {
+      utf16File(models, false) + "C",
+      utf16File(models + u"\xD83D", false),
+      utf16File(models + u"\xDE00|C", false),
+      utf16File(models + u"\xD83D" u"C", true),
+  };
+  for (const std::string& file : files) {
+    cleanerconfig_s config;
+    config.modelList = {L"kept"};
+    EXPECT_FALSE(config.load(writeConfig(file))) << file;
+    EXPECT_EQ(config.modelList, List{L"kept"}) << file;
+  }
+}
+
 TEST(CleanerConfig, SetModelsSplitsWithoutUnquotingAndReplacesTheList) {
   struct Case {
     std::wstring text;

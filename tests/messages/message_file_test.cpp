@@ -118,6 +118,19 @@ TEST_F(MessageFileTest, EmptyBinaryOrHugeFilesGiveNoText) {
             L"b");
 }
 
+// The file as an editor saves "Unicode": UTF-16 little-endian behind its byte-order mark.
+TEST_F(MessageFileTest, FileSavedAsUtf16IsRead) {
+  const std::u16string file = u"\xFEFF[English]\r\nKey=\u65E5\u672C\\n2\r\n";
+  std::string bytes;
+  for (const char16_t unit : file) {
+    bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  }
+  std::wstring text;
+  EXPECT_TRUE(MessageFile::readText(writeFile(bytes), L"English", L"Key", text));
+  EXPECT_EQ(text, L"\u65E5\u672C\n2");
+  EXPECT_FALSE(MessageFile::readText(writeFile(bytes + "x"), L"English", L"Key", text));
+}
+
 // A file beyond 16 MiB whose one text is made of "\n" pairs: every other pair follows a replaced
 // one and stays.
 TEST_F(MessageFileTest, TextOfAnyLengthIsReadInFull) {
