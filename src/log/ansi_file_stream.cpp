@@ -7,9 +7,9 @@ namespace kv {
 
 AnsiFileBuffer::~AnsiFileBuffer() { close(); }
 
-bool AnsiFileBuffer::open(const std::wstring& path) {
+bool AnsiFileBuffer::open(const std::wstring& path, LogFileOpening opening) {
   close();
-  file_ = openFileForWriting(path);
+  file_ = opening == LogFileOpening::Append ? openFileForAppending(path) : openFileForWriting(path);
   return file_ != nullptr;
 }
 
@@ -50,9 +50,9 @@ int AnsiFileBuffer::sync() {
   return written == bytes.size() && flushed ? 0 : -1;
 }
 
-bool AnsiFileStream::open(const std::wstring& path) {
+bool AnsiFileStream::open(const std::wstring& path, LogFileOpening opening) {
   clear();
-  return buffer_.open(path);
+  return buffer_.open(path, opening);
 }
 
 void AnsiFileStream::close() { buffer_.close(); }

@@ -46,9 +46,9 @@ Logger::Logger(LogLevel threshold) : threshold_(threshold) {}
 
 Logger::~Logger() { close(); }
 
-bool Logger::open(const std::wstring& path) {
+bool Logger::open(const std::wstring& path, LogFileOpening opening) {
   close();
-  if (!file_.open(path)) return false;
+  if (!file_.open(path, opening)) return false;
   stream_ = &file_;
   return true;
 }

@@ -53,9 +53,10 @@ class Logger : public LogSink {
   explicit Logger(LogLevel threshold);
   ~Logger();
 
-  // Creates the file or empties it, in text mode (CRLF) and the ANSI code page. False when it
-  // cannot be opened; the Logger then writes only to the console, and only with the echo on.
-  bool open(const std::wstring& path);
+  // Creates the file or empties it (or, with Append, adds to an existing one), in text mode
+  // (CRLF) and the ANSI code page. False when it cannot be opened; the Logger then writes only to
+  // the console, and only with the echo on.
+  bool open(const std::wstring& path, LogFileOpening opening = LogFileOpening::Empty);
   void close();
   void setLevel(LogLevel level) { threshold_ = level; }
   LogLevel level() const { return threshold_; }

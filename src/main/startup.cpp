@@ -23,10 +23,12 @@ void openOperationLog(CleanerRun& run, const std::wstring& logDirectory) {
   }
 }
 
+// Two runs started in the same second share the name; the second adds its lines behind the first
+// one's instead of emptying them (a -T followed at once by -C keeps the rehearsal's log).
 void openDetailLog(const std::wstring& logDirectory) {
   const std::wstring path = logDirectory + L"\\" + GetFileStamp() + kDetailLogSuffix;
   Logger& log = detailLog();
-  if (!log.open(path)) {
+  if (!log.open(path, LogFileOpening::Append)) {
     log.setEcho(true);
     log.warn() << L"Failed to open log file " << path << endLine;
   }

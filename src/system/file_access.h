@@ -14,6 +14,11 @@ namespace kv {
 // write the file while it is open. Null when it cannot be opened. The caller closes it.
 std::FILE* openFileForWriting(const std::wstring& path);
 
+// Opens `path` for binary appending, creating it when missing; every write goes to the end of the
+// file. Other processes may read and write the file while it is open. Null when it cannot be
+// opened. The caller closes it.
+std::FILE* openFileForAppending(const std::wstring& path);
+
 // Opens `path` for binary reading when it names a regular file. Null when it cannot be opened or
 // names anything else: a directory, a device (COM1, NUL, a name such as "aux.ini" that Windows
 // takes for a device) or a pipe. Nothing is read while deciding, and a pipe without a writer

@@ -34,6 +34,10 @@ std::FILE* openFileForWriting(const std::wstring& path) {
   return std::fopen(toPosixPath(path).c_str(), "wb");
 }
 
+std::FILE* openFileForAppending(const std::wstring& path) {
+  return std::fopen(toPosixPath(path).c_str(), "ab");
+}
+
 std::FILE* openFileForReading(const std::wstring& path) {
   // Opened without waiting, so that a pipe without a writer is refused instead of blocking, and
   // without making a terminal the controlling one; the kind is decided on the open descriptor.

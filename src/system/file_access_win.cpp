@@ -26,6 +26,10 @@ std::FILE* openFileForWriting(const std::wstring& path) {
   return _wfsopen(path.c_str(), L"wb", _SH_DENYNO);
 }
 
+std::FILE* openFileForAppending(const std::wstring& path) {
+  return _wfsopen(path.c_str(), L"ab", _SH_DENYNO);
+}
+
 std::FILE* openFileForReading(const std::wstring& path) {
   // Shared as _wfopen shares, so that others may go on reading and writing the file.
   UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

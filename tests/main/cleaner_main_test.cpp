@@ -76,6 +76,25 @@ TEST_F(CleanerMainTest, SimulationRunWritesEveryBannerInOrderAndEndsOk) {
   EXPECT_FALSE(operationLog().isOpen());
 }
 
+// A run that failed and a rehearsal started in the same second: the detail log holds both runs'
+// lines in order, the operation log the record of the last one only.
+TEST_F(CleanerMainTest, RunsStartedInTheSameSecondShareTheDetailLog) {
+  memory.addQueue({L"Novax Q", L"NOVAX Jet 5", L"LPT1:"});
+  memory.failAlways(SpoolerOperation::DeletePrinterDriverEx, 5);
+  EXPECT_EQ(run({L"-C", L"-D", dir.wide()}), 1);
+  const std::string first = detailText();
+  EXPECT_EQ(operationText(),
+            "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 1, NG\r\n");
+  EXPECT_EQ(run({L"-T", L"-D", dir.wide()}), 0);
+  EXPECT_EQ(operationText(), kRecord);
+  const std::string both = detailText();
+  // The second run alone, on the machine as the first one left it.
+  std::filesystem::remove(dir.path() / kDetailName);
+  EXPECT_EQ(run({L"-T", L"-D", dir.wide()}), 0);
+  EXPECT_NE(first, detailText());
+  EXPECT_EQ(both, first + detailText());
+}
+
 TEST_F(CleanerMainTest, LevelOptionSetsTheDetailThreshold) {
   struct Case {
     std::wstring level;
@@ -93,6 +112,8 @@ TEST_F(CleanerMainTest, LevelOptionSetsTheDetailThreshold) {
       {L"WARN", ""},
   };
   for (const Case& c : cases) {
+    // Each case stands for a run in a second of its own, with a detail log of its own.
+    std::filesystem::remove(dir.path() / kDetailName);
     EXPECT_EQ(run({L"-T", L"-D", dir.wide(), L"-L", c.level}), 0);
     EXPECT_EQ(detailText().substr(0, std::string(c.firstLines).size()), c.firstLines);
     if (std::string(c.firstLines).empty()) {
@@ -164,6 +185,7 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
     EXPECT_EQ(lines, c.lines);
     EXPECT_EQ(std::filesystem::exists(file), c.fileAfter);
     std::filesystem::remove(file);
+    std::filesystem::remove(dir.path() / "NOVAX" / "MXQLOG" / kDetailName);
   }
 }
 
