@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <new>
 #include <sstream>
 
 #include "log/logger.h"
@@ -216,6 +217,46 @@ TEST_F(CleanerMainTest, VerboseEchoesTheDetailLog) {
   const std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_TRUE(printed.starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\n"));
   EXPECT_EQ(printed.size() + 13, detailText().size());  // every line, LF instead of CRLF
+}
+
+// The system services with the check for the silent-mode settings file raising, as running out
+// of memory does: the run sequence asks between two phases, outside every wrapper.
+class SettingsFileCheckRaises : public test::FakeSystemServices {
+ public:
+  bool pathExists(const std::wstring& path) override {
+    if (path.ends_with(L"KVXCLEAN.ini")) throw std::bad_alloc();
+    return FakeSystemServices::pathExists(path);
+  }
+};
+
+[[noreturn]] void runRaising(const std::filesystem::path& dir) {
+  SettingsFileCheckRaises system;
+  system.environment[L"ALLUSERSPROFILE"] = dir.wstring();
+  MemoryPrintSystem memory;
+  ScopedPrintSpooler installedSpooler(memory);
+  MemoryInstaller installer;
+  ScopedInstallerService installedInstaller(installer);
+  std::exit(cleanerMain({(dir / "kvcleaner.exe").wstring(), L"-T", L"-D", dir.wstring()}));
+}
+
+// Nothing ends the program without its exit code and record: an exception that escapes the
+// phases ends the run as a fatal end does, with code 15.
+TEST(CleanerMain, ExceptionOutsideTheWrappersEndsWithCode15AndAnNgRecord) {
+  // A death test may run the body again in a new process: a directory both agree on.
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kv_main_raises";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir / "NOVAX");
+  test::writeBytes(dir / "KV_TOOLS_LNG.IRC", "[English]\nAFX_IDS_APP_TITLE=Cleaner\n");
+  EXPECT_EXIT(runRaising(dir), ::testing::ExitedWithCode(15), "");
+  const std::string detail = test::readBytes(dir / kDetailName);
+  EXPECT_TRUE(
+      detail.ends_with("Info: Get enumerate product codes : num = 0\r\n"
+                       "Error: Unexpected failure: std::bad_alloc\r\n"
+                       "Error: Error constant = 15\r\n"))
+      << detail;
+  EXPECT_EQ(test::readBytes(dir / "Operation.log"),
+            "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 15, NG\r\n");
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
