@@ -156,7 +156,7 @@ TEST_F(CleanerConfigTest, MalformedUtf16FileIsNotLoaded) {
       utf16File(models, false) + "C",
       utf16File(models + u"\xD83D", false),
       utf16File(models + u"\xDE00|C", false),
-      utf16File(models + u"\xD83D" u"C", true),
+      utf16File(models + char16_t{0xD83D} + u'C', true),
   };
   for (const std::string& file : files) {
     cleanerconfig_s config;
