@@ -23,16 +23,32 @@ std::wstring& trimBlanks(std::wstring& text) {
 int replaceAll(std::wstring& text, const std::wstring& search, const std::wstring& replacement) {
   // An empty search text would match everywhere without moving on.
   if (search.empty()) return 0;
+  // One pass into a new text: replacing in place would shift the rest of the text at every
+  // occurrence, which made a long value of backslashes take minutes.
+  //
+  // After a replacement the search resumes in the changed text at the occurrence plus the longer
+  // of the two lengths. Behind the inserted replacement the changed text is the original one, so
+  // in the original that is the end of the occurrence plus the part of the step that the
+  // replacement did not fill: the characters there are copied unsearched.
   const size_t step = std::max(search.size(), replacement.size());
+  const size_t skipped = step - replacement.size();
   int count = 0;
+  size_t copied = 0;  // the original text before this is in `changed`
   size_t position = 0;
+  std::wstring changed;
   while (position < text.size()) {
     const size_t found = text.find(search, position);
     if (found == std::wstring::npos) break;
-    text.replace(found, search.size(), replacement);
+    if (count == 0) changed.reserve(text.size());
+    changed.append(text, copied, found - copied);
+    changed += replacement;
     ++count;
-    position = found + step;
+    copied = found + search.size();
+    position = copied + skipped;
   }
+  if (count == 0) return 0;
+  changed.append(text, copied, std::wstring::npos);
+  text = std::move(changed);
   return count;
 }
 

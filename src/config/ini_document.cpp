@@ -5,11 +5,17 @@
 namespace kv {
 
 // The file is read here rather than by SimpleIni's LoadFile, which opens wide paths only on
-// Windows (and through a 256-byte buffer elsewhere) and has no size limit.
+// Windows (and through a 256-byte buffer elsewhere) and would read a device such as COM1.
 int IniDocument::loadFile(const std::wstring& path) {
   std::string bytes;
-  if (readWholeFile(path, kMaxIniFileBytes, bytes) != FileReadResult::Read) return kIniFileError;
-  return loadBytes(bytes);
+  switch (readWholeFile(path, kNoSizeLimit, bytes)) {
+    case FileReadResult::Read:
+      return loadBytes(bytes);
+    case FileReadResult::NoMemory:
+      return kIniNoMemory;
+    default:
+      return kIniFileError;
+  }
 }
 
 // Written through the one file access point, for the same reasons as the reading above.

@@ -12,12 +12,8 @@ inline constexpr int kIniFail = -1;
 inline constexpr int kIniNoMemory = -2;
 inline constexpr int kIniFileError = -3;
 
-// INI files larger than this are refused as a file error: neither the configuration nor the
-// message text file comes near it, and a stray huge file must not exhaust the memory.
-inline constexpr std::size_t kMaxIniFileBytes = 16 * 1024 * 1024;
-
 // How the bytes of an INI file are turned into text. A UTF-8 byte-order mark at the start makes
-// any file UTF-8.
+// any file UTF-8, and a UTF-16 one (FF FE or FE FF) any file UTF-16.
 enum class IniStorage { AnsiCodePage, Utf8 };
 
 // One loaded INI document over wide text: section and key names compared without regard to
@@ -30,12 +26,14 @@ class IniDocument {
   IniDocument(const IniDocument&) = delete;
   IniDocument& operator=(const IniDocument&) = delete;
 
-  // Loads the file at `path` (a Windows path). Returns kIniOk, or a negative code: kIniFileError
-  // when it cannot be opened, read or is larger than kMaxIniFileBytes; kIniFail when its text
-  // cannot be converted; kIniNoMemory.
+  // Loads the file at `path` (a Windows path), whatever its size. Returns kIniOk, or a negative
+  // code: kIniFileError when it cannot be opened or read or is no regular file (a directory, a
+  // device, a pipe); kIniFail when its text cannot be converted; kIniNoMemory when it does not
+  // fit into memory.
   int loadFile(const std::wstring& path);
 
-  // Parses `bytes` as the content of a file.
+  // Parses `bytes` as the content of a file. kIniFail for UTF-16 with an odd byte count or a
+  // surrogate without its partner.
   int loadBytes(const std::string& bytes);
 
   // The document as the bytes of a file; kIniOk or a negative code.

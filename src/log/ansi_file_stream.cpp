@@ -7,9 +7,10 @@ namespace kv {
 
 AnsiFileBuffer::~AnsiFileBuffer() { close(); }
 
-bool AnsiFileBuffer::open(const std::wstring& path, LinkAtPath links) {
+bool AnsiFileBuffer::open(const std::wstring& path, LogFileOpening opening, LinkAtPath links) {
   close();
-  file_ = openFileForWriting(path, links);
+  file_ = opening == LogFileOpening::Append ? openFileForAppending(path, links)
+                                            : openFileForWriting(path, links);
   return file_ != nullptr;
 }
 
@@ -50,9 +51,9 @@ int AnsiFileBuffer::sync() {
   return written == bytes.size() && flushed ? 0 : -1;
 }
 
-bool AnsiFileStream::open(const std::wstring& path, LinkAtPath links) {
+bool AnsiFileStream::open(const std::wstring& path, LogFileOpening opening, LinkAtPath links) {
   clear();
-  return buffer_.open(path, links);
+  return buffer_.open(path, opening, links);
 }
 
 void AnsiFileStream::close() { buffer_.close(); }

@@ -9,6 +9,9 @@
 
 namespace kv {
 
+// How a log file is opened: emptied first, or kept with the new lines added at its end.
+enum class LogFileOpening { Empty, Append };
+
 // A wide output file stream that stores its text in the system's ANSI code page with CRLF line
 // ends, the form of the cleaner's log files. The C++ runtime under mingw knows only the "C"
 // locale, so the conversion is done here with the system services instead of a locale facet.
@@ -19,9 +22,10 @@ class AnsiFileBuffer final : public std::wstreambuf {
   AnsiFileBuffer(const AnsiFileBuffer&) = delete;
   AnsiFileBuffer& operator=(const AnsiFileBuffer&) = delete;
 
-  // Creates the file or empties an existing one. Other processes may read and write it while it
-  // is open. False when it cannot be opened, or when `path` is a link that `links` refuses.
-  bool open(const std::wstring& path, LinkAtPath links = LinkAtPath::Follow);
+  // Creates the file, or empties an existing one or adds to its end as `opening` says. Other
+  // processes may read and write it while it is open. False when it cannot be opened, or when
+  // `path` is a link that `links` refuses.
+  bool open(const std::wstring& path, LogFileOpening opening, LinkAtPath links);
   void close();
   bool isOpen() const { return file_ != nullptr; }
 
@@ -38,7 +42,7 @@ class AnsiFileBuffer final : public std::wstreambuf {
 class AnsiFileStream final : public std::wostream {
  public:
   AnsiFileStream() : std::wostream(&buffer_) {}
-  bool open(const std::wstring& path, LinkAtPath links = LinkAtPath::Follow);
+  bool open(const std::wstring& path, LogFileOpening opening, LinkAtPath links);
   void close();
   bool isOpen() const { return buffer_.isOpen(); }
 

@@ -46,9 +46,9 @@ Logger::Logger(LogLevel threshold) : threshold_(threshold) {}
 
 Logger::~Logger() { close(); }
 
-bool Logger::open(const std::wstring& path, LinkAtPath links) {
+bool Logger::open(const std::wstring& path, LogFileOpening opening, LinkAtPath links) {
   close();
-  if (!file_.open(path, links)) return false;
+  if (!file_.open(path, opening, links)) return false;
   stream_ = &file_;
   return true;
 }

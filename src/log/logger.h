@@ -53,10 +53,11 @@ class Logger : public LogSink {
   explicit Logger(LogLevel threshold);
   ~Logger();
 
-  // Creates the file or empties it, in text mode (CRLF) and the ANSI code page. False when it
-  // cannot be opened, or when `path` is a link that `links` refuses; the Logger then writes only
-  // to the console, and only with the echo on.
-  bool open(const std::wstring& path, LinkAtPath links = LinkAtPath::Follow);
+  // Creates the file or empties it (or, with Append, adds to an existing one), in text mode
+  // (CRLF) and the ANSI code page. False when it cannot be opened, or when `path` is a link that
+  // `links` refuses; the Logger then writes only to the console, and only with the echo on.
+  bool open(const std::wstring& path, LogFileOpening opening = LogFileOpening::Empty,
+            LinkAtPath links = LinkAtPath::Follow);
   void close();
   void setLevel(LogLevel level) { threshold_ = level; }
   LogLevel level() const { return threshold_; }

@@ -1,16 +1,21 @@
 #include "main/cleaner_main.h"
 
 #include <clocale>
+#include <cstdlib>
+#include <exception>
 
 #include "log/logger.h"
 #include "main/command_line.h"
 #include "main/run_sequence.h"
 #include "main/startup.h"
+#include "messages/fatal_end.h"
+#include "messages/result_codes.h"
 #include "system/system_services.h"
 
 namespace kv {
+namespace {
 
-int cleanerMain(const std::vector<std::wstring>& args) {
+int runCleaner(const std::vector<std::wstring>& args) {
   // Upper-casing and the C runtime follow the user's locale from the very start.
   std::setlocale(LC_ALL, "");
 
@@ -27,6 +32,34 @@ int cleanerMain(const std::vector<std::wstring>& args) {
 
   startUp(run, args[0]);
   return runSequence(run);
+}
+
+// Whatever escapes the phases (running out of memory, since the wrappers stop their own
+// exceptions) ends the run as a listing failure does: the error line, the box with -P, the
+// operation log record with the code and NG, and the code as exit status. Should the fatal end
+// itself raise, the process still ends with the code.
+[[noreturn]] void endOnUnexpectedFailure(const char* what) noexcept {
+  try {
+    detailLog().error() << L"Unexpected failure: " << what << endLine;
+  } catch (...) {
+  }
+  try {
+    fatalEnd(kResultCommandFailed, L"");
+  } catch (...) {
+  }
+  std::exit(kResultCommandFailed);
+}
+
+}  // namespace
+
+int cleanerMain(const std::vector<std::wstring>& args) {
+  try {
+    return runCleaner(args);
+  } catch (const std::exception& failure) {
+    endOnUnexpectedFailure(failure.what());
+  } catch (...) {
+    endOnUnexpectedFailure("unknown exception");
+  }
 }
 
 }  // namespace kv

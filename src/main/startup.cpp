@@ -26,15 +26,15 @@ class LogOpening {
  public:
   explicit LogOpening(bool guarded) : guarded_(guarded) {}
 
-  bool open(Logger& log, const std::wstring& path) {
-    if (!guarded_) return log.open(path);
+  bool open(Logger& log, const std::wstring& path, LogFileOpening opening) {
+    if (!guarded_) return log.open(path, opening);
     if (const std::optional<std::wstring> link = linkBelowAllUsersProfile(path)) {
       if (std::find(refused_.begin(), refused_.end(), *link) == refused_.end()) {
         refused_.push_back(*link);
       }
       return false;
     }
-    return log.open(path, LinkAtPath::Refuse);
+    return log.open(path, opening, LinkAtPath::Refuse);
   }
 
   // One Error line a link, on the detail log (on the console when that log was refused).
@@ -52,16 +52,18 @@ class LogOpening {
 void openOperationLog(CleanerRun& run, LogOpening& opening, const std::wstring& logDirectory) {
   run.operationLogPath = logDirectory + L"\\" + kOperationLogName;
   Logger& log = operationLog();
-  if (!opening.open(log, run.operationLogPath)) {
+  if (!opening.open(log, run.operationLogPath, LogFileOpening::Empty)) {
     log.setEcho(true);
     log.warn() << L"Failed to open operation log file " << run.operationLogPath << endLine;
   }
 }
 
+// Two runs started in the same second share the name; the second adds its lines behind the first
+// one's instead of emptying them (a -T followed at once by -C keeps the rehearsal's log).
 void openDetailLog(LogOpening& opening, const std::wstring& logDirectory) {
   const std::wstring path = logDirectory + L"\\" + GetFileStamp() + kDetailLogSuffix;
   Logger& log = detailLog();
-  if (!opening.open(log, path)) {
+  if (!opening.open(log, path, LogFileOpening::Append)) {
     log.setEcho(true);
     log.warn() << L"Failed to open log file " << path << endLine;
   }

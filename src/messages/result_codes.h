@@ -9,6 +9,7 @@ namespace kv {
 
 // The result codes the cleaner raises. A fatal end uses its code as the exit status.
 inline constexpr std::int32_t kResultReadScenario = 4;      // -F file cannot be loaded
+inline constexpr std::int32_t kResultCommandFailed = 15;    // the run raised (out of memory)
 inline constexpr std::int32_t kResultEnumNetPrinters = 16;  // connections cannot be listed
 inline constexpr std::int32_t kResultEnumPrinters = 17;     // queues or drivers cannot be listed
 inline constexpr std::int32_t kResultEnumPorts = 18;        // ports cannot be listed

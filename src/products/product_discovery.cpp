@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <cwchar>
 #include <string_view>
+#include <utility>
 
 #include "products/installer_service.h"
+#include "system/exception_boundary.h"
 #include "system/system_services.h"
 #include "system/utf16_text.h"
 
@@ -18,19 +20,31 @@ constexpr std::size_t kProductCodeRoom = 40;  // characters
 constexpr std::size_t kPropertyRoom = 1024;   // characters, terminator included
 constexpr std::size_t kRegistryValueBytes = 2048;
 
-// The failure lines; each takes the call's result as its one argument.
-constexpr const wchar_t* kEnumProductsFailure =
-    L"ERROR: failed with error code 0x%X (MsiEnumProducts)\n";
-constexpr const wchar_t* kGetProductInfoFailure =
-    L"ERROR: failed with error code 0x%X (MsiGetProductInfo)\n";
-constexpr const wchar_t* kOpenKeyFailure = L"ERROR: failed with error code 0x%X (RegOpenKey)\n";
-constexpr const wchar_t* kQueryValueFailure =
-    L"ERROR: failed with error code 0x%X (RegQueryValueEx)\n";
+// The calls that a failure line names.
+constexpr const wchar_t* kEnumProducts = L"MsiEnumProducts";
+constexpr const wchar_t* kGetProductInfo = L"MsiGetProductInfo";
+constexpr const wchar_t* kOpenKey = L"RegOpenKey";
+constexpr const wchar_t* kQueryValue = L"RegQueryValueEx";
 
-void printFailure(const wchar_t* format, std::uint32_t result) {
+// ERROR_NOT_ENOUGH_MEMORY, printed for an exception, which only running out of memory raises.
+constexpr std::uint32_t kNotEnoughMemory = 8;
+
+// "ERROR: failed with error code 0x<result> (<call>)" and a line end.
+void printFailure(const wchar_t* call, std::uint32_t result) {
   std::array<wchar_t, 96> line{};
-  if (std::swprintf(line.data(), line.size(), format, static_cast<unsigned>(result)) < 0) return;
+  if (std::swprintf(line.data(), line.size(), L"ERROR: failed with error code 0x%X (%ls)\n",
+                    static_cast<unsigned>(result), call) < 0) {
+    return;
+  }
   SystemServices::current().writeConsole(ConsoleStream::Out, line.data());
+}
+
+// The boundary of each operation, which never raises: an exception is printed as a failure of
+// the operation itself with code 8, and the operation fails.
+template <typename Body>
+bool guardOperation(const wchar_t* operation, Body&& body) {
+  return callWithoutRaising(false, std::forward<Body>(body),
+                            [operation] { printFailure(operation, kNotEnoughMemory); });
 }
 
 // The text in `buffer` up to its terminator; a buffer without one is cut at its last character,
@@ -59,16 +73,13 @@ class ScopedKey {
   RegistryKey key_ = RegistryKey::None;
 };
 
-}  // namespace
-
-bool EnumMakerProducts(std::vector<std::wstring>& productCodes) {
-  productCodes.clear();
+bool enumMakerProducts(std::vector<std::wstring>& productCodes) {
   for (std::uint32_t index = 0;; ++index) {
     std::array<wchar_t, kProductCodeRoom> code{};
     const std::uint32_t result = InstallerService::current().msiEnumProductsW(index, code.data());
     if (result == InstallerService::kNoMoreItems) return true;
     if (result != InstallerService::kSuccess) {
-      printFailure(kEnumProductsFailure, result);
+      printFailure(kEnumProducts, result);
       return false;
     }
     const std::wstring productCode(terminatedText(code));
@@ -79,30 +90,28 @@ bool EnumMakerProducts(std::vector<std::wstring>& productCodes) {
   }
 }
 
-bool GetProductInfoValue(const std::wstring& productCode, const std::wstring& property,
+bool getProductInfoValue(const std::wstring& productCode, const std::wstring& property,
                          std::wstring& value) {
-  value.clear();
   std::array<wchar_t, kPropertyRoom> buffer{};
   std::uint32_t chars = kPropertyRoom;
   const std::uint32_t result = InstallerService::current().msiGetProductInfoW(
       productCode.c_str(), property.c_str(), buffer.data(), &chars);
   if (result != InstallerService::kSuccess) {
-    printFailure(kGetProductInfoFailure, result);
+    printFailure(kGetProductInfo, result);
     return false;
   }
   value = terminatedText(buffer);
   return true;
 }
 
-bool GetUninstallValue(const std::wstring& productCode, const std::wstring& valueName,
+bool getUninstallValue(const std::wstring& productCode, const std::wstring& valueName,
                        std::wstring& value) {
-  value.clear();
   InstallerService& service = InstallerService::current();
   ScopedKey key(service);
   const std::wstring path = std::wstring(kUninstallKeyPath) + productCode;
   std::int32_t result = service.regOpenKeyW(kLocalMachine, path.c_str(), key.put());
   if (result != InstallerService::kSuccess) {
-    printFailure(kOpenKeyFailure, static_cast<std::uint32_t>(result));
+    printFailure(kOpenKey, static_cast<std::uint32_t>(result));
     return false;
   }
   // Registry text is UTF-16 on every platform: 2048 bytes are 1024 units.
@@ -112,11 +121,32 @@ bool GetUninstallValue(const std::wstring& productCode, const std::wstring& valu
   result = service.regQueryValueExW(key.get(), valueName.c_str(), nullptr, &type,
                                     reinterpret_cast<std::uint8_t*>(buffer.data()), &bytes);
   if (result != InstallerService::kSuccess) {
-    printFailure(kQueryValueFailure, static_cast<std::uint32_t>(result));
+    printFailure(kQueryValue, static_cast<std::uint32_t>(result));
     return false;
   }
   value = fromUtf16(terminatedText(buffer));
   return true;
+}
+
+}  // namespace
+
+bool EnumMakerProducts(std::vector<std::wstring>& productCodes) {
+  productCodes.clear();
+  return guardOperation(L"EnumMakerProducts", [&] { return enumMakerProducts(productCodes); });
+}
+
+bool GetProductInfoValue(const std::wstring& productCode, const std::wstring& property,
+                         std::wstring& value) {
+  value.clear();
+  return guardOperation(L"GetProductInfoValue",
+                        [&] { return getProductInfoValue(productCode, property, value); });
+}
+
+bool GetUninstallValue(const std::wstring& productCode, const std::wstring& valueName,
+                       std::wstring& value) {
+  value.clear();
+  return guardOperation(L"GetUninstallValue",
+                        [&] { return getUninstallValue(productCode, valueName, value); });
 }
 
 }  // namespace kv

@@ -1,5 +1,8 @@
 #include "spooler/inventory.h"
 
+#include <array>
+#include <cstddef>
+
 #include "spooler/print_spooler.h"
 #include "spooler/report_sites.h"
 #include "spooler/sized_enumeration.h"
@@ -16,6 +19,25 @@ void reportDone(const wchar_t* functionName, std::int32_t line) {
   reportPlatformError(0, functionName, line, L"");
 }
 
+// Runs `append`, which adds one answer to the lists (a null list is not given). When it raises,
+// every list is cut back to what it held before and the exception goes on to the wrapper's
+// boundary: a snapshot is appended whole or not at all.
+template <typename Append, typename... List>
+void appendAllOrNothing(Append append, List*... lists) {
+  const std::array<std::size_t, sizeof...(List)> sizes{(lists != nullptr ? lists->size() : 0)...};
+  try {
+    append();
+  } catch (...) {
+    std::size_t index = 0;
+    const auto cutBack = [&](auto* list) {
+      const std::size_t size = sizes[index++];
+      if (list != nullptr) list->erase(list->begin() + size, list->end());
+    };
+    (cutBack(lists), ...);
+    throw;
+  }
+}
+
 // Connections and local queues come from the same enumeration, which differs only in its flags
 // and report sites; names go only to the lists that were given.
 bool entryPrinterLists(std::uint32_t flags, const EnumerationSite& site, std::int32_t doneLine,
@@ -30,34 +52,20 @@ bool entryPrinterLists(std::uint32_t flags, const EnumerationSite& site, std::in
       },
       site);
   if (!answer) return false;
-  for (const PrinterInfo2& printer : answer->records<PrinterInfo2>()) {
-    if (printerNames != nullptr) printerNames->push_back(answer->text(printer.pPrinterName));
-    if (driverNames != nullptr) driverNames->push_back(answer->text(printer.pDriverName));
-    if (portNames != nullptr) portNames->push_back(answer->text(printer.pPortName));
-  }
+  appendAllOrNothing(
+      [&] {
+        for (const PrinterInfo2& printer : answer->records<PrinterInfo2>()) {
+          if (printerNames != nullptr) printerNames->push_back(answer->text(printer.pPrinterName));
+          if (driverNames != nullptr) driverNames->push_back(answer->text(printer.pDriverName));
+          if (portNames != nullptr) portNames->push_back(answer->text(printer.pPortName));
+        }
+      },
+      printerNames, driverNames, portNames);
   reportDone(site.functionName, doneLine);
   return true;
 }
 
-}  // namespace
-
-bool bMciEntryConnectionList(NameList& connectionNames, NameList& driverNames) {
-  return entryPrinterLists(
-      kPrinterEnumConnections,
-      {L"bMciEntryConnectionList", L"EnumPrinters", report_site::kConnectionListAllocation,
-       report_site::kConnectionListEnumeration},
-      report_site::kConnectionListDone, &connectionNames, &driverNames, nullptr);
-}
-
-bool bMciEntryQueue_Driver_PortList(NameList* queueNames, NameList* driverNames,
-                                    NameList* portNames) {
-  return entryPrinterLists(kPrinterEnumLocal,
-                           {L"bMciEntryQueue_Driver_PortList", L"EnumPrinters",
-                            report_site::kQueueListAllocation, report_site::kQueueListEnumeration},
-                           report_site::kQueueListDone, queueNames, driverNames, portNames);
-}
-
-bool bMciEntryDriverList(NameList& driverNames) {
+bool entryDriverList(NameList& driverNames) {
   constexpr const wchar_t* kFunction = L"bMciEntryDriverList";
   PrintSpooler& spooler = PrintSpooler::current();
   const auto answer =
@@ -70,14 +78,18 @@ bool bMciEntryDriverList(NameList& driverNames) {
                           {kFunction, L"EnumPrinterDrivers", report_site::kDriverListAllocation,
                            report_site::kDriverListEnumeration});
   if (!answer) return false;
-  for (const DriverInfo1& driver : answer->records<DriverInfo1>()) {
-    driverNames.push_back(answer->text(driver.pName));
-  }
+  appendAllOrNothing(
+      [&] {
+        for (const DriverInfo1& driver : answer->records<DriverInfo1>()) {
+          driverNames.push_back(answer->text(driver.pName));
+        }
+      },
+      &driverNames);
   reportDone(kFunction, report_site::kDriverListDone);
   return true;
 }
 
-bool bMciEntryPortInfoList(PortInfoList& ports) {
+bool entryPortInfoList(PortInfoList& ports) {
   constexpr const wchar_t* kFunction = L"bMciEntryPortInfoList";
   PrintSpooler& spooler = PrintSpooler::current();
   const auto answer = enumerateWithSizing(
@@ -89,21 +101,60 @@ bool bMciEntryPortInfoList(PortInfoList& ports) {
       {kFunction, L"EnumPorts", report_site::kPortListAllocation,
        report_site::kPortListEnumeration});
   if (!answer) return false;
-  for (const PortInfo2& port : answer->records<PortInfo2>()) {
-    portinfo_s entry;
-    entry.portName = answer->text(port.pPortName);
-    if (port.pMonitorName != nullptr) {
-      entry.monitorName = answer->text(port.pMonitorName);
-      entry.kind = portKindOfEnumeratedMonitor(entry.monitorName);
-    } else {
-      entry.kind = kPortKindNoMonitor;
-    }
-    entry.description = answer->text(port.pDescription);
-    entry.portType = port.fPortType;
-    ports.push_back(std::move(entry));
-  }
+  appendAllOrNothing(
+      [&] {
+        for (const PortInfo2& port : answer->records<PortInfo2>()) {
+          portinfo_s entry;
+          entry.portName = answer->text(port.pPortName);
+          if (port.pMonitorName != nullptr) {
+            entry.monitorName = answer->text(port.pMonitorName);
+            entry.kind = portKindOfEnumeratedMonitor(entry.monitorName);
+          } else {
+            entry.kind = kPortKindNoMonitor;
+          }
+          entry.description = answer->text(port.pDescription);
+          entry.portType = port.fPortType;
+          ports.push_back(std::move(entry));
+        }
+      },
+      &ports);
   reportDone(kFunction, report_site::kPortListDone);
   return true;
+}
+
+}  // namespace
+
+bool bMciEntryConnectionList(NameList& connectionNames, NameList& driverNames) {
+  constexpr const wchar_t* kFunction = L"bMciEntryConnectionList";
+  return guardWrapper(
+      false, kFunction, report_site::kConnectionListUnexpected, kAllocationApi, [&] {
+        return entryPrinterLists(
+            kPrinterEnumConnections,
+            {kFunction, L"EnumPrinters", report_site::kConnectionListAllocation,
+             report_site::kConnectionListEnumeration},
+            report_site::kConnectionListDone, &connectionNames, &driverNames, nullptr);
+      });
+}
+
+bool bMciEntryQueue_Driver_PortList(NameList* queueNames, NameList* driverNames,
+                                    NameList* portNames) {
+  constexpr const wchar_t* kFunction = L"bMciEntryQueue_Driver_PortList";
+  return guardWrapper(false, kFunction, report_site::kQueueListUnexpected, kAllocationApi, [&] {
+    return entryPrinterLists(kPrinterEnumLocal,
+                             {kFunction, L"EnumPrinters", report_site::kQueueListAllocation,
+                              report_site::kQueueListEnumeration},
+                             report_site::kQueueListDone, queueNames, driverNames, portNames);
+  });
+}
+
+bool bMciEntryDriverList(NameList& driverNames) {
+  return guardWrapper(false, L"bMciEntryDriverList", report_site::kDriverListUnexpected,
+                      kAllocationApi, [&] { return entryDriverList(driverNames); });
+}
+
+bool bMciEntryPortInfoList(PortInfoList& ports) {
+  return guardWrapper(false, L"bMciEntryPortInfoList", report_site::kPortListUnexpected,
+                      kAllocationApi, [&] { return entryPortInfoList(ports); });
 }
 
 }  // namespace kv

@@ -52,10 +52,8 @@ bool refuseNameThatDoesNotFit(const std::u16string& portName, const std::u16stri
   return false;
 }
 
-}  // namespace
-
-bool bMciDeletePort(const std::wstring& portName, const std::wstring& monitorName,
-                    std::uint32_t protocol) {
+bool deletePortThroughMonitor(const std::wstring& portName, const std::wstring& monitorName,
+                              std::uint32_t protocol) {
   Logger& trace = traceLog();
   if (!portName.empty()) trace.debug() << L"Deleting port:" << portName << endLine;
 
@@ -105,7 +103,7 @@ bool bMciDeletePort(const std::wstring& portName, const std::wstring& monitorNam
   return true;
 }
 
-std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInfoList& ports) {
+std::wstring lookUpMonitorName(const std::wstring& portName, const PortInfoList& ports) {
   for (const portinfo_s& port : ports) {
     if (port.portName != portName) continue;
     if (port.description == kStandardTcpIpMonitor) return port.description;
@@ -113,6 +111,21 @@ std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInfoL
     return port.monitorName;
   }
   return std::wstring();
+}
+
+}  // namespace
+
+bool bMciDeletePort(const std::wstring& portName, const std::wstring& monitorName,
+                    std::uint32_t protocol) {
+  return guardWrapper(false, kFunction, report_site::kMonitorUnexpected, kAllocationApi,
+                      [&] { return deletePortThroughMonitor(portName, monitorName, protocol); });
+}
+
+// An empty name is what a port missing from the inventory gives.
+std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInfoList& ports) {
+  return guardWrapper(std::wstring(), L"MciGetPortMonitorName",
+                      report_site::kMonitorLookupUnexpected, kAllocationApi,
+                      [&] { return lookUpMonitorName(portName, ports); });
 }
 
 }  // namespace kv

@@ -37,7 +37,8 @@ using ScopedProcessRunner = ScopedInstance<ProcessRunner>;
 
 // Runs one command line through ProcessRunner::current(): true when it was started and did not
 // run into `timeLimitMs`, false when it could not be started or was killed at the limit. The
-// last error code of the wrappers (dwMciGetLastError) is left as it was.
+// last error code of the wrappers (dwMciGetLastError) is left as it was. Never raises: an
+// exception in the runner gives false, as a child that could not be started.
 bool bMciRunProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs);
 
 }  // namespace kv

@@ -13,13 +13,15 @@ namespace {
 constexpr std::uint32_t kDeleteUnusedFiles = 1;  // DPD_DELETE_UNUSED_FILES
 constexpr std::uint32_t kDriverVersion = 3;
 
-}  // namespace
+constexpr const wchar_t* kConnectionFunction = L"bMciDeletePrinterConnection";
+constexpr const wchar_t* kQueueFunction = L"bMciDeletePrinter";
+constexpr const wchar_t* kDriverFunction = L"bMciDeletePrinterDriverEx";
+constexpr const wchar_t* kPortFunction = L"bMciRemovePort";
 
-bool bMciDeletePrinterConnection(const std::wstring& connectionName) {
-  constexpr const wchar_t* kFunction = L"bMciDeletePrinterConnection";
+bool deleteConnection(const std::wstring& connectionName) {
   PrintSpooler& spooler = PrintSpooler::current();
   if (spooler.deletePrinterConnectionW(connectionName.c_str())) {
-    reportPlatformError(0, kFunction, report_site::kConnectionDeleted, L"");
+    reportPlatformError(0, kConnectionFunction, report_site::kConnectionDeleted, L"");
     return true;
   }
   const std::int32_t code = platformErrorCode(spooler);
@@ -27,62 +29,82 @@ bool bMciDeletePrinterConnection(const std::wstring& connectionName) {
     traceLog().debug() << L"Error : DeletePrinterConnection(" << connectionName << L")" << endLine;
   }
   if (code == static_cast<std::int32_t>(kErrorFileNotFound)) {
-    reportPlatformError(0, kFunction, report_site::kConnectionAlreadyGone, L"");
+    reportPlatformError(0, kConnectionFunction, report_site::kConnectionAlreadyGone, L"");
     return true;
   }
-  reportPlatformError(code, kFunction, report_site::kConnectionDeletion,
+  reportPlatformError(code, kConnectionFunction, report_site::kConnectionDeletion,
                       L"DeletePrinterConnection");
   return false;
 }
 
-bool bMciDeletePrinter(const std::wstring& queueName) {
-  constexpr const wchar_t* kFunction = L"bMciDeletePrinter";
+bool deleteQueue(const std::wstring& queueName) {
   PrintSpooler& spooler = PrintSpooler::current();
   PrinterHandle queue(spooler);
   if (!queue.open(queueName, kPrinterAllAccess)) {
-    reportOpenPrinterFailure(spooler, queueName, kFunction, report_site::kQueueOpen);
+    reportOpenPrinterFailure(spooler, queueName, kQueueFunction, report_site::kQueueOpen);
     return false;
   }
   if (!spooler.deletePrinter(queue.get())) {
-    reportPlatformError(platformErrorCode(spooler), kFunction, report_site::kQueueDeletion,
+    reportPlatformError(platformErrorCode(spooler), kQueueFunction, report_site::kQueueDeletion,
                         L"DeletePrinter");
     return false;
   }
   queue.close();
-  reportPlatformError(0, kFunction, report_site::kQueueDeleted, L"");
+  reportPlatformError(0, kQueueFunction, report_site::kQueueDeleted, L"");
   return true;
 }
 
-bool bMciDeletePrinterDriverEx(const std::wstring& driverName) {
-  constexpr const wchar_t* kFunction = L"bMciDeletePrinterDriverEx";
+bool deleteDriver(const std::wstring& driverName) {
   PrintSpooler& spooler = PrintSpooler::current();
   if (spooler.deletePrinterDriverExW(nullptr, nullptr, driverName.c_str(), kDeleteUnusedFiles,
                                      kDriverVersion)) {
-    reportPlatformError(0, kFunction, report_site::kDriverDeleted, L"");
+    reportPlatformError(0, kDriverFunction, report_site::kDriverDeleted, L"");
     return true;
   }
   const std::int32_t code = platformErrorCode(spooler);
   if (code == static_cast<std::int32_t>(kErrorUnknownPrinterDriver)) {
-    reportPlatformError(0, kFunction, report_site::kDriverAlreadyGone, L"");
+    reportPlatformError(0, kDriverFunction, report_site::kDriverAlreadyGone, L"");
     return true;
   }
   if (!driverName.empty()) {
     traceLog().debug() << L"Error : DeletePrinterDriverEx(" << driverName << L")" << endLine;
   }
-  reportPlatformError(code, kFunction, report_site::kDriverDeletion, L"DeletePrinterDriverEx");
+  reportPlatformError(code, kDriverFunction, report_site::kDriverDeletion,
+                      L"DeletePrinterDriverEx");
   return false;
 }
 
-bool bMciRemovePort(const std::wstring& portName) {
-  constexpr const wchar_t* kFunction = L"bMciRemovePort";
+bool removePort(const std::wstring& portName) {
   PrintSpooler& spooler = PrintSpooler::current();
   if (spooler.deletePortW(nullptr, nullptr, portName.c_str())) {
-    reportPlatformError(0, kFunction, report_site::kPortRemoved, L"");
+    reportPlatformError(0, kPortFunction, report_site::kPortRemoved, L"");
     return true;
   }
-  reportPlatformError(platformErrorCode(spooler), kFunction, report_site::kPortRemoval,
+  reportPlatformError(platformErrorCode(spooler), kPortFunction, report_site::kPortRemoval,
                       L"DeletePort");
   return false;
+}
+
+}  // namespace
+
+bool bMciDeletePrinterConnection(const std::wstring& connectionName) {
+  return guardWrapper(false, kConnectionFunction, report_site::kConnectionUnexpected,
+                      kAllocationApi, [&] { return deleteConnection(connectionName); });
+}
+
+bool bMciDeletePrinter(const std::wstring& queueName) {
+  return guardWrapper(false, kQueueFunction, report_site::kQueueUnexpected, kAllocationApi,
+                      [&] { return deleteQueue(queueName); });
+}
+
+bool bMciDeletePrinterDriverEx(const std::wstring& driverName) {
+  return guardWrapper(false, kDriverFunction, report_site::kDriverUnexpected, kAllocationApi,
+                      [&] { return deleteDriver(driverName); });
+}
+
+bool bMciRemovePort(const std::wstring& portName) {
+  return guardWrapper(false, kPortFunction, report_site::kPortRemovalUnexpected, kAllocationApi,
+                      [&] { return removePort(portName); });
 }
 
 }  // namespace kv

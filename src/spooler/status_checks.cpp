@@ -59,21 +59,7 @@ std::int32_t readPrinterStatus(PrintSpooler& spooler, const std::wstring& queueN
   return status;
 }
 
-}  // namespace
-
-std::int32_t bMciGetPrinterStatus(const std::wstring& queueName) {
-  PrintSpooler& spooler = PrintSpooler::current();
-  try {
-    return readPrinterStatus(spooler, queueName);
-  } catch (...) {
-    // Nothing may escape to the queue phase; an unexpected failure reads as a failed query.
-    reportPlatformError(allocationErrorCode(spooler), L"bMciGetPrinterStatus",
-                        report_site::kStatusUnexpected, L"bMciGetPrinterStatus GetPrinter failer.");
-    return 0;
-  }
-}
-
-bool bMciHasPrinterJobs(const std::wstring& queueName) {
+bool readPrinterJobs(const std::wstring& queueName) {
   constexpr const wchar_t* kFunction = L"bMciHasPrinterJobs";
   Logger& trace = traceLog();
   if (!queueName.empty()) {
@@ -120,6 +106,20 @@ bool bMciHasPrinterJobs(const std::wstring& queueName) {
   queue.close();
   reportPlatformError(0, kFunction, report_site::kJobsAnswered, L"");
   return jobs > 0;
+}
+
+}  // namespace
+
+// An unexpected failure reads as a failed query.
+std::int32_t bMciGetPrinterStatus(const std::wstring& queueName) {
+  return guardWrapper(std::int32_t{0}, L"bMciGetPrinterStatus", report_site::kStatusUnexpected,
+                      L"bMciGetPrinterStatus GetPrinter failer.",
+                      [&] { return readPrinterStatus(PrintSpooler::current(), queueName); });
+}
+
+bool bMciHasPrinterJobs(const std::wstring& queueName) {
+  return guardWrapper(false, L"bMciHasPrinterJobs", report_site::kJobsUnexpected, kAllocationApi,
+                      [&] { return readPrinterJobs(queueName); });
 }
 
 }  // namespace kv

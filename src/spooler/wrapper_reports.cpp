@@ -20,4 +20,10 @@ void reportOpenPrinterFailure(PrintSpooler& spooler, const std::wstring& name,
   reportPlatformError(code, functionName, line, L"OpenPrinter");
 }
 
+void reportUnexpectedFailure(const std::wstring& functionName, std::int32_t line,
+                             const std::wstring& apiName) {
+  reportPlatformError(static_cast<std::int32_t>(kErrorNotEnoughMemory), functionName, line,
+                      apiName);
+}
+
 }  // namespace kv

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "spooler/print_spooler.h"
+#include "system/exception_boundary.h"
 
 namespace kv {
 
@@ -19,5 +21,23 @@ void reportPlatformError(std::int32_t code, const std::wstring& functionName, st
 // unless the name is empty; then the code is reported as an "OpenPrinter" failure.
 void reportOpenPrinterFailure(PrintSpooler& spooler, const std::wstring& name,
                               const std::wstring& functionName, std::int32_t line);
+
+// The platform call named when memory cannot be had.
+inline constexpr wchar_t kAllocationApi[] = L"malloc";
+
+// Reports an exception that would have left the wrapper `functionName`, at report site `line`
+// under `apiName`, with code 8 (ERROR_NOT_ENOUGH_MEMORY): running out of memory is what raises
+// here, and whatever the platform's last-error value holds belongs to an earlier call.
+void reportUnexpectedFailure(const std::wstring& functionName, std::int32_t line,
+                             const std::wstring& apiName);
+
+// The body of a wrapper, which never raises: an exception is reported as above and `failure`,
+// the wrapper's documented failure, is returned instead.
+template <typename Result, typename Body>
+Result guardWrapper(Result failure, const wchar_t* functionName, std::int32_t line,
+                    const wchar_t* apiName, Body&& body) {
+  return callWithoutRaising(std::move(failure), std::forward<Body>(body),
+                            [&] { reportUnexpectedFailure(functionName, line, apiName); });
+}
 
 }  // namespace kv

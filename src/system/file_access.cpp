@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <utility>
 
 namespace kv {
@@ -11,17 +12,20 @@ FileReadResult readWholeFile(const std::wstring& path, std::size_t maxBytes, std
                                                              &std::fclose);
   if (!file) return FileReadResult::CannotOpen;
 
-  // Read in chunks up to one byte past the limit, so that a file that grows while it is read,
-  // or whose size the system reports wrongly, can never push the buffer past the limit.
+  // Read in chunks to the end rather than by the size the system reports, so that a file that
+  // grows while it is read, or whose size is reported wrongly, can never push the buffer past
+  // the limit.
   std::string content;
   char chunk[64 * 1024];
-  for (;;) {
-    const size_t room = maxBytes + 1 - content.size();
-    const size_t wanted = room < sizeof chunk ? room : sizeof chunk;
-    const size_t got = std::fread(chunk, 1, wanted, file.get());
-    content.append(chunk, got);
-    if (content.size() > maxBytes) return FileReadResult::TooLarge;
-    if (got < wanted) break;
+  try {
+    for (;;) {
+      const size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
+      if (got > maxBytes - content.size()) return FileReadResult::TooLarge;
+      content.append(chunk, got);
+      if (got < sizeof chunk) break;
+    }
+  } catch (const std::bad_alloc&) {
+    return FileReadResult::NoMemory;
   }
   if (std::ferror(file.get())) return FileReadResult::CannotOpen;
   bytes = std::move(content);

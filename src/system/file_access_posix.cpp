@@ -1,23 +1,72 @@
 // Native build: the cleaner's Windows paths are mapped to POSIX ones.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <utility>
 
 #include "system/file_access.h"
 #include "system/posix_path.h"
 
 namespace kv {
+namespace {
+
+// A file descriptor, closed on every path out of the scope that holds it.
+class ScopedDescriptor {
+ public:
+  explicit ScopedDescriptor(int descriptor) : descriptor_(descriptor) {}
+  ~ScopedDescriptor() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+  }
+  ScopedDescriptor(const ScopedDescriptor&) = delete;
+  ScopedDescriptor& operator=(const ScopedDescriptor&) = delete;
+
+  int get() const { return descriptor_; }
+  int release() { return std::exchange(descriptor_, -1); }
+
+ private:
+  int descriptor_;
+};
+
+}  // namespace
+
+namespace {
+
+// Opens without following a link at `path` itself, for writing with the given extra flags.
+std::FILE* openRefusingLink(const std::wstring& path, int flags, const char* mode) {
+  ScopedDescriptor file(
+      ::open(toPosixPath(path).c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | flags, 0666));
+  if (file.get() < 0) return nullptr;
+  std::FILE* stream = ::fdopen(file.get(), mode);
+  if (stream != nullptr) file.release();  // the stream closes it now
+  return stream;
+}
+
+}  // namespace
 
 std::FILE* openFileForWriting(const std::wstring& path, LinkAtPath links) {
   if (links == LinkAtPath::Follow) return std::fopen(toPosixPath(path).c_str(), "wb");
-  const int fd = ::open(toPosixPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0666);
-  if (fd < 0) return nullptr;
-  std::FILE* file = ::fdopen(fd, "wb");
-  if (file == nullptr) ::close(fd);
-  return file;
+  return openRefusingLink(path, O_TRUNC, "wb");
+}
+
+std::FILE* openFileForAppending(const std::wstring& path, LinkAtPath links) {
+  if (links == LinkAtPath::Follow) return std::fopen(toPosixPath(path).c_str(), "ab");
+  return openRefusingLink(path, O_APPEND, "ab");
 }
 
 std::FILE* openFileForReading(const std::wstring& path) {
-  return std::fopen(toPosixPath(path).c_str(), "rb");
+  // Opened without waiting, so that a pipe without a writer is refused instead of blocking, and
+  // without making a terminal the controlling one; the kind is decided on the open descriptor.
+  ScopedDescriptor file(
+      ::open(toPosixPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (file.get() < 0) return nullptr;
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  const int flags = ::fcntl(file.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return nullptr;
+  std::FILE* stream = ::fdopen(file.get(), "rb");
+  if (stream != nullptr) file.release();  // the stream closes it now
+  return stream;
 }
 
 }  // namespace kv

@@ -9,28 +9,66 @@
 #include "system/win_handles.h"
 
 namespace kv {
+namespace {
 
-std::FILE* openFileForWriting(const std::wstring& path, LinkAtPath links) {
-  if (links == LinkAtPath::Follow) return _wfsopen(path.c_str(), L"wb", _SH_DENYNO);
-  // The entry is opened as it stands and looked at before anything is emptied, so a link and
-  // what it leads to stay as they were. The sharing is that of _SH_DENYNO.
-  UniqueFileHandle handle(CreateFileW(
-      path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+// A file on a disk that is no directory. A device (COM1, NUL, "C:\cfg\aux.ini") is some other
+// type, so it is refused before anything is read from it.
+bool isRegularFile(HANDLE file) {
+  if (GetFileType(file) != FILE_TYPE_DISK) return false;
+  BY_HANDLE_FILE_INFORMATION information{};
+  return GetFileInformationByHandle(file, &information) &&
+         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+enum class Writing { Empty, Append };
+
+// The entry at `path` is opened as it stands and looked at before anything is emptied or written,
+// so a link and what it leads to stay as they were. The sharing is that of _SH_DENYNO.
+std::FILE* openRefusingLink(const std::wstring& path, Writing writing) {
+  const bool append = writing == Writing::Append;
+  UniqueFileHandle handle(
+      CreateFileW(path.c_str(), (append ? FILE_APPEND_DATA : GENERIC_WRITE) | FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle) return nullptr;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle.get(), &info)) return nullptr;
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return nullptr;
-  if (!SetEndOfFile(handle.get())) return nullptr;
-  const int fd =
-      _open_osfhandle(reinterpret_cast<std::intptr_t>(handle.get()), _O_WRONLY | _O_BINARY);
+  if (!append && !SetEndOfFile(handle.get())) return nullptr;
+  const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle.get()),
+                                 _O_WRONLY | _O_BINARY | (append ? _O_APPEND : 0));
   if (fd == -1) return nullptr;
   handle.release();  // the descriptor owns it now
-  std::FILE* file = _fdopen(fd, "wb");
+  std::FILE* file = _fdopen(fd, append ? "ab" : "wb");
   if (file == nullptr) _close(fd);
   return file;
 }
 
-std::FILE* openFileForReading(const std::wstring& path) { return _wfopen(path.c_str(), L"rb"); }
+}  // namespace
+
+std::FILE* openFileForWriting(const std::wstring& path, LinkAtPath links) {
+  if (links == LinkAtPath::Follow) return _wfsopen(path.c_str(), L"wb", _SH_DENYNO);
+  return openRefusingLink(path, Writing::Empty);
+}
+
+std::FILE* openFileForAppending(const std::wstring& path, LinkAtPath links) {
+  if (links == LinkAtPath::Follow) return _wfsopen(path.c_str(), L"ab", _SH_DENYNO);
+  return openRefusingLink(path, Writing::Append);
+}
+
+std::FILE* openFileForReading(const std::wstring& path) {
+  // Shared as _wfopen shares, so that others may go on reading and writing the file.
+  UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || !isRegularFile(file.get())) return nullptr;
+  const int descriptor =
+      _open_osfhandle(reinterpret_cast<std::intptr_t>(file.get()), _O_RDONLY | _O_BINARY);
+  if (descriptor == -1) return nullptr;
+  file.release();  // the descriptor owns the handle now
+  std::FILE* stream = _fdopen(descriptor, "rb");
+  // The stream would own the descriptor; without one it is closed here, and the handle with it.
+  if (stream == nullptr) _close(descriptor);
+  return stream;
+}
 
 }  // namespace kv

@@ -116,4 +116,28 @@ std::string wideToUtf8(std::wstring_view text) {
   return out;
 }
 
+std::optional<std::string> utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
+  if (bytes.size() % 2 != 0) return std::nullopt;
+  const auto unitAt = [&](size_t i) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? char32_t{first} << 8 | second : char32_t{second} << 8 | first;
+  };
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size(); i += 2) {
+    char32_t code = unitAt(i);
+    if (code >= 0xDC00 && code <= 0xDFFF) return std::nullopt;
+    if (code >= 0xD800 && code <= 0xDBFF) {
+      if (i + 2 == bytes.size()) return std::nullopt;
+      const char32_t low = unitAt(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+      code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    appendUtf8(out, code);
+  }
+  return out;
+}
+
 }  // namespace kv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,5 +13,9 @@ namespace kv {
 // malformed.
 std::wstring utf8ToWide(std::string_view text);
 std::string wideToUtf8(std::wstring_view text);
+
+// UTF-16 text stored as bytes, little- or big-endian, as UTF-8. Strict, unlike the conversions
+// above: nullopt when the bytes are cut short (an odd count) or a surrogate lacks its partner.
+std::optional<std::string> utf16BytesToUtf8(std::string_view bytes, bool bigEndian);
 
 }  // namespace kv

@@ -34,6 +34,8 @@ class UniqueHandle {
     reset();
     return &handle_;
   }
+  // Gives up the handle without closing it, for a new owner that closes it.
+  Handle release() { return std::exchange(handle_, Handle{}); }
   void reset() {
     if (Traits::valid(handle_)) Traits::close(handle_);
     handle_ = Handle{};

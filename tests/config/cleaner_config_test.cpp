@@ -7,6 +7,10 @@
 #include "support/file_text.h"
 #include "support/temp_dir.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace kv {
 namespace {
 
@@ -53,25 +57,37 @@ TEST_F(CleanerConfigTest, ModelsValueIsUnquotedAndSplit) {
   }
 }
 
+// Only a regular file is a configuration file: a device or a pipe is never read.
 TEST_F(CleanerConfigTest, FileThatCannotBeLoadedLeavesTheListAlone) {
   std::filesystem::create_directory(dir.path() / "folder");
-  test::writeBytes(dir.path() / "huge.ini",
-                   "[Clean]\nModels=A\n" + std::string(kMaxIniFileBytes, ';'));
-  const std::wstring paths[] = {dir.child(L"missing.ini"), dir.child(L"folder"),
-                                dir.child(L"huge.ini"), L""};
+  std::vector<std::wstring> paths = {dir.child(L"missing.ini"), dir.child(L"folder"), L""};
+#ifdef _WIN32
+  paths.insert(paths.end(), {L"NUL", dir.child(L"aux.ini")});
+#else
+  ASSERT_EQ(mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
+  paths.insert(paths.end(), {dir.child(L"pipe"), L"/dev/null"});
+#endif
   for (const std::wstring& path : paths) {
     cleanerconfig_s config;
     config.modelList = {L"kept"};
-    EXPECT_FALSE(config.load(path));
-    EXPECT_EQ(config.modelList, List{L"kept"});
+    EXPECT_FALSE(config.load(path)) << path;
+    EXPECT_EQ(config.modelList, List{L"kept"}) << path;
   }
 }
 
-TEST_F(CleanerConfigTest, FileAtTheSizeLimitStillLoads) {
-  const std::string head = "[Clean]\nModels=A\n";
-  cleanerconfig_s config;
-  EXPECT_TRUE(config.load(writeConfig(head + std::string(kMaxIniFileBytes - head.size(), '\n'))));
-  EXPECT_EQ(config.modelList, List{L"A"});
+// Files once refused for their size: 16 MiB and more.
+TEST_F(CleanerConfigTest, FileLoadsWhateverItsSize) {
+  const std::string head = "[Clean]\nModels=A|B\n";
+  const std::string contents[] = {
+      head + std::string(16 * 1024 * 1024 - head.size(), '\n'),
+      head + std::string(16 * 1024 * 1024, ';'),
+      head + std::string(17 * 1024 * 1024, '\n'),
+  };
+  for (const std::string& content : contents) {
+    cleanerconfig_s config;
+    EXPECT_TRUE(config.load(writeConfig(content))) << content.size();
+    EXPECT_EQ(config.modelList, (List{L"A", L"B"})) << content.size();
+  }
 }
 
 TEST_F(CleanerConfigTest, BinaryContentIsReadUpToItsFirstZeroByte) {
@@ -95,6 +111,59 @@ TEST_F(CleanerConfigTest, FileIsReadInTheAnsiCodePage) {
   cleanerconfig_s config;
   EXPECT_TRUE(config.load(writeConfig("[Clean]\nModels=" + accented + "|B\n")));
   EXPECT_EQ(config.modelList, (List{L"Caf\u00E9", L"B"}));
+}
+
+// Text as an editor saves "Unicode": UTF-16 behind its byte-order mark.
+std::string utf16File(std::u16string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+TEST_F(CleanerConfigTest, SameModelsWhateverTheEncodingTheFileWasSavedIn) {
+#ifdef _WIN32
+  const std::string ansi = "[Clean]\r\nModels=Caf\xE9 1|\xDCn\xEF 2\r\n";  // code page 1252
+#else
+  const std::string ansi = "[Clean]\r\nModels=Caf\xC3\xA9 1|\xC3\x9Cn\xC3\xAF 2\r\n";
+#endif
+  const std::u16string text = u"[Clean]\r\nModels=Caf\u00E9 1|\u00DCn\u00EF 2\r\n";
+  const std::string files[] = {
+      ansi,
+      "\xEF\xBB\xBF[Clean]\r\nModels=Caf\xC3\xA9 1|\xC3\x9Cn\xC3\xAF 2\r\n",
+      utf16File(text, false),
+      utf16File(text, true),
+  };
+  for (const std::string& file : files) {
+    cleanerconfig_s config;
+    EXPECT_TRUE(config.load(writeConfig(file))) << file;
+    EXPECT_EQ(config.modelList, (List{L"Caf\u00E9 1", L"\u00DCn\u00EF 2"})) << file;
+  }
+  cleanerconfig_s beyondTheBasicPlane;
+  EXPECT_TRUE(
+      beyondTheBasicPlane.load(writeConfig(utf16File(u"[Clean]\nModels=\U0001F5A8", true))));
+  EXPECT_EQ(beyondTheBasicPlane.modelList, List{L"\U0001F5A8"});
+}
+
+// UTF-16 that is cut short or holds half a character is a damaged file: the run ends with code
+// 4 instead of cleaning by models that may read differently from what was written.
+TEST_F(CleanerConfigTest, MalformedUtf16FileIsNotLoaded) {
+  const std::u16string models = u"[Clean]\nModels=A|B";
+  const std::string files[] = {
+      utf16File(models, false) + "C",
+      utf16File(models + u"\xD83D", false),
+      utf16File(models + u"\xDE00|C", false),
+      utf16File(models + char16_t{0xD83D} + u'C', true),
+  };
+  for (const std::string& file : files) {
+    cleanerconfig_s config;
+    config.modelList = {L"kept"};
+    EXPECT_FALSE(config.load(writeConfig(file))) << file;
+    EXPECT_EQ(config.modelList, List{L"kept"}) << file;
+  }
 }
 
 TEST(CleanerConfig, SetModelsSplitsWithoutUnquotingAndReplacesTheList) {

@@ -42,6 +42,11 @@ TEST(ReplaceAll, ResumesBehindTheLongerOfSearchAndReplacement) {
       {L"aa", L"a", L"aa", L"aaaa", 2},
       {L"ab", L"ab", L"", L"", 1},
       {L"abab", L"ab", L"", L"ab", 1},
+      // The skip is counted in the changed text: six backslashes become four, an occurrence
+      // inside the skipped part stays, and one right behind it is replaced.
+      {L"\\\\\\\\\\\\", L"\\\\", L"\\", L"\\\\\\\\", 2},
+      {L"abcabcabc", L"abc", L"", L"abc", 2},
+      {L"abcab", L"ab", L"x", L"xcx", 2},
       // Nothing to search for: nothing happens (and nothing hangs).
       {L"abc", L"", L"x", L"abc", 0},
       {L"", L"a", L"b", L"", 0},
@@ -51,6 +56,16 @@ TEST(ReplaceAll, ResumesBehindTheLongerOfSearchAndReplacement) {
     EXPECT_EQ(replaceAll(text, c.search, c.replacement), c.count) << c.text;
     EXPECT_EQ(text, c.result) << c.text;
   }
+}
+
+// Pins the result on a text of the size that once took minutes; how long it takes is measured
+// by benchmarks, not here.
+TEST(ReplaceAll, LongRunOfBackslashesKeepsOneInThree) {
+  constexpr std::size_t kLength = 2 * 1024 * 1024;  // 3 * 699050 + 2
+  std::wstring text(kLength, L'\\');
+  EXPECT_EQ(replaceAll(text, L"\\\\", L"\\"), 699051);
+  EXPECT_EQ(text.size(), 2 * 699050 + 1u);
+  EXPECT_EQ(text.find_first_not_of(L'\\'), std::wstring::npos);
 }
 
 TEST(SplitList, KeepsEmptyItemsExceptAfterAFinalSeparator) {

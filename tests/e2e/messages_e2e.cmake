@@ -1,5 +1,6 @@
 kv_add_e2e_tests(messages_test.sh
   test_missing_config_file_ends_with_code_4
+  test_device_as_config_file_ends_with_code_4
   test_config_file_with_models_is_loaded
   test_missing_message_file_warns_and_goes_on
   test_message_file_section_follows_the_system_language

@@ -36,6 +36,20 @@ test_missing_config_file_ends_with_code_4() {
   assert_eq 4 "$RUN_EXIT" "exit code for a directory"
 }
 
+# Only a regular file is a configuration file. Read as one, NUL gave an empty file (so every
+# printer of the maker was cleaned) and COM1 or "aux.ini" (a device in any folder) never
+# returned; the time limit keeps a hang from stalling the suite.
+test_device_as_config_file_ends_with_code_4() {
+  local device
+  for device in NUL COM1 'C:\kvtool\aux.ini'; do
+    RUN_OUT=$(cd "$KV_DIR" && timeout 60 wine 'C:\kvtool\kvcleaner.exe' -T -F "$device" \
+      2>"$E2E_WORK/stderr" </dev/null)
+    RUN_EXIT=$?
+    assert_eq 4 "$RUN_EXIT" "exit code of -F $device"
+    assert_match ", 4, NG$CR\$" "$(cat "$LOG_DIR/Operation.log")" "operation record of -F $device"
+  done
+}
+
 test_config_file_with_models_is_loaded() {
   write_kv_file cfg.ini '; models to clean' '[clean]' 'MODELS = "Acme 1,2|Acme 3"'
   run_cleaner -T -F 'C:\kvtool\cfg.ini'

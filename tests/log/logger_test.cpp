@@ -95,6 +95,19 @@ TEST_F(LoggerTest, OpenEmptiesAnExistingFile) {
   EXPECT_EQ(fileText(), "Info: new\r\n");
 }
 
+TEST_F(LoggerTest, OpenToAppendKeepsWhatTheFileHoldsOrCreatesIt) {
+  test::writeBytes(dir.path() / "log.txt", "earlier run\r\n");
+  Logger log(LogLevel::INFO);
+  ASSERT_TRUE(log.open(path(), LogFileOpening::Append));
+  log.info() << L"new" << endLine;
+  log.close();
+  EXPECT_EQ(fileText(), "earlier run\r\nInfo: new\r\n");
+  ASSERT_TRUE(log.open(dir.child(L"other.txt"), LogFileOpening::Append));
+  log.info() << L"first" << endLine;
+  log.close();
+  EXPECT_EQ(test::readBytes(dir.path() / "other.txt"), "Info: first\r\n");
+}
+
 TEST_F(LoggerTest, OpenInMissingDirectoryFailsAndWritesOnlyToTheEcho) {
   Logger log(LogLevel::INFO);
   EXPECT_FALSE(log.open(dir.child(L"missing/log.txt")));

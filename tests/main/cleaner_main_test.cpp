@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <new>
 #include <sstream>
 
 #include "log/logger.h"
@@ -76,6 +77,25 @@ TEST_F(CleanerMainTest, SimulationRunWritesEveryBannerInOrderAndEndsOk) {
   EXPECT_FALSE(operationLog().isOpen());
 }
 
+// A run that failed and a rehearsal started in the same second: the detail log holds both runs'
+// lines in order, the operation log the record of the last one only.
+TEST_F(CleanerMainTest, RunsStartedInTheSameSecondShareTheDetailLog) {
+  memory.addQueue({L"Novax Q", L"NOVAX Jet 5", L"LPT1:"});
+  memory.failAlways(SpoolerOperation::DeletePrinterDriverEx, 5);
+  EXPECT_EQ(run({L"-C", L"-D", dir.wide()}), 1);
+  const std::string first = detailText();
+  EXPECT_EQ(operationText(),
+            "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 1, NG\r\n");
+  EXPECT_EQ(run({L"-T", L"-D", dir.wide()}), 0);
+  EXPECT_EQ(operationText(), kRecord);
+  const std::string both = detailText();
+  // The second run alone, on the machine as the first one left it.
+  std::filesystem::remove(dir.path() / kDetailName);
+  EXPECT_EQ(run({L"-T", L"-D", dir.wide()}), 0);
+  EXPECT_NE(first, detailText());
+  EXPECT_EQ(both, first + detailText());
+}
+
 TEST_F(CleanerMainTest, LevelOptionSetsTheDetailThreshold) {
   struct Case {
     std::wstring level;
@@ -93,6 +113,8 @@ TEST_F(CleanerMainTest, LevelOptionSetsTheDetailThreshold) {
       {L"WARN", ""},
   };
   for (const Case& c : cases) {
+    // Each case stands for a run in a second of its own, with a detail log of its own.
+    std::filesystem::remove(dir.path() / kDetailName);
     EXPECT_EQ(run({L"-T", L"-D", dir.wide(), L"-L", c.level}), 0);
     EXPECT_EQ(detailText().substr(0, std::string(c.firstLines).size()), c.firstLines);
     if (std::string(c.firstLines).empty()) {
@@ -164,6 +186,7 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
     EXPECT_EQ(lines, c.lines);
     EXPECT_EQ(std::filesystem::exists(file), c.fileAfter);
     std::filesystem::remove(file);
+    std::filesystem::remove(dir.path() / "NOVAX" / "MXQLOG" / kDetailName);
   }
 }
 
@@ -194,6 +217,46 @@ TEST_F(CleanerMainTest, VerboseEchoesTheDetailLog) {
   const std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_TRUE(printed.starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\n"));
   EXPECT_EQ(printed.size() + 13, detailText().size());  // every line, LF instead of CRLF
+}
+
+// The system services with the check for the silent-mode settings file raising, as running out
+// of memory does: the run sequence asks between two phases, outside every wrapper.
+class SettingsFileCheckRaises : public test::FakeSystemServices {
+ public:
+  bool pathExists(const std::wstring& path) override {
+    if (path.ends_with(L"KVXCLEAN.ini")) throw std::bad_alloc();
+    return FakeSystemServices::pathExists(path);
+  }
+};
+
+[[noreturn]] void runRaising(const std::filesystem::path& dir) {
+  SettingsFileCheckRaises system;
+  system.environment[L"ALLUSERSPROFILE"] = dir.wstring();
+  MemoryPrintSystem memory;
+  ScopedPrintSpooler installedSpooler(memory);
+  MemoryInstaller installer;
+  ScopedInstallerService installedInstaller(installer);
+  std::exit(cleanerMain({(dir / "kvcleaner.exe").wstring(), L"-T", L"-D", dir.wstring()}));
+}
+
+// Nothing ends the program without its exit code and record: an exception that escapes the
+// phases ends the run as a fatal end does, with code 15.
+TEST(CleanerMain, ExceptionOutsideTheWrappersEndsWithCode15AndAnNgRecord) {
+  // A death test may run the body again in a new process: a directory both agree on.
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kv_main_raises";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir / "NOVAX");
+  test::writeBytes(dir / "KV_TOOLS_LNG.IRC", "[English]\nAFX_IDS_APP_TITLE=Cleaner\n");
+  EXPECT_EXIT(runRaising(dir), ::testing::ExitedWithCode(15), "");
+  const std::string detail = test::readBytes(dir / kDetailName);
+  EXPECT_TRUE(
+      detail.ends_with("Info: Get enumerate product codes : num = 0\r\n"
+                       "Error: Unexpected failure: std::bad_alloc\r\n"
+                       "Error: Error constant = 15\r\n"))
+      << detail;
+  EXPECT_EQ(test::readBytes(dir / "Operation.log"),
+            "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 15, NG\r\n");
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

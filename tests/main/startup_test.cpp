@@ -93,6 +93,8 @@ TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {
   EXPECT_EQ(detailText().find("Warn:"), std::string::npos);
 
   std::filesystem::remove(dir() / "KV_TOOLS_LNG.IRC");
+  // A start in another second, with a detail log of its own.
+  std::filesystem::remove(dir() / "PC01_12062026_140500.KVTOOL_CLEANER.log");
   run.options.popup = true;
   startUp(run, program());
   const std::wstring path = (dir() / "KV_TOOLS_LNG.IRC").wstring();

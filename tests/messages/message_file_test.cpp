@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "config/ini_document.h"
 #include "messages/language_table.h"
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
@@ -102,7 +101,7 @@ TEST_F(MessageFileTest, EmptyBinaryOrHugeFilesGiveNoText) {
       "\xEF\xBB\xBF",
       binary,
       "[English]\nKey=\xFF\xFE\x80\n" + binary,
-      "[English]\nKey=x\n" + std::string(kMaxIniFileBytes, '\n'),
+      "[English]\nKey=x\n" + std::string(16 * 1024 * 1024, '\n'),
   };
   for (const std::string& content : contents) {
     std::wstring text = L"untouched";
@@ -117,6 +116,36 @@ TEST_F(MessageFileTest, EmptyBinaryOrHugeFilesGiveNoText) {
   EXPECT_EQ(text,
             L"a\uFFFD"
             L"b");
+}
+
+// The file as an editor saves "Unicode": UTF-16 little-endian behind its byte-order mark.
+TEST_F(MessageFileTest, FileSavedAsUtf16IsRead) {
+  const std::u16string file = u"\xFEFF[English]\r\nKey=\u65E5\u672C\\n2\r\n";
+  std::string bytes;
+  for (const char16_t unit : file) {
+    bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  }
+  std::wstring text;
+  EXPECT_TRUE(MessageFile::readText(writeFile(bytes), L"English", L"Key", text));
+  EXPECT_EQ(text, L"\u65E5\u672C\n2");
+  EXPECT_FALSE(MessageFile::readText(writeFile(bytes + "x"), L"English", L"Key", text));
+}
+
+// A file beyond 16 MiB whose one text is made of "\n" pairs: every other pair follows a replaced
+// one and stays.
+TEST_F(MessageFileTest, TextOfAnyLengthIsReadInFull) {
+  constexpr std::size_t kGroups = 17 * 1024 * 1024 / 4;
+  std::string value;
+  std::wstring expected;
+  for (std::size_t i = 0; i < kGroups; ++i) {
+    value += "\\n\\n";
+    expected += L"\n\\n";
+  }
+  std::wstring text;
+  EXPECT_TRUE(
+      MessageFile::readText(writeFile("[English]\nKey=" + value + "\n"), L"English", L"Key", text));
+  EXPECT_EQ(text.size(), expected.size());
+  EXPECT_TRUE(text == expected);
 }
 
 TEST_F(MessageFileTest, LanguageIsChosenFromThePrimaryLanguageOfTheSystemLocale) {

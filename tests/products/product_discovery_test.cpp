@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -192,6 +194,87 @@ TEST(ProductDiscovery, UninstallValue) {
       EXPECT_EQ(calls[1], L"RegQueryValueExW(k1, " + c.name + L", buffer, 2048)");
       EXPECT_EQ(calls.back(), L"RegCloseKey(k1)");
     }
+  }
+}
+
+// The in-memory installer, raising std::bad_alloc once, right after the next call of one
+// operation (a key it opened is then held by the caller).
+class RaisingInstaller : public MemoryInstaller {
+ public:
+  std::uint32_t msiEnumProductsW(std::uint32_t index, wchar_t* productCode) override {
+    return after(Op::EnumProducts, MemoryInstaller::msiEnumProductsW(index, productCode));
+  }
+  std::uint32_t msiGetProductInfoW(const wchar_t* product, const wchar_t* property, wchar_t* value,
+                                   std::uint32_t* valueChars) override {
+    return after(Op::GetProductInfo,
+                 MemoryInstaller::msiGetProductInfoW(product, property, value, valueChars));
+  }
+  std::int32_t regOpenKeyW(RegistryKey root, const wchar_t* subKey, RegistryKey* key) override {
+    return after(Op::OpenKey, MemoryInstaller::regOpenKeyW(root, subKey, key));
+  }
+  std::int32_t regQueryValueExW(RegistryKey key, const wchar_t* valueName, std::uint32_t* reserved,
+                                std::uint32_t* type, std::uint8_t* data,
+                                std::uint32_t* dataBytes) override {
+    return after(Op::QueryValue, MemoryInstaller::regQueryValueExW(key, valueName, reserved, type,
+                                                                   data, dataBytes));
+  }
+
+  std::optional<Op> raiseAfter;
+
+ private:
+  template <typename Result>
+  Result after(Op operation, Result result) {
+    if (raiseAfter != operation) return result;
+    raiseAfter.reset();
+    throw std::bad_alloc();
+  }
+};
+
+// An exception inside an operation is printed as its failure with code 8 and the operation
+// fails; a product whose Publisher read raised is left out and the enumeration goes on.
+TEST(ProductDiscovery, ExceptionInsideAnOperationIsItsFailureWithCode8) {
+  struct Case {
+    const char* what;
+    Op raiseAfter;
+    std::function<bool(std::wstring&)> read;
+    Outcome expected;
+  };
+  const auto enumerate = [](std::wstring& listed) {
+    std::vector<std::wstring> codes{L"stale"};
+    const bool result = EnumMakerProducts(codes);
+    listed.clear();
+    for (const std::wstring& code : codes) listed += code;
+    return result;
+  };
+  const auto productName = [](std::wstring& value) {
+    return GetProductInfoValue(code(1), L"ProductName", value);
+  };
+  const auto uninstallString = [](std::wstring& value) {
+    return GetUninstallValue(code(1), L"UninstallString", value);
+  };
+  for (const Case& c : std::vector<Case>{
+           {"enumeration", Op::EnumProducts, enumerate, fails(L"8", L"EnumMakerProducts")},
+           {"publisher of the first product",
+            Op::GetProductInfo,
+            enumerate,
+            {true, code(1), failureLine(L"8", L"GetProductInfoValue")}},
+           {"product name", Op::GetProductInfo, productName, fails(L"8", L"GetProductInfoValue")},
+           {"key opened", Op::OpenKey, uninstallString, fails(L"8", L"GetUninstallValue")},
+           {"value read", Op::QueryValue, uninstallString, fails(L"8", L"GetUninstallValue")},
+       }) {
+    SCOPED_TRACE(c.what);
+    RaisingInstaller installer;
+    ScopedInstallerService installed(installer);
+    test::ConsoleCapture console;
+    installer.addProduct({code(0), {{L"Publisher", L"NOVAX"}, {L"ProductName", L"KV 0"}}});
+    installer.addProduct({code(1), {{L"Publisher", L"NOVAX"}, {L"ProductName", L"KV 1"}}});
+    installer.addUninstallEntry(code(1), {{L"UninstallString", MemoryInstaller::textValue(L"x")}});
+    installer.raiseAfter = c.raiseAfter;
+    std::wstring value = L"stale";
+    EXPECT_EQ(c.read(value), c.expected.result);
+    EXPECT_EQ(value, c.expected.value);
+    EXPECT_EQ(console.out, c.expected.printed);
+    EXPECT_EQ(installer.openKeyCount(), 0u);
   }
 }
 

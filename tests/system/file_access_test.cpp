@@ -4,9 +4,15 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
+#include "support/allocation_failure.h"
 #include "support/file_text.h"
 #include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace kv {
 namespace {
@@ -37,6 +43,39 @@ TEST(FileAccess, WholeFileIsReadOnlyWithinTheLimit) {
     EXPECT_EQ(readWholeFile(dir.child(c.name), c.maxBytes, bytes), c.result) << c.maxBytes;
     EXPECT_EQ(bytes, c.bytes) << c.maxBytes;
   }
+}
+
+// Reading a device never ends (COM1) or gives what a file never held (/dev/zero); a pipe without
+// a writer would keep the open waiting. None of them is read.
+TEST(FileAccess, OnlyARegularFileIsRead) {
+  test::TempDir dir;
+#ifdef _WIN32
+  // Windows takes a device name with any extension, in any folder, for the device.
+  const std::vector<std::wstring> paths = {L"NUL", L"nul", dir.child(L"aux.ini"),
+                                           dir.child(L"NUL.txt")};
+#else
+  ASSERT_EQ(mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
+  const std::vector<std::wstring> paths = {dir.child(L"pipe"), L"/dev/null", L"/dev/zero"};
+#endif
+  for (const std::wstring& path : paths) {
+    std::string bytes = "kept";
+    EXPECT_EQ(readWholeFile(path, 4, bytes), FileReadResult::CannotOpen) << path;
+    EXPECT_EQ(bytes, "kept") << path;
+  }
+}
+
+TEST(FileAccess, WholeFileIsReadWhateverItsSizeAsLongAsItFitsIntoMemory) {
+  test::TempDir dir;
+  const std::string content(2 * 1024 * 1024 + 1, 'x');
+  test::writeBytes(dir.path() / "big", content);
+  std::string bytes = "kept";
+  {
+    test::ScopedAllocationFailure noMemory(1024 * 1024);
+    EXPECT_EQ(readWholeFile(dir.child(L"big"), kNoSizeLimit, bytes), FileReadResult::NoMemory);
+  }
+  EXPECT_EQ(bytes, "kept");
+  EXPECT_EQ(readWholeFile(dir.child(L"big"), kNoSizeLimit, bytes), FileReadResult::Read);
+  EXPECT_EQ(bytes, content);
 }
 
 TEST(FileAccess, FileOpenedForWritingStartsEmptyAndCanBeReadWhileOpen) {

@@ -1,0 +1,29 @@
+#include "support/allocation_failure.h"
+
+#include <cstdlib>
+#include <limits>
+#include <new>
+#include <utility>
+
+namespace kv::test {
+namespace {
+
+// The smallest allocation that fails; one thread runs the tests.
+std::size_t failingSize = std::numeric_limits<std::size_t>::max();
+
+}  // namespace
+
+ScopedAllocationFailure::ScopedAllocationFailure(std::size_t bytes)
+    : previous_(std::exchange(failingSize, bytes)) {}
+
+ScopedAllocationFailure::~ScopedAllocationFailure() { failingSize = previous_; }
+
+}  // namespace kv::test
+
+// The array and nothrow forms of the library call this one; the library's operator delete frees
+// with std::free, which matches std::malloc.
+void* operator new(std::size_t size) {
+  if (size >= kv::test::failingSize) throw std::bad_alloc();
+  if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
+  throw std::bad_alloc();
+}
