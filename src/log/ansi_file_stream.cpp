@@ -17,9 +17,26 @@ bool AnsiFileBuffer::open(const std::wstring& path, LogFileOpening opening, Link
 void AnsiFileBuffer::close() {
   if (file_ == nullptr) return;
   sync();
+  unlockAfterLine();
   std::fclose(file_);
   file_ = nullptr;
   pending_.clear();
+}
+
+void AnsiFileBuffer::lockForLine() {
+  if (file_ != nullptr && !locked_) locked_ = lockOpenFile(file_);
+}
+
+void AnsiFileBuffer::unlockAfterLine() {
+  if (file_ != nullptr && locked_) unlockOpenFile(file_);
+  locked_ = false;
+}
+
+bool AnsiFileBuffer::startOver() {
+  if (file_ == nullptr) return false;
+  lockForLine();
+  pending_.clear();
+  return emptyOpenFile(file_);
 }
 
 AnsiFileBuffer::int_type AnsiFileBuffer::overflow(int_type c) {

@@ -29,6 +29,13 @@ class AnsiFileBuffer final : public std::wstreambuf {
   void close();
   bool isOpen() const { return file_ != nullptr; }
 
+  // Other processes that write the same file wait while this one writes a line (see
+  // lockOpenFile); unlocking what is not locked does nothing.
+  void lockForLine();
+  void unlockAfterLine();
+  // Empties the file, under the line lock, for a line that is to be its only content.
+  bool startOver();
+
  protected:
   int_type overflow(int_type c) override;
   std::streamsize xsputn(const char_type* s, std::streamsize n) override;
@@ -37,6 +44,7 @@ class AnsiFileBuffer final : public std::wstreambuf {
  private:
   std::FILE* file_ = nullptr;
   std::wstring pending_;  // text written since the last flush
+  bool locked_ = false;
 };
 
 class AnsiFileStream final : public std::wostream {
@@ -45,6 +53,9 @@ class AnsiFileStream final : public std::wostream {
   bool open(const std::wstring& path, LogFileOpening opening, LinkAtPath links);
   void close();
   bool isOpen() const { return buffer_.isOpen(); }
+  void lockForLine() { buffer_.lockForLine(); }
+  void unlockAfterLine() { buffer_.unlockAfterLine(); }
+  bool startOver() { return buffer_.startOver(); }
 
  private:
   AnsiFileBuffer buffer_;

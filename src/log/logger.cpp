@@ -39,6 +39,7 @@ LogSink& LogSink::operator<<(EndLine) {
     if (stream_->bad()) stream_->clear();
   }
   if (echo_) SystemServices::current().writeConsole(ConsoleStream::Out, L"\n");
+  lineEnded();
   return *this;
 }
 
@@ -58,11 +59,18 @@ void Logger::close() {
   if (file_.isOpen()) file_.close();
 }
 
+// Every piece is still flushed at once; the lock only keeps another run that writes the same
+// file from putting its pieces in the middle of this line.
 LogSink& Logger::begin(LogLevel level, const wchar_t* prefix) {
   if (threshold_ > level) return mutedSink_;
+  if (stream_ != nullptr) file_.lockForLine();
   writePiece(prefix);
   return *this;
 }
+
+void Logger::lineEnded() { file_.unlockAfterLine(); }
+
+bool Logger::startOver() { return stream_ != nullptr && file_.startOver(); }
 
 Logger& detailLog() {
   static Logger log(LogLevel::INFO);

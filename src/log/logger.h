@@ -21,6 +21,7 @@ inline constexpr EndLine endLine{};
 class LogSink {
  public:
   LogSink() = default;
+  virtual ~LogSink() = default;
   LogSink(const LogSink&) = delete;
   LogSink& operator=(const LogSink&) = delete;
 
@@ -39,6 +40,8 @@ class LogSink {
 
  protected:
   LogSink& writePiece(const std::wstring& piece);
+  // Called once a line has ended.
+  virtual void lineEnded() {}
 
   std::wostream* stream_ = nullptr;  // not owned
   bool echo_ = false;
@@ -70,6 +73,10 @@ class Logger : public LogSink {
   LogSink& error() { return begin(LogLevel::ERROR, L"Error: "); }
   Logger& plain() { return *this; }
 
+  // Empties the file for a line that is to be its only content, even when other processes
+  // write the same file. False when there is no file or it cannot be emptied.
+  bool startOver();
+
  private:
   class MutedSink : public LogSink {
    public:
@@ -77,6 +84,7 @@ class Logger : public LogSink {
   };
 
   LogSink& begin(LogLevel level, const wchar_t* prefix);
+  void lineEnded() override;
 
   MutedSink mutedSink_;
   AnsiFileStream file_;

@@ -18,6 +18,9 @@ void finishOperationRecord(std::int32_t number, bool ok) {
   std::wstring& record = operationRecord();
   if (record.empty()) return;
   record += L", End:" + GetTimeText() + L", " + std::to_wstring(number) + (ok ? L", OK" : L", NG");
+  // Another run may have opened the same log since this one did: the record replaces whatever
+  // stands there, so the file holds one whole record.
+  operationLog().startOver();
   operationLog().plain() << record << endLine;
   operationLog().close();
 }

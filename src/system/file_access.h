@@ -32,6 +32,15 @@ std::FILE* openFileForAppending(const std::wstring& path, LinkAtPath links = Lin
 // does not keep the call waiting. The caller closes it.
 std::FILE* openFileForReading(const std::wstring& path);
 
+// Holds the whole of an open file for this process until unlockOpenFile, waiting while another
+// process holds it; several processes writing one log take turns line by line that way. False
+// when the lock cannot be had (the caller then writes without it).
+bool lockOpenFile(std::FILE* file);
+void unlockOpenFile(std::FILE* file);
+
+// Empties an open file and puts the position at its start. False when it cannot be emptied.
+bool emptyOpenFile(std::FILE* file);
+
 enum class FileReadResult { Read, CannotOpen, TooLarge, NoMemory };
 
 // For readWholeFile: a file is read whatever its size, as long as memory allows.

@@ -1,5 +1,6 @@
 // Native build: the cleaner's Windows paths are mapped to POSIX ones.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,6 +68,15 @@ std::FILE* openFileForReading(const std::wstring& path) {
   std::FILE* stream = ::fdopen(file.get(), "rb");
   if (stream != nullptr) file.release();  // the stream closes it now
   return stream;
+}
+
+bool lockOpenFile(std::FILE* file) { return ::flock(::fileno(file), LOCK_EX) == 0; }
+
+void unlockOpenFile(std::FILE* file) { ::flock(::fileno(file), LOCK_UN); }
+
+bool emptyOpenFile(std::FILE* file) {
+  return std::fflush(file) == 0 && ::ftruncate(::fileno(file), 0) == 0 &&
+         std::fseek(file, 0, SEEK_SET) == 0;
 }
 
 }  // namespace kv

@@ -71,4 +71,26 @@ std::FILE* openFileForReading(const std::wstring& path) {
   return stream;
 }
 
+namespace {
+
+HANDLE handleOf(std::FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
+
+}  // namespace
+
+// The whole possible length of the file, so that writes at a growing end stay inside the lock.
+bool lockOpenFile(std::FILE* file) {
+  OVERLAPPED from{};
+  return LockFileEx(handleOf(file), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &from) != 0;
+}
+
+void unlockOpenFile(std::FILE* file) {
+  OVERLAPPED from{};
+  UnlockFileEx(handleOf(file), 0, MAXDWORD, MAXDWORD, &from);
+}
+
+bool emptyOpenFile(std::FILE* file) {
+  return std::fflush(file) == 0 && _chsize_s(_fileno(file), 0) == 0 &&
+         std::fseek(file, 0, SEEK_SET) == 0;
+}
+
 }  // namespace kv

@@ -40,8 +40,6 @@ class UniqueHandle {
     if (Traits::valid(handle_)) Traits::close(handle_);
     handle_ = Handle{};
   }
-  // Gives up ownership without closing, for a call that takes the handle over.
-  Handle release() { return std::exchange(handle_, Handle{}); }
 
  private:
   Handle handle_{};
