@@ -37,6 +37,11 @@ bool MessageFile::readText(const std::wstring& path, const std::wstring& section
   if (path.empty() || section.empty() || key.empty()) return false;
   IniDocument document(IniStorage::Utf8);
   if (document.loadFile(path) < 0) return false;
+  return textOf(document, section, key, value);
+}
+
+bool MessageFile::textOf(const IniDocument& document, const std::wstring& section,
+                         const std::wstring& key, std::wstring& value) {
   std::wstring text = document.value(section, key, kNoText);
   if (text == kNoText) return false;
 

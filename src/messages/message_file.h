@@ -4,6 +4,8 @@
 
 namespace kv {
 
+class IniDocument;
+
 inline constexpr wchar_t kMessageFileName[] = L"KV_TOOLS_LNG.IRC";
 inline constexpr wchar_t kCaptionKey[] = L"AFX_IDS_APP_TITLE";
 inline constexpr wchar_t kDefaultCaption[] = L"Install Printer Driver";
@@ -29,6 +31,10 @@ class MessageFile {
   // becomes a line feed (a pair right behind a replaced one stays).
   static bool readText(const std::wstring& path, const std::wstring& section,
                        const std::wstring& key, std::wstring& value);
+
+  // The same from a document already loaded.
+  static bool textOf(const IniDocument& document, const std::wstring& section,
+                     const std::wstring& key, std::wstring& value);
 
   // The caption of this file's section, or "Install Printer Driver" and false.
   bool getCaption(std::wstring& caption) const;

@@ -8,11 +8,12 @@
 namespace kv {
 
 std::wstring EnumerationAnswer::text(const wchar_t* pointer) const {
-  if (pointer == nullptr) return std::wstring();
+  // The spooler places its texts in the buffer it fills. Whatever points elsewhere, or into the
+  // last bytes where not one whole character fits, would be read outside the buffer.
   const auto* begin = reinterpret_cast<const wchar_t*>(buffer_.data());
   const auto* end = begin + buffer_.size() / sizeof(wchar_t);
   const std::less<const wchar_t*> before;
-  if (before(pointer, begin) || !before(pointer, end)) return std::wstring(pointer);
+  if (pointer == nullptr || before(pointer, begin) || !before(pointer, end)) return std::wstring();
   const wchar_t* terminator = pointer;
   while (terminator < end && *terminator != L'\0') ++terminator;
   return std::wstring(pointer, terminator);

@@ -41,8 +41,9 @@ class EnumerationAnswer {
     return copies;
   }
 
-  // The text a record points at; empty for a null pointer. A text inside the buffer is read no
-  // further than the buffer's end.
+  // The text a record points at, read no further than the buffer's end. Empty for a null
+  // pointer and for one that does not point at a whole character inside the buffer (the
+  // spooler's own pointers always do).
   std::wstring text(const wchar_t* pointer) const;
 
  private:

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #include "spooler/report_sites.h"
@@ -118,6 +119,69 @@ TEST_F(InventoryTest, PortWithoutTextsKeepsItsOtherFields) {
   ASSERT_TRUE(bMciEntryPortInfoList(ports));
   ASSERT_EQ(ports.size(), 2u);
   EXPECT_TRUE(samePort(ports[1], portinfo_s{L"", L"VNDX port", 8, L"", 8}));
+}
+
+// A print system whose driver listing answers one record over a buffer of "x" with no
+// terminator, its pointer placed by the case: what a spooler might answer but never should.
+class PointingPrintSystem : public MemoryPrintSystem {
+ public:
+  static constexpr std::uint32_t kNeeded = 257;  // 265 bytes offered: an odd last byte
+
+  std::function<const wchar_t*(std::uint8_t* buffer, std::uint32_t size)> point;
+
+  bool enumPrinterDriversW(const wchar_t*, const wchar_t*, std::uint32_t, std::uint8_t* buffer,
+                           std::uint32_t bufferSize, std::uint32_t* needed,
+                           std::uint32_t* returned) override {
+    *needed = kNeeded;
+    if (buffer == nullptr) return false;
+    for (std::uint32_t at = 0; at + sizeof(wchar_t) <= bufferSize; at += sizeof(wchar_t)) {
+      const wchar_t x = L'x';
+      std::memcpy(buffer + at, &x, sizeof x);
+    }
+    buffer[bufferSize - 1] = 'x';
+    const DriverInfo1 record{const_cast<wchar_t*>(point(buffer, bufferSize))};
+    std::memcpy(buffer, &record, sizeof record);
+    *returned = 1;
+    return true;
+  }
+};
+
+TEST(InventoryBufferTest, TextsAreReadOnlyInsideTheBuffer) {
+  static const wchar_t outside[] = L"outside";
+  struct Case {
+    const char* what;
+    std::function<const wchar_t*(std::uint8_t*, std::uint32_t)> point;
+    std::size_t length;  // of the text read, all "x"
+  };
+  constexpr std::size_t kChars = (PointingPrintSystem::kNeeded + 8) / sizeof(wchar_t);
+  const Case cases[] = {
+      {"running to the end",
+       [](std::uint8_t* b, std::uint32_t) {
+         return reinterpret_cast<const wchar_t*>(b + sizeof(DriverInfo1));
+       },
+       kChars - sizeof(DriverInfo1) / sizeof(wchar_t)},
+      {"last whole character",
+       [](std::uint8_t* b, std::uint32_t size) {
+         return reinterpret_cast<const wchar_t*>(b + size - size % sizeof(wchar_t)) - 1;
+       },
+       1},
+      // Found by fuzzing: too few bytes for a character, read up to a terminator far behind.
+      {"last bytes",
+       [](std::uint8_t* b, std::uint32_t size) {
+         return reinterpret_cast<const wchar_t*>(b + size - size % sizeof(wchar_t));
+       },
+       0},
+      {"another block", [](std::uint8_t*, std::uint32_t) { return outside; }, 0},
+  };
+  for (const Case& c : cases) {
+    test::FakeSystemServices system;
+    PointingPrintSystem spooler;
+    spooler.point = c.point;
+    ScopedPrintSpooler installed(spooler);
+    NameList drivers;
+    ASSERT_TRUE(bMciEntryDriverList(drivers)) << c.what;
+    EXPECT_EQ(drivers, NameList{std::wstring(c.length, L'x')}) << c.what;
+  }
 }
 
 // Each enumeration with what it reports under, for the failure tests.

@@ -1,0 +1,38 @@
+// The command-line parser: the input is the arguments after the program name, separated by NUL
+// bytes, each turned into wide text as the native entry point does (UTF-8). Checked: the result
+// is 0 or -1; an accepted command line has -C or -T and printed nothing; -T always wins over -C;
+// every message is one of the parser's two lines.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "fuzz_input.h"
+#include "main/command_line.h"
+#include "system/utf8.h"
+
+namespace {
+
+void require(bool holds) {
+  if (!holds) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  kv::fuzz::FuzzInput input(data, size);
+  std::vector<std::wstring> args{L"kvcleaner"};
+  while (!input.empty()) args.push_back(kv::utf8ToWide(input.field(0)));
+
+  kv::RunOptions options;
+  std::wstring messages;
+  const int result = kv::parseCommandLine(args, options, messages);
+  require(result == 0 || result == -1);
+  require(!(options.test && options.clean));
+  if (result == 0) require(messages.empty() && (options.clean || options.test));
+  require(messages.empty() || messages.ends_with(L")\n"));
+  require(messages.empty() || messages.starts_with(L"Illegal character (") ||
+          messages.starts_with(L"Illegal option ("));
+  return 0;
+}
