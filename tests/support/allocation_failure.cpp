@@ -20,10 +20,14 @@ ScopedAllocationFailure::~ScopedAllocationFailure() { failingSize = previous_; }
 
 }  // namespace kv::test
 
-// The array and nothrow forms of the library call this one; the library's operator delete frees
-// with std::free, which matches std::malloc.
+// The array and nothrow forms of the library call this one. The deletes are replaced with it, so
+// that what this new gives is freed the way it was taken also where a sanitizer stands in for
+// the library's own operator delete.
 void* operator new(std::size_t size) {
   if (size >= kv::test::failingSize) throw std::bad_alloc();
   if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
   throw std::bad_alloc();
 }
+
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
