@@ -223,5 +223,86 @@ TEST(FailureDrills, EachEndsAsSpecifiedAndTouchesNoOtherMaker) {
   std::filesystem::remove_all(dir);
 }
 
+// Configuration files of every shape, on the same machine. A file is read up to its first zero
+// byte, as INI files are: binary content behind a text keeps the text's models, and a binary file
+// from its first byte names no models, so the brand texts decide. A large file loads whatever its
+// size.
+TEST(FailureDrills, ConfigurationFilesOfEveryShape) {
+  std::string binary(1, '\0');
+  for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 7919 + 13) % 256));
+  std::string manyModels = "[Clean]\nModels=";
+  for (int i = 0; i < 100000; ++i) manyModels += "Model " + std::to_string(i) + "|";
+  manyModels += "NOVAX D1\n";
+  std::string hundredMegabytes = "[Clean]\nModels=NOVAX D4\n[Padding]\n";
+  const std::string comment = "; " + std::string(1000, 'x') + "\n";
+  while (hundredMegabytes.size() < 100u * 1024 * 1024) hundredMegabytes += comment;
+
+  struct Drill {
+    const char* name;
+    const std::string* bytes;
+    int exitCode;
+    const char* record;
+    std::vector<std::string> lines;
+  };
+  const std::string binaryWithText = "[Clean]\nModels=NOVAX D1\n" + binary;
+  const Drill drills[] = {
+      {"binary",
+       &binary,
+       0,
+       ", 0, OK\r\n",
+       {"Debug: Matching NFG string found : N2 Driver: NOVAX D1",
+        "Debug: KVTOOL cleaner execution completed. (0) [Q:0, P:1]"}},
+      {"text with binary behind it",
+       &binaryWithText,
+       0,
+       ", 0, OK\r\n",
+       {"Debug: No match found,removing from list: N3", "Debug: Match found : N2 Driver: NOVAX D1",
+        "Debug: KVTOOL cleaner execution completed. (0) [Q:0, P:0]"}},
+      {"100,000 models",
+       &manyModels,
+       0,
+       ", 0, OK\r\n",
+       {"Debug: Match found : N2 Driver: NOVAX D1", "Info: Successfully deleted local queue N1.",
+        "Debug: KVTOOL cleaner execution completed. (0) [Q:0, P:0]"}},
+      {"100 MB",
+       &hundredMegabytes,
+       0,
+       ", 0, OK\r\n",
+       {"Debug: No match found,removing from list: N2 Driver: NOVAX D1",
+        "Error: Failed to delete port " + std::string(64, 'P') + ".(87)"}},
+  };
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kv_config_drills";
+  for (const Drill& d : drills) {
+    SCOPED_TRACE(d.name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    test::writeBytes(dir / "clean.ini", *d.bytes);
+    test::FakeSystemServices system;
+    Machine machine;
+    ScopedPrintSpooler spooler(machine.memory);
+    ScopedInstallerService installer(machine.installer);
+    test::FakeUninstaller uninstaller(machine.installer);
+    ScopedProcessRunner runner(uninstaller);
+    const std::vector<std::wstring> args = {L"kvcleaner.exe", L"-C", L"-D",
+                                            dir.wstring(),    L"-F", (dir / "clean.ini").wstring()};
+    EXPECT_EXIT(
+        {
+          watched = &machine;
+          std::atexit(exitUnlessOthersUntouched);
+          std::exit(cleanerMain(args));
+        },
+        ::testing::ExitedWithCode(d.exitCode), "");
+    const std::string detail = test::readBytes(dir / "PC01_12062026_140500.KVTOOL_CLEANER.log");
+    std::size_t at = 0;
+    for (const std::string& line : d.lines) {
+      at = detail.find(line, at);
+      EXPECT_NE(at, std::string::npos) << line << "\n" << detail.substr(0, 4000);
+      if (at == std::string::npos) break;
+    }
+    EXPECT_TRUE(test::readBytes(dir / "Operation.log").ends_with(d.record));
+  }
+  std::filesystem::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace kv

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# What the release build puts into kvcleaner.exe, read back under Wine.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+# Environment: KV_VERSION, the version that project() gives (three numbers).
+
+test_version_information_and_manifest_are_in_the_program() {
+  local out code
+  out=$(wine "$KV_BUILD/tests/e2e/resource_reader.exe" 'C:\kvtool\kvcleaner.exe' </dev/null)
+  code=$?
+  assert_eq 0 "$code" "exit code of the resource reader"
+  assert_eq "Translation=040904b0
+CompanyName=NOVAX
+FileDescription=KVTool Cleaner: removes NOVAX print queues, ports, drivers and installer packages
+FileVersion=$KV_VERSION.0
+InternalName=kvcleaner
+LegalCopyright=Copyright (C) 2026 NOVAX
+OriginalFilename=kvcleaner.exe
+ProductName=KVTool Cleaner
+ProductVersion=$KV_VERSION
+Fixed file version=$KV_VERSION.0
+Fixed product version=$KV_VERSION.0
+Manifest:" "$(sed -n '1,/^Manifest:$/p' <<<"$out")" "version information"
+
+  local manifest
+  manifest=$(sed '1,/^Manifest:$/d' <<<"$out")
+  assert_eq "$(cat "$KV_BUILD/resources/kvcleaner.manifest")" "$manifest" "manifest as built"
+  assert_match "<assemblyIdentity type=\"win32\" name=\"NOVAX.KVToolCleaner\" version=\"$KV_VERSION.0\"/>" \
+    "$manifest" "assembly identity"
+  assert_match '<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>' \
+    "$manifest" "execution level"
+  assert_match '<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>' \
+    "$manifest" "long paths"
+  assert_eq "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}
+{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}
+{1f676c76-80e1-4239-95bb-83d0f6d0da78}
+{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" "$(grep -o '<supportedOS Id="[^"]*"' <<<"$manifest" | cut -d'"' -f2)" \
+    "supported systems: Windows 7, 8, 8.1, 10 and 11"
+}
+
+# The stamp is written when the program is linked, so it lies within the link (a few seconds)
+# before the program file was written. A stamp taken when CMake configured is older than that
+# by the whole build, and by any time between configuring and a rebuild.
+test_build_stamp_is_the_time_of_the_link() {
+  run_cleaner -T
+  assert_eq 0 "$RUN_EXIT" "exit code of -T"
+  local line
+  line=$(sed -n 2p "$(detail_log_in "$LOG_DIR")")
+  local stamp_form='(Mon|Tue|Wed|Thu|Fri|Sat|Sun) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}'
+  assert_match "^Debug: $stamp_form"$'\r'"$" "$line" "stamp line"
+  local stamp linked written
+  stamp=${line#Debug: }
+  linked=$(date -d "${stamp%$'\r'}" +%s)
+  written=$(stat -c %Y "$KV_BUILD/src/main/kvcleaner.exe")
+  if ((linked > written || written - linked > 120)); then
+    e2e_fail "stamp ${stamp%$'\r'} is not within the 120 s before the program was written ($(date -d "@$written"))"
+  fi
+}
+
+e2e_main "$@"
