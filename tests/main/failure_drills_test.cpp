@@ -84,11 +84,48 @@ void exitUnlessOthersUntouched() {
   if (watched != nullptr && !watched->othersUntouched()) std::_Exit(99);
 }
 
+using Fault = std::function<void(Machine&, test::FakeUninstaller&)>;
+
+// One whole run with `options` (the logs go to `dir`, emptied first) in a child process on a
+// machine with `fault`: its exit code, its lines in this order and how its record ends.
+void expectRun(const std::filesystem::path& dir, std::vector<std::wstring> options,
+               const Fault& fault, int exitCode, const std::string& record,
+               const std::vector<std::string>& lines) {
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  test::FakeSystemServices system;
+  Machine machine;
+  ScopedPrintSpooler spooler(machine.memory);
+  ScopedInstallerService installer(machine.installer);
+  test::FakeUninstaller uninstaller(machine.installer);
+  ScopedProcessRunner runner(uninstaller);
+  fault(machine, uninstaller);
+  std::vector<std::wstring> args = {L"kvcleaner.exe", L"-D", dir.wstring()};
+  args.insert(args.end(), options.begin(), options.end());
+  EXPECT_EXIT(
+      {
+        watched = &machine;
+        std::atexit(exitUnlessOthersUntouched);
+        std::exit(cleanerMain(args));
+      },
+      ::testing::ExitedWithCode(exitCode), "");
+
+  const std::string detail = test::readBytes(dir / "PC01_12062026_140500.KVTOOL_CLEANER.log");
+  std::size_t at = 0;
+  for (const std::string& line : lines) {
+    at = detail.find(line, at);
+    EXPECT_NE(at, std::string::npos) << line << "\n" << detail.substr(0, 4000);
+    if (at == std::string::npos) break;
+  }
+  const std::string operation = test::readBytes(dir / "Operation.log");
+  EXPECT_TRUE(operation.ends_with(record)) << operation;
+}
+
 TEST(FailureDrills, EachEndsAsSpecifiedAndTouchesNoOtherMaker) {
   struct Drill {
     const char* name;
     const wchar_t* mode;
-    std::function<void(Machine&, test::FakeUninstaller&)> fault;
+    Fault fault;
     int exitCode;
     const char* record;              // how the operation log record ends
     std::vector<std::string> lines;  // in this order in the detail log
@@ -192,33 +229,7 @@ TEST(FailureDrills, EachEndsAsSpecifiedAndTouchesNoOtherMaker) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kv_failure_drills";
   for (const Drill& d : drills) {
     SCOPED_TRACE(d.name);
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    test::FakeSystemServices system;
-    Machine machine;
-    ScopedPrintSpooler spooler(machine.memory);
-    ScopedInstallerService installer(machine.installer);
-    test::FakeUninstaller uninstaller(machine.installer);
-    ScopedProcessRunner runner(uninstaller);
-    d.fault(machine, uninstaller);
-    const std::vector<std::wstring> args = {L"kvcleaner.exe", d.mode, L"-D", dir.wstring()};
-    EXPECT_EXIT(
-        {
-          watched = &machine;
-          std::atexit(exitUnlessOthersUntouched);
-          std::exit(cleanerMain(args));
-        },
-        ::testing::ExitedWithCode(d.exitCode), "");
-
-    const std::string detail = test::readBytes(dir / "PC01_12062026_140500.KVTOOL_CLEANER.log");
-    std::size_t at = 0;
-    for (const std::string& line : d.lines) {
-      at = detail.find(line, at);
-      EXPECT_NE(at, std::string::npos) << line << "\n" << detail;
-      if (at == std::string::npos) break;
-    }
-    EXPECT_TRUE(test::readBytes(dir / "Operation.log").ends_with(d.record))
-        << test::readBytes(dir / "Operation.log");
+    expectRun(dir, {d.mode}, d.fault, d.exitCode, d.record, d.lines);
   }
   std::filesystem::remove_all(dir);
 }
@@ -272,35 +283,15 @@ TEST(FailureDrills, ConfigurationFilesOfEveryShape) {
         "Error: Failed to delete port " + std::string(64, 'P') + ".(87)"}},
   };
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kv_config_drills";
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / "kv_config_drill.ini";
   for (const Drill& d : drills) {
     SCOPED_TRACE(d.name);
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    test::writeBytes(dir / "clean.ini", *d.bytes);
-    test::FakeSystemServices system;
-    Machine machine;
-    ScopedPrintSpooler spooler(machine.memory);
-    ScopedInstallerService installer(machine.installer);
-    test::FakeUninstaller uninstaller(machine.installer);
-    ScopedProcessRunner runner(uninstaller);
-    const std::vector<std::wstring> args = {L"kvcleaner.exe", L"-C", L"-D",
-                                            dir.wstring(),    L"-F", (dir / "clean.ini").wstring()};
-    EXPECT_EXIT(
-        {
-          watched = &machine;
-          std::atexit(exitUnlessOthersUntouched);
-          std::exit(cleanerMain(args));
-        },
-        ::testing::ExitedWithCode(d.exitCode), "");
-    const std::string detail = test::readBytes(dir / "PC01_12062026_140500.KVTOOL_CLEANER.log");
-    std::size_t at = 0;
-    for (const std::string& line : d.lines) {
-      at = detail.find(line, at);
-      EXPECT_NE(at, std::string::npos) << line << "\n" << detail.substr(0, 4000);
-      if (at == std::string::npos) break;
-    }
-    EXPECT_TRUE(test::readBytes(dir / "Operation.log").ends_with(d.record));
+    test::writeBytes(file, *d.bytes);
+    expectRun(
+        dir, {L"-C", L"-F", file.wstring()}, [](Machine&, test::FakeUninstaller&) {}, d.exitCode,
+        d.record, d.lines);
   }
+  std::filesystem::remove(file);
   std::filesystem::remove_all(dir);
 }
 
