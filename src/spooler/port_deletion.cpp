@@ -105,14 +105,16 @@ bool bMciDeletePort(const std::wstring& portName, const std::wstring& monitorNam
   return true;
 }
 
+std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInventoryIndex& ports) {
+  const portinfo_s* port = ports.find(portName);
+  if (port == nullptr) return std::wstring();
+  if (port->description == kStandardTcpIpMonitor) return port->description;
+  if (port->monitorName == L"TCPMON.DLL") return kStandardTcpIpMonitor;
+  return port->monitorName;
+}
+
 std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInfoList& ports) {
-  for (const portinfo_s& port : ports) {
-    if (port.portName != portName) continue;
-    if (port.description == kStandardTcpIpMonitor) return port.description;
-    if (port.monitorName == L"TCPMON.DLL") return kStandardTcpIpMonitor;
-    return port.monitorName;
-  }
-  return std::wstring();
+  return MciGetPortMonitorName(portName, PortInventoryIndex(ports));
 }
 
 }  // namespace kv
