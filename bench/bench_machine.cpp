@@ -25,8 +25,8 @@ std::string describe(const char* what, std::size_t expected, std::size_t found) 
 
 }  // namespace
 
-BenchMachine::BenchMachine(std::size_t makerQueueCount) : makerQueues(makerQueueCount) {
-  spooler.addMonitor(L"DeviceLinkMonitor");
+BenchMachine::BenchMachine(std::size_t makerQueueCount)
+    : monitor(spooler.addMonitor(L"DeviceLinkMonitor")), makerQueues(makerQueueCount) {
   for (std::size_t i = 0; i < kDriverCount; ++i) {
     spooler.addDriver(otherDriver(i));
     spooler.addDriver(makerDriver(i));

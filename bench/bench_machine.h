@@ -16,6 +16,7 @@ namespace kv::bench {
 struct BenchMachine {
   MemoryPrintSystem spooler;
   MemoryInstaller installer;
+  MemoryPrintSystem::Monitor& monitor;
   std::size_t makerQueues;
 
   explicit BenchMachine(std::size_t makerQueueCount);

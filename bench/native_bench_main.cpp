@@ -3,6 +3,10 @@
 //
 //   kvbench [--repeat <n>] [--limit <seconds>] <maker queues>...
 //
+// Each size and mode runs at least <n> times (default 3), and small ones again until their runs
+// add up to two seconds, so that their medians are not a few milliseconds of noise. A run that
+// takes longer than the limit (default 600 s) is stopped.
+//
 // Prints a Markdown table on standard output (progress on standard error) and exits 1 when a
 // run failed, left the machine wrong or ran into the limit.
 #include <sys/resource.h>
@@ -31,6 +35,7 @@ using Clock = std::chrono::steady_clock;
 
 struct Sample {
   double wallSeconds = 0;
+  double cpuSeconds = 0;     // user and system time of the run
   double insideSeconds = 0;  // in the in-memory print system
   double fillMb = 0;         // peak before the run: the machine itself
   double peakMb = 0;
@@ -44,17 +49,22 @@ struct Outcome {
 
 double megabytes(long kilobytes) { return static_cast<double>(kilobytes) / 1024.0; }
 
-long peakKilobytesSoFar() {
+rusage ownUsage() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
+  return usage;
 }
 
-// One run in this (child) process; writes "<wall> <inside> <fill KB> <log bytes>" or a failure
-// text to `out`.
+double cpuSeconds(const rusage& usage) {
+  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// One run in this (child) process; writes "<wall> <cpu> <inside> <fill KB> <log bytes>" or a
+// failure text to `out`.
 int runOnce(std::size_t makerQueues, const std::wstring& mode, std::FILE* out) {
   BenchMachine machine(makerQueues);
-  const long fillKb = peakKilobytesSoFar();
+  const long fillKb = ownUsage().ru_maxrss;
 
   std::string tmpl = (fs::temp_directory_path() / "kvbench.XXXXXX").string();
   if (mkdtemp(tmpl.data()) == nullptr) {
@@ -65,7 +75,7 @@ int runOnce(std::size_t makerQueues, const std::wstring& mode, std::FILE* out) {
   fs::create_directory(dir / "NOVAX");
   setenv("ALLUSERSPROFILE", dir.c_str(), 1);
 
-  TimedSpooler spooler(machine.spooler);
+  TimedSpooler spooler(machine.spooler, {&machine.monitor});
   ScopedPrintSpooler installedSpooler(spooler);
   ScopedInstallerService installedInstaller(machine.installer);
   test::FakeUninstaller uninstaller(machine.installer);
@@ -73,9 +83,11 @@ int runOnce(std::size_t makerQueues, const std::wstring& mode, std::FILE* out) {
   const std::vector<std::wstring> args = {(dir / "kvcleaner").wstring(), mode, L"-D",
                                           dir.wstring()};
 
+  const double cpuBefore = cpuSeconds(ownUsage());
   const auto start = Clock::now();
   const int exitCode = cleanerMain(args);
   const std::chrono::duration<double> wall = Clock::now() - start;
+  const double cpu = cpuSeconds(ownUsage()) - cpuBefore;
 
   std::uintmax_t logBytes = 0;
   for (const auto& entry : fs::directory_iterator(dir)) {
@@ -88,7 +100,8 @@ int runOnce(std::size_t makerQueues, const std::wstring& mode, std::FILE* out) {
     return 1;
   }
   const std::chrono::duration<double> inside = spooler.timeInside();
-  std::fprintf(out, "%.6f %.6f %ld %ju\n", wall.count(), inside.count(), fillKb, logBytes);
+  std::fprintf(out, "%.6f %.6f %.6f %ld %ju\n", wall.count(), cpu, inside.count(), fillKb,
+               logBytes);
   return 0;
 }
 
@@ -122,8 +135,8 @@ Outcome measure(std::size_t makerQueues, const std::wstring& mode, unsigned limi
   long fillKb = 0;
   std::uintmax_t logBytes = 0;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-      std::sscanf(text.c_str(), "%lf %lf %ld %ju", &sample.wallSeconds, &sample.insideSeconds,
-                  &fillKb, &logBytes) != 4) {
+      std::sscanf(text.c_str(), "%lf %lf %lf %ld %ju", &sample.wallSeconds, &sample.cpuSeconds,
+                  &sample.insideSeconds, &fillKb, &logBytes) != 5) {
     return {std::nullopt, text.empty() ? "ended with status " + std::to_string(status) : text};
   }
   sample.fillMb = megabytes(fillKb);
@@ -141,16 +154,19 @@ double median(std::vector<double> values) {
 // The median of the times and the largest memory figures of the repeats.
 Sample summarize(const std::vector<Sample>& samples) {
   std::vector<double> wall;
+  std::vector<double> cpu;
   std::vector<double> inside;
   Sample summary;
   for (const Sample& s : samples) {
     wall.push_back(s.wallSeconds);
+    cpu.push_back(s.cpuSeconds);
     inside.push_back(s.insideSeconds);
     summary.fillMb = std::max(summary.fillMb, s.fillMb);
     summary.peakMb = std::max(summary.peakMb, s.peakMb);
     summary.logMb = std::max(summary.logMb, s.logMb);
   }
   summary.wallSeconds = median(wall);
+  summary.cpuSeconds = median(cpu);
   summary.insideSeconds = median(inside);
   return summary;
 }
@@ -169,30 +185,34 @@ std::string grouped(std::size_t number) {
 struct Row {
   std::size_t makerQueues;
   std::string mode;
+  std::size_t runs = 0;
   std::optional<Sample> sample;
   std::string failure;
   double perQueueUs() const { return sample->wallSeconds * 1e6 / (2.0 * makerQueues); }
-  double ownPerQueueUs() const {
-    return (sample->wallSeconds - sample->insideSeconds) * 1e6 / (2.0 * makerQueues);
-  }
+  double cpuPerQueueUs() const { return sample->cpuSeconds * 1e6 / (2.0 * makerQueues); }
+  // The stand-in's share of the wall time, and the CPU time less that share: on a loaded machine
+  // both halves of a run wait alike, so the share holds for the CPU time too.
+  double insideShare() const { return sample->insideSeconds / sample->wallSeconds; }
+  double ownCpuPerQueueUs() const { return cpuPerQueueUs() * (1.0 - insideShare()); }
 };
 
 void printTable(const std::vector<Row>& rows) {
   std::printf(
-      "| maker queues | queues in all | run | wall s | µs per queue | in the stand-in s | "
-      "cleaner's µs per queue | peak MB | machine MB | cleaner's MB | detail log MB |\n"
-      "|---:|---:|:---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+      "| maker queues | queues in all | run | runs | wall s | wall µs per queue | CPU µs per "
+      "queue | in the stand-in | cleaner's CPU µs per queue | peak MB | machine MB | cleaner's "
+      "MB | detail log MB |\n"
+      "|---:|---:|:---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   for (const Row& row : rows) {
-    std::printf("| %s | %s | %s |", grouped(row.makerQueues).c_str(),
-                grouped(2 * row.makerQueues).c_str(), row.mode.c_str());
+    std::printf("| %s | %s | %s | %zu |", grouped(row.makerQueues).c_str(),
+                grouped(2 * row.makerQueues).c_str(), row.mode.c_str(), row.runs);
     if (!row.sample) {
-      std::printf(" %s | | | | | | | |\n", row.failure.c_str());
+      std::printf(" %s | | | | | | | | |\n", row.failure.c_str());
       continue;
     }
     const Sample& s = *row.sample;
-    std::printf(" %.2f | %.1f | %.2f | %.1f | %.1f | %.1f | %.1f | %.1f |\n", s.wallSeconds,
-                row.perQueueUs(), s.insideSeconds, row.ownPerQueueUs(), s.peakMb, s.fillMb,
-                s.peakMb - s.fillMb, s.logMb);
+    std::printf(" %.2f | %.1f | %.1f | %.0f%% | %.1f | %.1f | %.1f | %.1f | %.1f |\n",
+                s.wallSeconds, row.perQueueUs(), row.cpuPerQueueUs(), 100 * row.insideShare(),
+                row.ownCpuPerQueueUs(), s.peakMb, s.fillMb, s.peakMb - s.fillMb, s.logMb);
   }
 }
 
@@ -209,14 +229,18 @@ void printRatios(const std::vector<Row>& rows, std::size_t smallest, std::size_t
     }
     if (small == nullptr || large == nullptr || small == large) continue;
     std::printf(
-        "- `%s`: time per queue at %s maker queues / at %s: %.2fx (wall), %.2fx (cleaner's "
-        "own); peak memory at %s: %.1f MB (machine %.1f MB, cleaner %.1f MB)\n",
+        "- `%s`: time per queue at %s maker queues / at %s: %.2fx (wall), %.2fx (CPU), %.2fx "
+        "(cleaner's CPU); peak memory at %s: %.1f MB (machine %.1f MB, cleaner %.1f MB)\n",
         mode, grouped(largest).c_str(), grouped(smallest).c_str(),
-        large->perQueueUs() / small->perQueueUs(), large->ownPerQueueUs() / small->ownPerQueueUs(),
-        grouped(largest).c_str(), large->sample->peakMb, large->sample->fillMb,
+        large->perQueueUs() / small->perQueueUs(), large->cpuPerQueueUs() / small->cpuPerQueueUs(),
+        large->ownCpuPerQueueUs() / small->ownCpuPerQueueUs(), grouped(largest).c_str(),
+        large->sample->peakMb, large->sample->fillMb,
         large->sample->peakMb - large->sample->fillMb);
   }
 }
+
+constexpr double kEnoughSeconds = 2.0;
+constexpr std::size_t kMostRuns = 25;
 
 int usage() {
   std::fprintf(stderr, "usage: kvbench [--repeat <n>] [--limit <seconds>] <maker queues>...\n");
@@ -254,15 +278,20 @@ int main(int argc, char* argv[]) {
     for (const std::wstring mode : {L"-C", L"-T"}) {
       const std::string modeText(mode.begin(), mode.end());
       std::vector<Sample> samples;
-      Row row{size, modeText, std::nullopt, ""};
-      for (int r = 0; r < repeat && row.failure.empty(); ++r) {
-        std::fprintf(stderr, "kvbench: %zu maker queues, %s, run %d of %d\n", size,
-                     modeText.c_str(), r + 1, repeat);
+      Row row{size, modeText, 0, std::nullopt, ""};
+      double measured = 0;
+      while (row.failure.empty() && (row.runs < static_cast<std::size_t>(repeat) ||
+                                     (measured < kEnoughSeconds && row.runs < kMostRuns))) {
+        ++row.runs;
+        std::fprintf(stderr, "kvbench: %zu maker queues, %s, run %zu\n", size, modeText.c_str(),
+                     row.runs);
         const Outcome outcome = measure(size, mode, limit);
-        if (outcome.sample)
+        if (outcome.sample) {
           samples.push_back(*outcome.sample);
-        else
+          measured += outcome.sample->wallSeconds;
+        } else {
           row.failure = outcome.failure;
+        }
       }
       if (row.failure.empty()) row.sample = summarize(samples);
       failed = failed || !row.failure.empty();

@@ -2,18 +2,21 @@
 
 #include <chrono>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "spooler/spooler_memory.h"
 
 namespace kv::bench {
 
 // Forwards every call to the in-memory print system and adds up the time spent inside it, so
-// that the cleaner's own share of a run is the run's time less this. The stand-in's call log is
-// emptied after each call: the benchmark reads none of it, and a log of a million calls would
-// be the largest thing in memory.
+// that the cleaner's own share of a run is the run's time less this. The stand-in's call log and
+// what its monitors received are emptied after each call: the benchmark reads none of it, and a
+// million calls or 50,000 monitor records of 5,040 bytes would be the largest thing in memory.
 class TimedSpooler final : public PrintSpooler {
  public:
-  explicit TimedSpooler(MemoryPrintSystem& target) : target_(target) {}
+  TimedSpooler(MemoryPrintSystem& target, std::vector<MemoryPrintSystem::Monitor*> monitors)
+      : target_(target), monitors_(std::move(monitors)) {}
 
   std::chrono::nanoseconds timeInside() const { return inside_; }
   std::uint64_t callCount() const { return calls_; }
@@ -49,6 +52,7 @@ class TimedSpooler final : public PrintSpooler {
   bool timed(Call call);
 
   MemoryPrintSystem& target_;
+  std::vector<MemoryPrintSystem::Monitor*> monitors_;
   std::chrono::nanoseconds inside_{0};
   std::uint64_t calls_ = 0;
 };
