@@ -40,6 +40,7 @@ struct Sample {
   double fillMb = 0;         // peak before the run: the machine itself
   double peakMb = 0;
   double logMb = 0;
+  double listingMb = 0;  // the spooler's answer to the listing of the local queues
 };
 
 struct Outcome {
@@ -65,6 +66,10 @@ double cpuSeconds(const rusage& usage) {
 int runOnce(std::size_t makerQueues, const std::wstring& mode, std::FILE* out) {
   BenchMachine machine(makerQueues);
   const long fillKb = ownUsage().ru_maxrss;
+  std::uint32_t listingBytes = 0;
+  std::uint32_t listed = 0;
+  machine.spooler.enumPrintersW(kPrinterEnumLocal, nullptr, 2, nullptr, 0, &listingBytes, &listed);
+  machine.spooler.clearCalls();
 
   std::string tmpl = (fs::temp_directory_path() / "kvbench.XXXXXX").string();
   if (mkdtemp(tmpl.data()) == nullptr) {
@@ -100,8 +105,8 @@ int runOnce(std::size_t makerQueues, const std::wstring& mode, std::FILE* out) {
     return 1;
   }
   const std::chrono::duration<double> inside = spooler.timeInside();
-  std::fprintf(out, "%.6f %.6f %.6f %ld %ju\n", wall.count(), cpu, inside.count(), fillKb,
-               logBytes);
+  std::fprintf(out, "%.6f %.6f %.6f %ld %ju %u\n", wall.count(), cpu, inside.count(), fillKb,
+               logBytes, listingBytes);
   return 0;
 }
 
@@ -134,14 +139,16 @@ Outcome measure(std::size_t makerQueues, const std::wstring& mode, unsigned limi
   Sample sample;
   long fillKb = 0;
   std::uintmax_t logBytes = 0;
+  unsigned listingBytes = 0;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-      std::sscanf(text.c_str(), "%lf %lf %lf %ld %ju", &sample.wallSeconds, &sample.cpuSeconds,
-                  &sample.insideSeconds, &fillKb, &logBytes) != 5) {
+      std::sscanf(text.c_str(), "%lf %lf %lf %ld %ju %u", &sample.wallSeconds, &sample.cpuSeconds,
+                  &sample.insideSeconds, &fillKb, &logBytes, &listingBytes) != 6) {
     return {std::nullopt, text.empty() ? "ended with status " + std::to_string(status) : text};
   }
   sample.fillMb = megabytes(fillKb);
   sample.peakMb = megabytes(usage.ru_maxrss);
   sample.logMb = static_cast<double>(logBytes) / (1024.0 * 1024.0);
+  sample.listingMb = static_cast<double>(listingBytes) / (1024.0 * 1024.0);
   return {sample, ""};
 }
 
@@ -164,6 +171,7 @@ Sample summarize(const std::vector<Sample>& samples) {
     summary.fillMb = std::max(summary.fillMb, s.fillMb);
     summary.peakMb = std::max(summary.peakMb, s.peakMb);
     summary.logMb = std::max(summary.logMb, s.logMb);
+    summary.listingMb = std::max(summary.listingMb, s.listingMb);
   }
   summary.wallSeconds = median(wall);
   summary.cpuSeconds = median(cpu);
@@ -200,23 +208,28 @@ void printTable(const std::vector<Row>& rows) {
   std::printf(
       "| maker queues | queues in all | run | runs | wall s | wall µs per queue | CPU µs per "
       "queue | in the stand-in | cleaner's CPU µs per queue | peak MB | machine MB | cleaner's "
-      "MB | detail log MB |\n"
-      "|---:|---:|:---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+      "MB | queue listing MB | detail log MB |\n"
+      "|---:|---:|:---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   for (const Row& row : rows) {
     std::printf("| %s | %s | %s | %zu |", grouped(row.makerQueues).c_str(),
                 grouped(2 * row.makerQueues).c_str(), row.mode.c_str(), row.runs);
     if (!row.sample) {
-      std::printf(" %s | | | | | | | | |\n", row.failure.c_str());
+      std::printf(" %s | | | | | | | | | |\n", row.failure.c_str());
       continue;
     }
     const Sample& s = *row.sample;
-    std::printf(" %.2f | %.1f | %.1f | %.0f%% | %.1f | %.1f | %.1f | %.1f | %.1f |\n",
+    std::printf(" %.2f | %.1f | %.1f | %.0f%% | %.1f | %.1f | %.1f | %.1f | %.1f | %.1f |\n",
                 s.wallSeconds, row.perQueueUs(), row.cpuPerQueueUs(), 100 * row.insideShare(),
-                row.ownCpuPerQueueUs(), s.peakMb, s.fillMb, s.peakMb - s.fillMb, s.logMb);
+                row.ownCpuPerQueueUs(), s.peakMb, s.fillMb, s.peakMb - s.fillMb, s.listingMb,
+                s.logMb);
   }
 }
 
-// Time per queue at the largest size against the smallest, and the peak at the largest.
+// Time per queue at the largest size against the smallest, and the peak at the largest, with the
+// limits the cleaner is held to: nothing may grow faster than the machine.
+constexpr double kMostTimeRatio = 1.5;
+constexpr double kMostPeakMb = 64;
+
 void printRatios(const std::vector<Row>& rows, std::size_t smallest, std::size_t largest) {
   std::printf("\n");
   for (const char* mode : {"-C", "-T"}) {
@@ -228,14 +241,18 @@ void printRatios(const std::vector<Row>& rows, std::size_t smallest, std::size_t
       if (row.makerQueues == largest) large = &row;
     }
     if (small == nullptr || large == nullptr || small == large) continue;
+    const double cpuRatio = large->cpuPerQueueUs() / small->cpuPerQueueUs();
     std::printf(
         "- `%s`: time per queue at %s maker queues / at %s: %.2fx (wall), %.2fx (CPU), %.2fx "
-        "(cleaner's CPU); peak memory at %s: %.1f MB (machine %.1f MB, cleaner %.1f MB)\n",
+        "(cleaner's CPU), %s; peak memory at %s: %.1f MB (machine %.1f MB, cleaner %.1f MB), "
+        "%s\n",
         mode, grouped(largest).c_str(), grouped(smallest).c_str(),
-        large->perQueueUs() / small->perQueueUs(), large->cpuPerQueueUs() / small->cpuPerQueueUs(),
-        large->ownCpuPerQueueUs() / small->ownCpuPerQueueUs(), grouped(largest).c_str(),
-        large->sample->peakMb, large->sample->fillMb,
-        large->sample->peakMb - large->sample->fillMb);
+        large->perQueueUs() / small->perQueueUs(), cpuRatio,
+        large->ownCpuPerQueueUs() / small->ownCpuPerQueueUs(),
+        cpuRatio <= kMostTimeRatio ? "CPU within 1.5x: met" : "CPU within 1.5x: NOT met",
+        grouped(largest).c_str(), large->sample->peakMb, large->sample->fillMb,
+        large->sample->peakMb - large->sample->fillMb,
+        large->sample->peakMb < kMostPeakMb ? "under 64 MB: met" : "under 64 MB: NOT met");
   }
 }
 
