@@ -34,9 +34,11 @@ inline std::uint64_t spoolerNameHash(std::wstring_view name) {
 
 // The objects of one kind that the in-memory print system holds, in the order its enumerations
 // list them, with the lookups by name its calls make. Benchmarks fill it with hundreds of
-// thousands of objects, so neither a lookup nor a removal walks the list: the names are
-// indexed, and a removal only marks its entry until the list is next handed out. `nameOf` gives
-// an entry's name, or null for an entry without one, which no lookup finds.
+// thousands of objects, so neither a lookup nor a removal walks the list: the names are indexed,
+// and a removal only marks its entry until the list is next read whole. Once the list has been
+// handed out to a caller, who may keep the reference, it is a plain list again: lookups walk it
+// and removals take their entry out at once. `nameOf` gives an entry's name, or null for an
+// entry without one, which no lookup finds.
 template <typename Item, const std::wstring* (*nameOf)(const Item&)>
 class MemoryObjectList {
  public:
@@ -76,19 +78,23 @@ class MemoryObjectList {
     ++removedCount_;
   }
 
-  // The entries, in order.
-  const std::vector<Item>& items() const {
+  // The entries, in order, for the print system's own use within one call.
+  const std::vector<Item>& current() const {
     compact();
     return items_;
   }
 
-  // The entries, for a caller that may change them in any way. The index cannot follow such
-  // changes, so from now on every lookup walks the list as a plain list would.
-  std::vector<Item>& changeableItems() {
+  // The entries, for a caller that may keep them and, through the non-const form, change them in
+  // any way; the index cannot follow, so the list is a plain list from now on.
+  const std::vector<Item>& handOut() const {
     compact();
     walking_ = true;
     positions_.clear();
     removed_.clear();
+    return items_;
+  }
+  std::vector<Item>& handOut() {
+    std::as_const(*this).handOut();
     return items_;
   }
 
@@ -133,12 +139,12 @@ class MemoryObjectList {
     for (std::size_t position = 0; position < to; ++position) indexAt(position);
   }
 
-  // Mutable: handing the entries out compacts them first, which changes nothing a caller sees.
+  // Mutable: reading the entries compacts them first, which changes nothing a caller sees.
   mutable std::vector<Item> items_;
   mutable std::vector<bool> removed_;
   mutable std::size_t removedCount_ = 0;
   mutable std::unordered_multimap<std::uint64_t, std::size_t> positions_;
-  bool walking_ = false;
+  mutable bool walking_ = false;
 };
 
 }  // namespace kv

@@ -110,13 +110,13 @@ std::vector<MemoryPrintSystem::ListedPrinter> MemoryPrintSystem::listPrinters(
   std::vector<ListedPrinter> listed;
   static const Text absent;
   if ((flags & kPrinterEnumLocal) != 0) {
-    for (const Queue& queue : queues_.items()) {
+    for (const Queue& queue : queues_.current()) {
       listed.push_back({&queue.name, &queue.driver, &queue.port, kPrinterAttributeLocal,
                         queue.status, queue.jobs});
     }
   }
   if ((flags & kPrinterEnumConnections) != 0) {
-    for (const Connection& connection : connections_.items()) {
+    for (const Connection& connection : connections_.current()) {
       listed.push_back(
           {&connection.name, &connection.driver, &absent, kPrinterAttributeNetwork, 0, 0});
     }
@@ -169,7 +169,7 @@ bool MemoryPrintSystem::enumPrinterDriversW(const wchar_t* server, const wchar_t
       SpoolerOperation::EnumPrinterDrivers,
       L"EnumPrinterDriversW(" + textArg(server) + L", " + textArg(environment) + L", " +
           number(level) + L", " + bufferArg(buffer) + L", " + number(bufferSize) + L")",
-      level, 1, drivers_.items(), fill, buffer, bufferSize, needed, returned);
+      level, 1, drivers_.current(), fill, buffer, bufferSize, needed, returned);
 }
 
 bool MemoryPrintSystem::enumPortsW(const wchar_t* server, std::uint32_t level, std::uint8_t* buffer,
@@ -184,7 +184,8 @@ bool MemoryPrintSystem::enumPortsW(const wchar_t* server, std::uint32_t level, s
   return enumerate<PortInfo2>(SpoolerOperation::EnumPorts,
                               L"EnumPortsW(" + textArg(server) + L", " + number(level) + L", " +
                                   bufferArg(buffer) + L", " + number(bufferSize) + L")",
-                              level, 2, ports_.items(), fill, buffer, bufferSize, needed, returned);
+                              level, 2, ports_.current(), fill, buffer, bufferSize, needed,
+                              returned);
 }
 
 bool MemoryPrintSystem::openPrinterW(const wchar_t* name, SpoolerHandle* handle,
@@ -312,7 +313,7 @@ bool MemoryPrintSystem::deletePrinterDriverExW(const wchar_t* server, const wcha
   if (driverName == nullptr) return finish(op, fail(kErrorInvalidParameter));
   const Driver* found = drivers_.find(driverName);
   if (found == nullptr) return finish(op, fail(kErrorUnknownPrinterDriver));
-  const std::vector<Queue>& queues = queues_.items();
+  const std::vector<Queue>& queues = queues_.current();
   const bool inUse = std::any_of(queues.begin(), queues.end(), [&](const Queue& queue) {
     return sameStoredName(queue.driver, driverName);
   });

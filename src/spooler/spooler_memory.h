@@ -45,8 +45,8 @@ enum class SpoolerOperation {
 // A text that is absent (std::nullopt) is reported as a null pointer.
 //
 // Lookups by name and removals do not walk the lists, so that a benchmark can hold hundreds of
-// thousands of queues and ports; once a test has taken the queues for change (the non-const
-// `queues()`), lookups among them walk the list.
+// thousands of queues and ports, until a list has been read through its accessor: from then on
+// it is the plain list the accessor returned, which a test may keep and change.
 class MemoryPrintSystem : public PrintSpooler {
  public:
   using Text = std::optional<std::wstring>;
@@ -96,11 +96,11 @@ class MemoryPrintSystem : public PrintSpooler {
   void addPort(Port port) { ports_.add(std::move(port)); }
   Monitor& addMonitor(const std::wstring& name, std::uint32_t deletePortStatus = 0);
 
-  const std::vector<Connection>& connections() const { return connections_.items(); }
-  const std::vector<Queue>& queues() const { return queues_.items(); }
-  std::vector<Queue>& queues() { return queues_.changeableItems(); }
-  const std::vector<Driver>& drivers() const { return drivers_.items(); }
-  const std::vector<Port>& ports() const { return ports_.items(); }
+  const std::vector<Connection>& connections() const { return connections_.handOut(); }
+  const std::vector<Queue>& queues() const { return queues_.handOut(); }
+  std::vector<Queue>& queues() { return queues_.handOut(); }
+  const std::vector<Driver>& drivers() const { return drivers_.handOut(); }
+  const std::vector<Port>& ports() const { return ports_.handOut(); }
   // The monitor of that name (any case), or null.
   Monitor* monitor(const std::wstring& name);
 

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kv {
@@ -22,9 +23,9 @@ int foundId(List& list, const std::wstring& name) {
   return found != nullptr ? found->id : -1;
 }
 
-std::vector<int> ids(const List& list) {
+std::vector<int> ids(const std::vector<Entry>& entries) {
   std::vector<int> order;
-  for (const Entry& entry : list.items()) order.push_back(entry.id);
+  for (const Entry& entry : entries) order.push_back(entry.id);
   return order;
 }
 
@@ -59,20 +60,25 @@ TEST(MemoryObjectListTest, RemovalsKeepTheOrderAndUncoverTheNextEntryOfTheName) 
   list.remove(list.find(L"queue"));
   EXPECT_EQ(foundId(list, L"Queue"), 3);
   list.remove(list.find(L"port \u00E9"));
-  EXPECT_EQ(ids(list), (std::vector<int>{2, 3, 5, 6}));
+  EXPECT_EQ(ids(list.current()), (std::vector<int>{2, 3, 5, 6}));
   list.remove(list.find(L"queue"));
   EXPECT_EQ(foundId(list, L"queue"), -1);
   list.add({L"queue", 7});
   list.remove(list.find(L""));
   EXPECT_EQ(foundId(list, L"Queue"), 7);
-  EXPECT_EQ(ids(list), (std::vector<int>{2, 5, 7}));
+  EXPECT_EQ(ids(list.current()), (std::vector<int>{2, 5, 7}));
 }
 
-TEST(MemoryObjectListTest, LookupsSeeWhatACallerChangedInTheHandedOutEntries) {
+// A caller may keep what it was handed and read it after later calls, or change it.
+TEST(MemoryObjectListTest, AHandedOutListIsAPlainListFromThenOn) {
   List list = filled();
   list.remove(list.find(L"queue"));
-  std::vector<Entry>& entries = list.changeableItems();
-  ASSERT_EQ(entries.size(), 5u);
+  const std::vector<Entry>& kept = std::as_const(list).handOut();
+  EXPECT_EQ(ids(kept), (std::vector<int>{2, 3, 4, 5, 6}));
+  list.remove(list.find(L"PORT \u00E9"));
+  EXPECT_EQ(ids(kept), (std::vector<int>{2, 3, 5, 6}));
+
+  std::vector<Entry>& entries = list.handOut();
   entries[0].name = L"queue";  // the nameless entry 2 now comes before entry 3
   EXPECT_EQ(foundId(list, L"QUEUE"), 2);
   entries.erase(entries.begin());
@@ -82,7 +88,7 @@ TEST(MemoryObjectListTest, LookupsSeeWhatACallerChangedInTheHandedOutEntries) {
   list.add({L"Queue", 8});
   list.remove(list.find(L"moved"));
   EXPECT_EQ(foundId(list, L"queue"), 8);
-  EXPECT_EQ(ids(list), (std::vector<int>{4, 5, 6, 8}));
+  EXPECT_EQ(ids(kept), (std::vector<int>{5, 6, 8}));
 }
 
 }  // namespace
