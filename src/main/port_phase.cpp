@@ -10,6 +10,7 @@
 #include "spooler/inventory.h"
 #include "spooler/port_deletion.h"
 #include "spooler/port_info.h"
+#include "spooler/port_inventory_index.h"
 #include "spooler/removals.h"
 
 namespace kv {
@@ -55,7 +56,7 @@ void removePortThroughSpooler(CleanerRun& run, const std::wstring& port) {
   }
 }
 
-void deletePort(CleanerRun& run, const PortInfoList& inventory, const std::wstring& port) {
+void deletePort(CleanerRun& run, const PortInventoryIndex& inventory, const std::wstring& port) {
   Logger& log = detailLog();
   log.info() << L"Deleting port " << port << L"..." << endLine;
   if (run.finishedSet.contains(port)) {
@@ -108,7 +109,8 @@ void removePorts(CleanerRun& run) {
       fatalEnd(kResultEnumPorts, L"");
     }
     detailLog().info() << L"KVTool cleaner Deleting port started: " << GetTimeText() << endLine;
-    for (const std::wstring& port : run.queuePorts) deletePort(run, run.portInventory, port);
+    const PortInventoryIndex inventory(run.portInventory);
+    for (const std::wstring& port : run.queuePorts) deletePort(run, inventory, port);
   }
   run.finishedSet.clear();
 }

@@ -103,14 +103,12 @@ bool deletePortThroughMonitor(const std::wstring& portName, const std::wstring& 
   return true;
 }
 
-std::wstring lookUpMonitorName(const std::wstring& portName, const PortInfoList& ports) {
-  for (const portinfo_s& port : ports) {
-    if (port.portName != portName) continue;
-    if (port.description == kStandardTcpIpMonitor) return port.description;
-    if (port.monitorName == L"TCPMON.DLL") return kStandardTcpIpMonitor;
-    return port.monitorName;
-  }
-  return std::wstring();
+std::wstring lookUpMonitorName(const std::wstring& portName, const PortInventoryIndex& ports) {
+  const portinfo_s* port = ports.find(portName);
+  if (port == nullptr) return std::wstring();
+  if (port->description == kStandardTcpIpMonitor) return port->description;
+  if (port->monitorName == L"TCPMON.DLL") return kStandardTcpIpMonitor;
+  return port->monitorName;
 }
 
 }  // namespace
@@ -122,10 +120,16 @@ bool bMciDeletePort(const std::wstring& portName, const std::wstring& monitorNam
 }
 
 // An empty name is what a port missing from the inventory gives.
-std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInfoList& ports) {
+std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInventoryIndex& ports) {
   return guardWrapper(std::wstring(), L"MciGetPortMonitorName",
                       report_site::kMonitorLookupUnexpected, kAllocationApi,
                       [&] { return lookUpMonitorName(portName, ports); });
+}
+
+std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInfoList& ports) {
+  return guardWrapper(std::wstring(), L"MciGetPortMonitorName",
+                      report_site::kMonitorLookupUnexpected, kAllocationApi,
+                      [&] { return lookUpMonitorName(portName, PortInventoryIndex(ports)); });
 }
 
 }  // namespace kv

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "spooler/port_info.h"
+#include "spooler/port_inventory_index.h"
 
 namespace kv {
 
@@ -24,6 +25,8 @@ bool bMciDeletePort(const std::wstring& portName, const std::wstring& monitorNam
 // The monitor name under which the port's monitor is reached: the first inventory entry of that
 // exact name decides; a port of the standard TCP/IP monitor gives "Standard TCP/IP Port"
 // whichever of its two texts the spooler reported. Empty when the port is not in the inventory.
+std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInventoryIndex& ports);
+// The same for a single lookup, without an index kept for the next one.
 std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInfoList& ports);
 
 }  // namespace kv

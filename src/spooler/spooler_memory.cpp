@@ -18,15 +18,8 @@ constexpr std::uint32_t kPrinterAttributeNetwork = 0x10;
 constexpr std::uint32_t kPrinterAttributeLocal = 0x40;
 constexpr std::wstring_view kXcvMonitorPrefix = L",XcvMonitor ";
 
-bool sameName(std::wstring_view a, std::wstring_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
-    const auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; };
-    return fold(x) == fold(y);
-  });
-}
-
 bool sameStoredName(const std::optional<std::wstring>& stored, std::wstring_view given) {
-  return stored.has_value() && sameName(std::wstring_view(*stored), given);
+  return stored.has_value() && sameSpoolerName(std::wstring_view(*stored), given);
 }
 
 std::wstring textArg(const wchar_t* text) { return text != nullptr ? text : L"null"; }
@@ -45,7 +38,7 @@ MemoryPrintSystem::Monitor& MemoryPrintSystem::addMonitor(const std::wstring& na
 
 MemoryPrintSystem::Monitor* MemoryPrintSystem::monitor(const std::wstring& name) {
   for (Monitor& candidate : monitors_) {
-    if (sameName(candidate.name, name)) return &candidate;
+    if (sameSpoolerName(candidate.name, name)) return &candidate;
   }
   return nullptr;
 }
@@ -108,10 +101,7 @@ std::wstring MemoryPrintSystem::handleText(SpoolerHandle handle) const {
 }
 
 MemoryPrintSystem::Queue* MemoryPrintSystem::findQueue(const std::wstring& name) {
-  for (Queue& queue : queues_) {
-    if (sameName(queue.name, name)) return &queue;
-  }
-  return nullptr;
+  return queues_.find(name);
 }
 
 std::vector<MemoryPrintSystem::ListedPrinter> MemoryPrintSystem::listPrinters(
@@ -120,13 +110,13 @@ std::vector<MemoryPrintSystem::ListedPrinter> MemoryPrintSystem::listPrinters(
   std::vector<ListedPrinter> listed;
   static const Text absent;
   if ((flags & kPrinterEnumLocal) != 0) {
-    for (const Queue& queue : queues_) {
+    for (const Queue& queue : queues_.current()) {
       listed.push_back({&queue.name, &queue.driver, &queue.port, kPrinterAttributeLocal,
                         queue.status, queue.jobs});
     }
   }
   if ((flags & kPrinterEnumConnections) != 0) {
-    for (const Connection& connection : connections_) {
+    for (const Connection& connection : connections_.current()) {
       listed.push_back(
           {&connection.name, &connection.driver, &absent, kPrinterAttributeNetwork, 0, 0});
     }
@@ -175,11 +165,11 @@ bool MemoryPrintSystem::enumPrinterDriversW(const wchar_t* server, const wchar_t
   const auto fill = [](const Driver& driver, DriverInfo1& record, TextPacker& texts) {
     record.pName = texts.put(driver.name);
   };
-  return enumerate<DriverInfo1>(SpoolerOperation::EnumPrinterDrivers,
-                                L"EnumPrinterDriversW(" + textArg(server) + L", " +
-                                    textArg(environment) + L", " + number(level) + L", " +
-                                    bufferArg(buffer) + L", " + number(bufferSize) + L")",
-                                level, 1, drivers_, fill, buffer, bufferSize, needed, returned);
+  return enumerate<DriverInfo1>(
+      SpoolerOperation::EnumPrinterDrivers,
+      L"EnumPrinterDriversW(" + textArg(server) + L", " + textArg(environment) + L", " +
+          number(level) + L", " + bufferArg(buffer) + L", " + number(bufferSize) + L")",
+      level, 1, drivers_.current(), fill, buffer, bufferSize, needed, returned);
 }
 
 bool MemoryPrintSystem::enumPortsW(const wchar_t* server, std::uint32_t level, std::uint8_t* buffer,
@@ -194,7 +184,8 @@ bool MemoryPrintSystem::enumPortsW(const wchar_t* server, std::uint32_t level, s
   return enumerate<PortInfo2>(SpoolerOperation::EnumPorts,
                               L"EnumPortsW(" + textArg(server) + L", " + number(level) + L", " +
                                   bufferArg(buffer) + L", " + number(bufferSize) + L")",
-                              level, 2, ports_, fill, buffer, bufferSize, needed, returned);
+                              level, 2, ports_.current(), fill, buffer, bufferSize, needed,
+                              returned);
 }
 
 bool MemoryPrintSystem::openPrinterW(const wchar_t* name, SpoolerHandle* handle,
@@ -287,15 +278,13 @@ bool MemoryPrintSystem::deletePrinter(SpoolerHandle handle) {
     return finish(op, fail(kErrorInvalidHandle));
   }
   if ((opened->access & kDeleteAccess) == 0) return finish(op, fail(kErrorAccessDenied));
-  const auto found = std::find_if(queues_.begin(), queues_.end(), [&](const Queue& queue) {
-    return sameName(queue.name, opened->target);
-  });
-  if (found == queues_.end()) return finish(op, fail(kErrorInvalidPrinterName));
+  Queue* found = queues_.find(opened->target);
+  if (found == nullptr) return finish(op, fail(kErrorInvalidPrinterName));
   // A queue that still holds jobs is only marked; the spooler removes it when they are done.
   if (found->jobs > 0) {
     found->status |= kPrinterStatusPendingDeletion;
   } else {
-    queues_.erase(found);
+    queues_.remove(found);
   }
   return finish(op, succeed());
 }
@@ -306,11 +295,9 @@ bool MemoryPrintSystem::deletePrinterConnectionW(const wchar_t* name) {
     return finish(op, false);
   }
   if (name == nullptr) return finish(op, fail(kErrorInvalidParameter));
-  const auto found =
-      std::find_if(connections_.begin(), connections_.end(),
-                   [&](const Connection& connection) { return sameName(connection.name, name); });
-  if (found == connections_.end()) return finish(op, fail(kErrorFileNotFound));
-  connections_.erase(found);
+  const Connection* found = connections_.find(name);
+  if (found == nullptr) return finish(op, fail(kErrorFileNotFound));
+  connections_.remove(found);
   return finish(op, succeed());
 }
 
@@ -324,15 +311,14 @@ bool MemoryPrintSystem::deletePrinterDriverExW(const wchar_t* server, const wcha
     return finish(op, false);
   }
   if (driverName == nullptr) return finish(op, fail(kErrorInvalidParameter));
-  const auto found = std::find_if(drivers_.begin(), drivers_.end(), [&](const Driver& driver) {
-    return sameStoredName(driver.name, driverName);
-  });
-  if (found == drivers_.end()) return finish(op, fail(kErrorUnknownPrinterDriver));
-  const bool inUse = std::any_of(queues_.begin(), queues_.end(), [&](const Queue& queue) {
+  const Driver* found = drivers_.find(driverName);
+  if (found == nullptr) return finish(op, fail(kErrorUnknownPrinterDriver));
+  const std::vector<Queue>& queues = queues_.current();
+  const bool inUse = std::any_of(queues.begin(), queues.end(), [&](const Queue& queue) {
     return sameStoredName(queue.driver, driverName);
   });
   if (inUse) return finish(op, fail(kErrorPrinterDriverInUse));
-  drivers_.erase(found);
+  drivers_.remove(found);
   return finish(op, succeed());
 }
 
@@ -343,11 +329,9 @@ bool MemoryPrintSystem::deletePortW(const wchar_t* server, void* window, const w
     return finish(op, false);
   }
   if (portName == nullptr) return finish(op, fail(kErrorInvalidParameter));
-  const auto found = std::find_if(ports_.begin(), ports_.end(), [&](const Port& port) {
-    return sameStoredName(port.name, portName);
-  });
-  if (found == ports_.end()) return finish(op, fail(kErrorUnknownPort));
-  ports_.erase(found);
+  const Port* found = ports_.find(portName);
+  if (found == nullptr) return finish(op, fail(kErrorUnknownPort));
+  ports_.remove(found);
   return finish(op, succeed());
 }
 
@@ -360,11 +344,9 @@ bool MemoryPrintSystem::removePortNamedInRecord(const std::vector<std::uint8_t>&
     name.push_back(unit);
   }
   const std::wstring wide = fromUtf16(name);
-  const auto found = std::find_if(ports_.begin(), ports_.end(), [&](const Port& port) {
-    return sameStoredName(port.name, wide);
-  });
-  if (found == ports_.end()) return false;
-  ports_.erase(found);
+  const Port* found = ports_.find(wide);
+  if (found == nullptr) return false;
+  ports_.remove(found);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "spooler/memory_object_list.h"
 #include "spooler/print_spooler.h"
 
 namespace kv {
@@ -42,6 +43,10 @@ enum class SpoolerOperation {
 // to letter case (ASCII), as the Windows spooler does.
 //
 // A text that is absent (std::nullopt) is reported as a null pointer.
+//
+// Lookups by name and removals do not walk the lists, so that a benchmark can hold hundreds of
+// thousands of queues and ports, until a list has been read through its accessor: from then on
+// it is the plain list the accessor returned, which a test may keep and change.
 class MemoryPrintSystem : public PrintSpooler {
  public:
   using Text = std::optional<std::wstring>;
@@ -85,17 +90,17 @@ class MemoryPrintSystem : public PrintSpooler {
   };
 
   // Objects, in the order the enumerations list them.
-  void addConnection(Connection connection) { connections_.push_back(std::move(connection)); }
-  void addQueue(Queue queue) { queues_.push_back(std::move(queue)); }
-  void addDriver(Text name) { drivers_.push_back(Driver{std::move(name)}); }
-  void addPort(Port port) { ports_.push_back(std::move(port)); }
+  void addConnection(Connection connection) { connections_.add(std::move(connection)); }
+  void addQueue(Queue queue) { queues_.add(std::move(queue)); }
+  void addDriver(Text name) { drivers_.add(Driver{std::move(name)}); }
+  void addPort(Port port) { ports_.add(std::move(port)); }
   Monitor& addMonitor(const std::wstring& name, std::uint32_t deletePortStatus = 0);
 
-  const std::vector<Connection>& connections() const { return connections_; }
-  const std::vector<Queue>& queues() const { return queues_; }
-  std::vector<Queue>& queues() { return queues_; }
-  const std::vector<Driver>& drivers() const { return drivers_; }
-  const std::vector<Port>& ports() const { return ports_; }
+  const std::vector<Connection>& connections() const { return connections_.handOut(); }
+  const std::vector<Queue>& queues() const { return queues_.handOut(); }
+  std::vector<Queue>& queues() { return queues_.handOut(); }
+  const std::vector<Driver>& drivers() const { return drivers_.handOut(); }
+  const std::vector<Port>& ports() const { return ports_.handOut(); }
   // The monitor of that name (any case), or null.
   Monitor* monitor(const std::wstring& name);
 
@@ -188,10 +193,16 @@ class MemoryPrintSystem : public PrintSpooler {
                  std::uint32_t* returned);
   bool removePortNamedInRecord(const std::vector<std::uint8_t>& record);
 
-  std::vector<Connection> connections_;
-  std::vector<Queue> queues_;
-  std::vector<Driver> drivers_;
-  std::vector<Port> ports_;
+  static const std::wstring* nameOf(const Connection& item) { return &item.name; }
+  static const std::wstring* nameOf(const Queue& item) { return &item.name; }
+  static const std::wstring* nameOf(const Driver& item) { return textOf(item.name); }
+  static const std::wstring* nameOf(const Port& item) { return textOf(item.name); }
+  static const std::wstring* textOf(const Text& text) { return text ? &*text : nullptr; }
+
+  MemoryObjectList<Connection, nameOf> connections_;
+  MemoryObjectList<Queue, nameOf> queues_;
+  MemoryObjectList<Driver, nameOf> drivers_;
+  MemoryObjectList<Port, nameOf> ports_;
   std::deque<Monitor> monitors_;  // addMonitor hands out references that must stay valid
 
   std::map<SpoolerOperation, Injection> injections_;

@@ -220,5 +220,22 @@ TEST(PortMonitorNameTest, LookupNamesTheMonitorThatReachesThePort) {
   EXPECT_EQ(MciGetPortMonitorName(L"LPT1:", {}), L"");
 }
 
+// Enough entries that a sort which does not keep equal names in order would shuffle them.
+TEST(PortMonitorNameTest, TheFirstOfManyEntriesOfANameDecidesThroughTheIndex) {
+  PortInfoList ports;
+  for (int i = 0; i < 200; ++i) {
+    ports.push_back(
+        {i % 2 == 0 ? L"SHARED" : L"P" + std::to_wstring(i), L"M" + std::to_wstring(i), 9, L"", 1});
+  }
+  const PortInventoryIndex index(ports);
+  const struct {
+    std::wstring port;
+    std::wstring monitor;
+  } cases[] = {{L"SHARED", L"M0"}, {L"P1", L"M1"}, {L"P199", L"M199"}, {L"P2", L""}, {L"", L""}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(MciGetPortMonitorName(c.port, index), c.monitor) << ::testing::PrintToString(c.port);
+  }
+}
+
 }  // namespace
 }  // namespace kv
