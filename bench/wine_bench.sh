@@ -1,3 +1,4 @@
+#!/usr/bin/env bash
 # The Wine half of scripts/bench: kvcleaner.exe -C beside kvbare.exe (the same spooler calls,
 # nothing else) on a machine of the maker's queues made with kvsetup. Each run gets a fresh copy
 # of the prepared machine; the two programs take turns, and the medians are compared.
@@ -10,6 +11,7 @@
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # kvsetup and demo_machine_prepare, which builds whatever demo_machine_build builds.
+# shellcheck source=../tests/e2e/demo_machine.sh
 source "$here/../tests/e2e/demo_machine.sh"
 
 readonly BENCH_OTHER_QUEUES=10
