@@ -69,15 +69,15 @@ bool MemoryInstaller::removeProduct(const std::wstring& code) {
 }
 
 void MemoryInstaller::failNext(InstallerOperation operation, std::uint32_t code, int passing) {
-  injections_[operation] = Injection{code, passing, false};
+  faults_.failNext(operation, code, passing);
 }
 
 void MemoryInstaller::failAlways(InstallerOperation operation, std::uint32_t code) {
-  injections_[operation] = Injection{code, 0, true};
+  faults_.failAlways(operation, code);
 }
 
 void MemoryInstaller::stopFailing(InstallerOperation operation) {
-  injections_.erase(operation);
+  faults_.stop(operation);
   if (operation == InstallerOperation::EnumProducts) enumerationFailures_.clear();
 }
 
@@ -87,16 +87,7 @@ void MemoryInstaller::failEnumerationAt(std::uint32_t index, std::uint32_t code)
 
 std::uint32_t MemoryInstaller::injected(InstallerOperation operation, std::wstring call) {
   calls_.push_back(std::move(call));
-  const auto found = injections_.find(operation);
-  if (found == injections_.end()) return kSuccess;
-  Injection& injection = found->second;
-  if (!injection.always && injection.passing > 0) {
-    --injection.passing;
-    return kSuccess;
-  }
-  const std::uint32_t code = injection.code;
-  if (!injection.always) injections_.erase(found);
-  return code;
+  return faults_.take(operation).value_or(kSuccess);
 }
 
 const MemoryInstaller::Product* MemoryInstaller::findProduct(std::wstring_view code) const {

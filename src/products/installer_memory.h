@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "products/installer_service.h"
+#include "system/fault_plan.h"
 
 namespace kv {
 
@@ -79,11 +80,6 @@ class MemoryInstaller : public InstallerService {
   std::int32_t regCloseKey(RegistryKey key) override;
 
  private:
-  struct Injection {
-    std::uint32_t code = 0;
-    int passing = 0;
-    bool always = false;
-  };
   struct Key {
     std::wstring path;  // below kLocalMachine, without a trailing backslash
     std::map<std::wstring, RegistryValue> values;
@@ -100,7 +96,7 @@ class MemoryInstaller : public InstallerService {
 
   std::vector<Product> products_;
   std::vector<Key> registry_;
-  std::map<InstallerOperation, Injection> injections_;
+  FaultPlan<InstallerOperation> faults_;
   std::map<std::uint32_t, std::uint32_t> enumerationFailures_;
   std::map<std::uintptr_t, std::wstring> keys_;
   std::uintptr_t nextKey_ = 1;

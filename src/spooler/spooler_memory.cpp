@@ -44,14 +44,14 @@ MemoryPrintSystem::Monitor* MemoryPrintSystem::monitor(const std::wstring& name)
 }
 
 void MemoryPrintSystem::failNext(SpoolerOperation operation, std::uint32_t error, int passing) {
-  injections_[operation] = Injection{error, passing, false};
+  faults_.failNext(operation, error, passing);
 }
 
 void MemoryPrintSystem::failAlways(SpoolerOperation operation, std::uint32_t error) {
-  injections_[operation] = Injection{error, 0, true};
+  faults_.failAlways(operation, error);
 }
 
-void MemoryPrintSystem::stopFailing(SpoolerOperation operation) { injections_.erase(operation); }
+void MemoryPrintSystem::stopFailing(SpoolerOperation operation) { faults_.stop(operation); }
 
 void MemoryPrintSystem::afterNextCall(SpoolerOperation operation, std::function<void()> hook) {
   hooks_[operation] = std::move(hook);
@@ -59,15 +59,9 @@ void MemoryPrintSystem::afterNextCall(SpoolerOperation operation, std::function<
 
 bool MemoryPrintSystem::injectedFailure(SpoolerOperation operation, std::wstring call) {
   calls_.push_back(std::move(call));
-  const auto found = injections_.find(operation);
-  if (found == injections_.end()) return false;
-  Injection& injection = found->second;
-  if (!injection.always && injection.passing > 0) {
-    --injection.passing;
-    return false;
-  }
-  lastError_ = injection.error;
-  if (!injection.always) injections_.erase(found);
+  const std::optional<std::uint32_t> error = faults_.take(operation);
+  if (!error) return false;
+  lastError_ = *error;
   return true;
 }
 

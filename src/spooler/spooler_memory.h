@@ -10,6 +10,7 @@
 
 #include "spooler/memory_object_list.h"
 #include "spooler/print_spooler.h"
+#include "system/fault_plan.h"
 
 namespace kv {
 
@@ -160,11 +161,6 @@ class MemoryPrintSystem : public PrintSpooler {
     std::wstring target;  // queue or monitor name
     std::uint32_t access;
   };
-  struct Injection {
-    std::uint32_t error = 0;
-    int passing = 0;
-    bool always = false;
-  };
 
   // Begins a call: records it and answers whether an injected failure ends it here.
   bool injectedFailure(SpoolerOperation operation, std::wstring call);
@@ -205,7 +201,7 @@ class MemoryPrintSystem : public PrintSpooler {
   MemoryObjectList<Port, nameOf> ports_;
   std::deque<Monitor> monitors_;  // addMonitor hands out references that must stay valid
 
-  std::map<SpoolerOperation, Injection> injections_;
+  FaultPlan<SpoolerOperation> faults_;
   std::map<SpoolerOperation, std::function<void()>> hooks_;
   std::map<std::uintptr_t, OpenHandle> handles_;
   std::uintptr_t nextHandle_ = 1;
