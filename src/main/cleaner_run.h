@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/cleaner_config.h"
+#include "config/pending_removals_file.h"
 #include "main/driver_filter.h"
 #include "main/ports_in_use.h"
 #include "main/run_options.h"
@@ -46,6 +47,15 @@ struct CleanerRun {
   NameList queuePorts;
   // The port texts of the local queues the filter dropped: those ports are never deleted.
   PortsInUse otherQueuesPorts;
+
+  // Ports and drivers (parallel) of the maker's queues that an earlier run deleted without getting
+  // to them; the port and driver phases take them after those of the queues.
+  NameList pendingPorts;
+  NameList pendingDrivers;
+  // Entries of that run's note for models this run does not clean, written back for a later run.
+  std::vector<PendingRemoval> pendingKept;
+  // The note was there but could not be read: it is left as it is.
+  bool pendingNoteUnread = false;
 
   // The ports with their monitors, listed once when there are ports to delete.
   PortInfoList portInventory;

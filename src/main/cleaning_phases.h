@@ -20,11 +20,12 @@ void removeRemoteQueues(CleanerRun& run);
 // maker's queues for the port and driver phases. Ends with 17.
 void removeLocalQueues(CleanerRun& run);
 
-// The ports of the maker's queues, each name once (port_phase.cpp). Ends with 18.
+// The ports of the maker's queues, then those an earlier run left, each name once
+// (port_phase.cpp). Ends with 18.
 void removePorts(CleanerRun& run);
 
-// The drivers of the maker's queues, each name once; failures count towards the exit code
-// (driver_phase.cpp).
+// The drivers of the maker's queues, then those an earlier run left, each name once; failures
+// count towards the exit code (driver_phase.cpp).
 void removeDrivers(CleanerRun& run);
 
 // The maker's installer packages again, over the product codes of the first pass, after the

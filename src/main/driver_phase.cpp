@@ -37,6 +37,7 @@ void deleteDriver(CleanerRun& run, const std::wstring& driver) {
 void removeDrivers(CleanerRun& run) {
   detailLog().info() << L"KVTool cleaner Deleting driver started: " << GetTimeText() << endLine;
   for (const std::wstring& driver : run.queueDrivers) deleteDriver(run, driver);
+  for (const std::wstring& driver : run.pendingDrivers) deleteDriver(run, driver);
 }
 
 }  // namespace kv

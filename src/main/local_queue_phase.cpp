@@ -3,6 +3,7 @@
 #include "log/logger.h"
 #include "main/cleaning_phases.h"
 #include "main/driver_filter_walk.h"
+#include "main/pending_removals.h"
 #include "main/queue_condition.h"
 #include "messages/fatal_end.h"
 #include "messages/result_codes.h"
@@ -46,6 +47,8 @@ void removeLocalQueues(CleanerRun& run) {
   }
   filterByDriver(run.modelSet, run.queueNames, run.queueDrivers, &run.queuePorts,
                  &run.otherQueuesPorts);
+  takeOverPendingRemovals(run);
+  notePendingRemovals(run);
 
   log.debug() << L"--- Local Queue + Driver + Port dumps ---" << endLine;
   for (std::size_t i = 0; i < run.queueNames.size(); ++i) {

@@ -102,7 +102,7 @@ void notePortsOfOtherQueuesNow(CleanerRun& run) {
 }  // namespace
 
 void removePorts(CleanerRun& run) {
-  if (!run.queuePorts.empty()) {
+  if (!run.queuePorts.empty() || !run.pendingPorts.empty()) {
     notePortsOfOtherQueuesNow(run);
     if (!bMciEntryPortInfoList(run.portInventory)) {
       detailLog().error() << L"Failed to enumerate ports." << endLine;
@@ -111,6 +111,14 @@ void removePorts(CleanerRun& run) {
     detailLog().info() << L"KVTool cleaner Deleting port started: " << GetTimeText() << endLine;
     const PortInventoryIndex inventory(run.portInventory);
     for (const std::wstring& port : run.queuePorts) deletePort(run, inventory, port);
+    // An earlier run may have got to some of its ports before it stopped.
+    for (const std::wstring& port : run.pendingPorts) {
+      if (MciGetPortMonitorName(port, inventory).empty()) {
+        detailLog().debug() << L"Port no longer present: " << port << endLine;
+      } else {
+        deletePort(run, inventory, port);
+      }
+    }
   }
   run.finishedSet.clear();
 }

@@ -5,6 +5,7 @@
 #include "log/operation_record.h"
 #include "main/all_users_links.h"
 #include "main/cleaning_phases.h"
+#include "main/pending_removals.h"
 #include "messages/error_dialog.h"
 #include "messages/result_codes.h"
 #include "system/system_services.h"
@@ -39,6 +40,8 @@ int finishRun(CleanerRun& run) {
   ReleaseNameList(run.queueNames);
   ReleaseNameList(run.queueDrivers);
   ReleaseNameList(run.queuePorts);
+  ReleaseNameList(run.pendingPorts);
+  ReleaseNameList(run.pendingDrivers);
 
   log.info() << L"KVTool cleaner finished: " << GetTimeText() << endLine;
   finishOperationRecord(run.failureCount, run.failureCount == 0);
@@ -60,6 +63,7 @@ int runSequence(CleanerRun& run) {
   removeLocalQueues(run);
   removePorts(run);
   removeDrivers(run);
+  settlePendingRemovals(run);
 
   uninstallProductsSecondPass(run);
   return finishRun(run);

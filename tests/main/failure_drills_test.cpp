@@ -92,8 +92,9 @@ void expectRun(const std::filesystem::path& dir, std::vector<std::wstring> optio
                const Fault& fault, int exitCode, const std::string& record,
                const std::vector<std::string>& lines) {
   std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  std::filesystem::create_directories(dir / "ProgramData");
   test::FakeSystemServices system;
+  system.environment[L"ALLUSERSPROFILE"] = (dir / "ProgramData").wstring();
   Machine machine;
   ScopedPrintSpooler spooler(machine.memory);
   ScopedInstallerService installer(machine.installer);
@@ -117,8 +118,10 @@ void expectRun(const std::filesystem::path& dir, std::vector<std::wstring> optio
     EXPECT_NE(at, std::string::npos) << line << "\n" << detail.substr(0, 4000);
     if (at == std::string::npos) break;
   }
+  // One record, that of the last run.
   const std::string operation = test::readBytes(dir / "Operation.log");
   EXPECT_TRUE(operation.ends_with(record)) << operation;
+  EXPECT_EQ(operation.find("\r\n"), operation.size() - 2) << operation;
 }
 
 TEST(FailureDrills, EachEndsAsSpecifiedAndTouchesNoOtherMaker) {
@@ -131,6 +134,7 @@ TEST(FailureDrills, EachEndsAsSpecifiedAndTouchesNoOtherMaker) {
     std::vector<std::string> lines;  // in this order in the detail log
   };
   const auto none = [](Machine&, test::FakeUninstaller&) {};
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kv_failure_drills";
   const Drill drills[] = {
       {"clean",
        L"-C",
@@ -225,8 +229,26 @@ TEST(FailureDrills, EachEndsAsSpecifiedAndTouchesNoOtherMaker) {
        ", 0, OK\r\n",
        {"Warn: Port still used by a queue that is not cleaned: DLM1",
         "Debug: KVTOOL cleaner execution completed. (0) [Q:0, P:1]"}},
+      // Stopped for good once its queues are gone; the next run starts on what it left and
+      // finishes the job from the note the first one kept.
+      {"a run stops after its queues and runs again",
+       L"-C",
+       [&dir](Machine& m, auto&) {
+         m.memory.afterNextCall(SpoolerOperation::EnumPorts, [&dir] {
+           std::exit(cleanerMain({L"kvcleaner.exe", L"-D", dir.wstring(), L"-C"}));
+         });
+       },
+       0,
+       ", 0, OK\r\n",
+       {"Info: Successfully deleted local queue " + std::string("NOVAX ") + std::string(250, 'q'),
+        "Info: KVTool cleaner started: ", "Info: Ports and drivers left by an unfinished run: 4",
+        "Info: Successfully deleted port: DLM1", "Info: Successfully removed port: C:\\out\\z",
+        "Error: Failed to delete port " + std::string(64, 'P') + ".(87)",
+        "Info: Successfully deleted driver NOVAX D1", "Info: Successfully deleted driver Zul Caf",
+        "Info: Successfully deleted driver NOVAX D4",
+        "Debug: Delete File : " + (dir / "ProgramData").string() + "\\NOVAX\\KVXPENDING.txt",
+        "Debug: KVTOOL cleaner execution completed. (0) [Q:0, P:1]"}},
   };
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kv_failure_drills";
   for (const Drill& d : drills) {
     SCOPED_TRACE(d.name);
     expectRun(dir, {d.mode}, d.fault, d.exitCode, d.record, d.lines);

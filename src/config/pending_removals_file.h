@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kv {
+
+// The note a cleaning run keeps of the ports and drivers it is about to remove:
+// %ALLUSERSPROFILE%\NOVAX\KVXPENDING.txt. Queues go first, and later runs find ports and drivers
+// only through queues, so a run cut short after its queues would otherwise leave them for good.
+inline constexpr wchar_t kPendingRemovalsFileName[] = L"KVXPENDING.txt";
+
+// The driver and the port text of one of the maker's queues.
+struct PendingRemoval {
+  std::wstring driver;
+  std::wstring port;
+
+  bool operator==(const PendingRemoval&) const = default;
+};
+
+// The file's bytes: UTF-8 text, a header line, then a line for each entry with the driver and the
+// port separated by a tab, lines ended by CR LF. A '%', tab, CR or LF within a name is written as
+// "%25", "%09", "%0D" or "%0A", so any name comes back as it was.
+std::string encodePendingRemovals(const std::vector<PendingRemoval>& entries);
+
+// The entries of such a file; nullopt when the bytes are not one (another header, a line without
+// exactly one tab, an unknown escape). A last line may lack its line end; LF alone ends a line as
+// well.
+std::optional<std::vector<PendingRemoval>> decodePendingRemovals(std::string_view bytes);
+
+}  // namespace kv

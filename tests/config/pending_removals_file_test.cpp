@@ -1,0 +1,54 @@
+#include "config/pending_removals_file.h"
+
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+const std::string kHeader = "kvcleaner pending removals 1\r\n";
+
+// Any name comes back as it was, whatever it holds; the bytes are the documented ones.
+TEST(PendingRemovalsFile, NamesComeBackAsTheyWere) {
+  struct Case {
+    std::vector<PendingRemoval> entries;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {{}, kHeader},
+      {{{L"NOVAX D1", L"DLM1"}, {L"NOVAX D1", L"C:\\out\\a.prn"}},
+       kHeader + "NOVAX D1\tDLM1\r\nNOVAX D1\tC:\\out\\a.prn\r\n"},
+      {{{L"100%\tZul\r\n", L"%25 %09"}}, kHeader + "100%25%09Zul%0D%0A\t%2525 %2509\r\n"},
+      {{{L"Zul Caf\u00E9 \u2603", L""}}, kHeader + "Zul Caf\xC3\xA9 \xE2\x98\x83\t\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    EXPECT_EQ(encodePendingRemovals(c.entries), c.bytes);
+    EXPECT_EQ(decodePendingRemovals(c.bytes), c.entries);
+  }
+}
+
+TEST(PendingRemovalsFile, OnlyItsOwnShapeIsRead) {
+  using Entries = std::vector<PendingRemoval>;
+  struct Case {
+    std::string bytes;
+    std::optional<Entries> entries;
+  };
+  const Case cases[] = {
+      {"kvcleaner pending removals 1\nD\tP\nE\tQ", Entries{{L"D", L"P"}, {L"E", L"Q"}}},
+      {"", std::nullopt},
+      {"kvcleaner pending removals 2\r\nD\tP\r\n", std::nullopt},
+      {"\xEF\xBB\xBF" + kHeader, std::nullopt},
+      {kHeader + "D P\r\n", std::nullopt},
+      {kHeader + "D\tP\tQ\r\n", std::nullopt},
+      {kHeader + "D%2\tP\r\n", std::nullopt},
+      {kHeader + "D\tP%41\r\n", std::nullopt},
+      {kHeader + "\r\n", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    EXPECT_EQ(decodePendingRemovals(c.bytes), c.entries);
+  }
+}
+
+}  // namespace
+}  // namespace kv
