@@ -26,36 +26,10 @@ readonly MAKER_QUEUES=(
 # Another maker's queue ("Acme Hub") prints through this maker port too.
 readonly KEPT_PORT=DLM_HUB
 
-# What is left after -C: the other makers' queues and ports; every driver, since Wine refuses
-# each deletion of one.
-readonly QUEUES_LEFT=$'Acme Hub\tAcme Laser 5\tDLM_HUB
-Acme Laser\tAcme Laser 5\tACME1:
-Contoso Ink\tContoso Ink 3\tIP_10.0.0.20
-Fabrikam Jet\tFabrikam Jet 7\tNPA_OTHER
-Omni Print Universal\tOmni Print Universal\tOMNIU:'
-readonly PORTS_LEFT=$'ACME1:\tLocal Monitor\tLocal Port\t1
-COM1:\tLocal Monitor\tLocal Port\t1
-COM2:\tLocal Monitor\tLocal Port\t1
-COM3:\tLocal Monitor\tLocal Port\t1
-COM4:\tLocal Monitor\tLocal Port\t1
-FILE:\tLocal Monitor\tLocal Port\t1
-LPT1:\tLocal Monitor\tLocal Port\t1
-LPT2:\tLocal Monitor\tLocal Port\t1
-LPT3:\tLocal Monitor\tLocal Port\t1
-OMNIU:\tLocal Monitor\tLocal Port\t1
-DLM_HUB\tDeviceLinkMonitor\tDeviceLink Port\t1
-NPA_OTHER\tNetPath IO Agent\tNetPath Port\t1
-IP_10.0.0.20\tTCPMON.DLL\tGeneric Network Card\t1'
-
 # The Error lines of the removal phases (the silent-mode file logs its own before them).
 removal_errors() {
   log_section 'Info: KVTool cleaner Deleting local queue started: ' \
     'Info: KVTool cleaner Uninstall product Again: ' | grep '^Error: '
-}
-
-# The machine as kvsetup lists it, one section per kind (the listing of demo_machine.sh).
-listed() {
-  demo_machine_listing | awk -v what="== $1" '/^== / { inside = ($0 == what); next } inside'
 }
 
 # The port phase's lines for a port deleted through its monitor's "DeletePort": port monitor

@@ -41,6 +41,27 @@ readonly DEMO_QUEUES=(
   'Omni Print Universal|Omni Print Universal|OMNIU:|Local Port'
 )
 
+# What is left after -C: the other makers' queues and ports; every driver, since Wine refuses
+# each deletion of one.
+readonly QUEUES_LEFT=$'Acme Hub\tAcme Laser 5\tDLM_HUB
+Acme Laser\tAcme Laser 5\tACME1:
+Contoso Ink\tContoso Ink 3\tIP_10.0.0.20
+Fabrikam Jet\tFabrikam Jet 7\tNPA_OTHER
+Omni Print Universal\tOmni Print Universal\tOMNIU:'
+readonly PORTS_LEFT=$'ACME1:\tLocal Monitor\tLocal Port\t1
+COM1:\tLocal Monitor\tLocal Port\t1
+COM2:\tLocal Monitor\tLocal Port\t1
+COM3:\tLocal Monitor\tLocal Port\t1
+COM4:\tLocal Monitor\tLocal Port\t1
+FILE:\tLocal Monitor\tLocal Port\t1
+LPT1:\tLocal Monitor\tLocal Port\t1
+LPT2:\tLocal Monitor\tLocal Port\t1
+LPT3:\tLocal Monitor\tLocal Port\t1
+OMNIU:\tLocal Monitor\tLocal Port\t1
+DLM_HUB\tDeviceLinkMonitor\tDeviceLink Port\t1
+NPA_OTHER\tNetPath IO Agent\tNetPath Port\t1
+IP_10.0.0.20\tTCPMON.DLL\tGeneric Network Card\t1'
+
 # Runs kvsetup.exe of the build; output as it writes it (UTF-8, LF).
 kvsetup() {
   wine "$KV_BUILD/tools/machine_setup/kvsetup.exe" "$@" </dev/null
@@ -90,6 +111,11 @@ demo_machine_listing() {
     echo "== $what"
     kvsetup list "$what" || return 1
   done
+}
+
+# The machine as kvsetup lists it, one section per kind (the listing above).
+listed() {
+  demo_machine_listing | awk -v what="== $1" '/^== / { inside = ($0 == what); next } inside'
 }
 
 demo_u32_at() {  # file offset

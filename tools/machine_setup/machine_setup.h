@@ -55,6 +55,7 @@ struct MonitorSettings {
   std::optional<std::uint32_t> portType;          // port type bits in the port records
   std::optional<std::uint32_t> deletePortStatus;  // status "DeletePort" and DeletePortW answer
   std::optional<std::wstring> recordFile;         // file the "DeletePort" records are appended to
+  std::optional<std::uint32_t> stopProcessAt;     // exit code the next "DeletePort" ends with
 };
 StepResult configureTestMonitor(const std::wstring& name, const MonitorSettings& settings);
 

@@ -26,6 +26,7 @@ const wchar_t kUsageText[] =
     L"  delete-monitor <name>                   remove a monitor with its ports and settings\n"
     L"  set-monitor <name> [--reported-monitor <text>] [--description <text>]\n"
     L"              [--port-type <n>] [--status <n>] [--record <file>]\n"
+    L"              [--stop-process-at <n>]\n"
     L"                                          change a test port monitor's settings\n"
     L"  list ports|drivers|queues|monitors|products\n"
     L"                                          print one object per line, fields separated "
@@ -172,7 +173,8 @@ const std::vector<Command>& commands() {
       {L"set-monitor",
        {L"<name>"},
        {},
-       {L"--reported-monitor", L"--description", L"--port-type", L"--status", L"--record"},
+       {L"--reported-monitor", L"--description", L"--port-type", L"--status", L"--record",
+        L"--stop-process-at"},
        [](Invocation& call) {
          MonitorSettings settings;
          settings.reportedMonitor = option(call.options, L"--reported-monitor");
@@ -180,6 +182,7 @@ const std::vector<Command>& commands() {
          settings.portType = number(call.options, L"--port-type");
          settings.deletePortStatus = number(call.options, L"--status");
          settings.recordFile = option(call.options, L"--record");
+         settings.stopProcessAt = number(call.options, L"--stop-process-at");
          return configureTestMonitor(call.operands[0], settings);
        }},
       {L"list", {L"ports|drivers|queues|monitors|products"}, {}, {}, list},

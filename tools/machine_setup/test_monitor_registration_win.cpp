@@ -99,6 +99,9 @@ StepResult configureTestMonitor(const std::wstring& name, const MonitorSettings&
   if (result.ok() && settings.recordFile) {
     result = setText(key.get(), testmon::kRecordFileValue, *settings.recordFile);
   }
+  if (result.ok() && settings.stopProcessAt) {
+    result = setNumber(key.get(), testmon::kStopProcessAtValue, *settings.stopProcessAt);
+  }
   return result;
 }
 

@@ -13,6 +13,8 @@
 //     PortType          REG_DWORD  port type bits of each port record (default 1, write)
 //     DeletePortStatus  REG_DWORD  the status "DeletePort" answers (default 0, removed)
 //     RecordFile        REG_SZ     file that each "DeletePort" input record is appended to
+//     StopProcessAt     REG_DWORD  once: the next "DeletePort" ends the calling process with
+//                                  this exit code before it does anything, as a kill would
 //     Ports\<port>                 one subkey per port the monitor owns
 namespace kv::testmon {
 
@@ -23,6 +25,7 @@ inline constexpr wchar_t kPortDescriptionValue[] = L"PortDescription";
 inline constexpr wchar_t kPortTypeValue[] = L"PortType";
 inline constexpr wchar_t kDeletePortStatusValue[] = L"DeletePortStatus";
 inline constexpr wchar_t kRecordFileValue[] = L"RecordFile";
+inline constexpr wchar_t kStopProcessAtValue[] = L"StopProcessAt";
 
 // The file name the DLL is installed under in the system directory.
 inline constexpr wchar_t kMonitorDllName[] = L"kvtestmon.dll";

@@ -38,6 +38,19 @@ DWORD MonitorStore::number(const wchar_t* value, DWORD fallback) const {
   return data;
 }
 
+std::optional<DWORD> MonitorStore::takeNumber(const wchar_t* value) {
+  DWORD type = 0;
+  DWORD data = 0;
+  DWORD size = sizeof(data);
+  if (RegQueryValueExW(root_.get(), value, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof(data) ||
+      RegDeleteValueW(root_.get(), value) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return data;
+}
+
 std::vector<std::wstring> MonitorStore::ports() const {
   std::vector<std::wstring> names;
   UniqueRegKey ports;

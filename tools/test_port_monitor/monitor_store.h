@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ class MonitorStore {
   std::wstring text(const wchar_t* value, const wchar_t* fallback) const;
   // A REG_DWORD value, or `fallback` when it is missing or of another type.
   DWORD number(const wchar_t* value, DWORD fallback) const;
+  // Removes a REG_DWORD value and returns what it held; nullopt when it was not there.
+  std::optional<DWORD> takeNumber(const wchar_t* value);
 
   // The ports in the order the registry lists them.
   std::vector<std::wstring> ports() const;

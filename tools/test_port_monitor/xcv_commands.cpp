@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <optional>
 #include <string>
 
 #include "test_port_monitor/monitor_settings.h"
@@ -29,6 +30,10 @@ std::wstring leadingName(const BYTE* input, DWORD inputSize) {
 }
 
 DWORD deletePort(MonitorStore& store, const BYTE* input, DWORD inputSize) {
+  // Wine loads monitors into the calling process: this ends the cleaner at a known point.
+  if (const std::optional<DWORD> code = store.takeNumber(kStopProcessAtValue)) {
+    TerminateProcess(GetCurrentProcess(), *code);
+  }
   const DWORD recorded = appendRecord(store.text(kRecordFileValue, L""), input, inputSize);
   if (recorded != ERROR_SUCCESS) return recorded;
   const DWORD status = store.number(kDeletePortStatusValue, ERROR_SUCCESS);
