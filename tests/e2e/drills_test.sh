@@ -65,4 +65,60 @@ test_a_run_stopped_after_its_queues_is_finished_by_the_next() {
   assert_operation_record 13 NG
 }
 
+# Log folders that cannot take the logs: each log falls back to the console with its Warn line,
+# and the run does its job all the same. Root writes into a read-only folder regardless, so the
+# wine server and the runs go without the capability to override file permissions; Wine's server
+# is the process that opens files.
+test_log_folders_that_cannot_take_the_logs() {
+  RUN_THROUGH=(setpriv --bounding-set -dac_override,-dac_read_search)
+  wineserver -k
+  ("${RUN_THROUGH[@]}" wineserver -p >/dev/null 2>&1 </dev/null &)
+  "${RUN_THROUGH[@]}" wine cmd /c exit >/dev/null 2>&1 </dev/null
+  mkdir -p "$DRIVE_C/ProgramData/NOVAX"
+
+  local stamp="$(computer_name)_<stamp>.KVTOOL_CLEANER.log" before
+  # name|mode|-D folder (empty: the default one)|what to make there|exit code|record ending. Every
+  # run also has the Error line of the settings file (a new one is not there to load) and the
+  # Warn line of the port that another maker's queue uses.
+  local rows=(
+    "missing|-T|C:\\kvlogs\\missing||0|, 0, OK"
+    "a file|-T|C:\\kvlogs\\file|file|0|, 0, OK"
+    "read-only default|-T||read-only|0|, 0, OK"
+    "read-only|-C|C:\\kvlogs\\ro|read-only|1|, 13, NG"
+  )
+  local row name mode folder make code record where unix
+  for row in "${rows[@]}"; do
+    IFS='|' read -r name mode folder make code record <<<"$row"
+    where=${folder:-'C:\ProgramData\NOVAX\MXQLOG'}
+    unix=$DRIVE_C/$(sed 's/^C:\\//; s/\\/\//g' <<<"$where")
+    mkdir -p "$(dirname "$unix")"
+    case $make in
+      file) echo planted >"$unix" ;;
+      read-only) mkdir -p "$unix" && chmod 555 "$unix" ;;
+    esac
+    before=$(demo_machine_listing)
+    if [[ -n "$folder" ]]; then run_cleaner "$mode" -D "$folder"; else run_cleaner "$mode"; fi
+    assert_eq "$code" "$RUN_EXIT" "$name: exit code"
+    assert_eq "Warn: Failed to open operation log file $where\\Operation.log
+Warn: Failed to open log file $where\\$stamp
+Error: Failed to load INI file C:\\ProgramData\\NOVAX\\KVXCLEAN.ini (File error)
+Warn: Port still used by a queue that is not cleaned: DLM_HUB" "$(tr -d '\r' <<<"$RUN_OUT" | grep -E '^(Warn|Error): ' |
+      sed -E 's/_[0-9]{8}_[0-9]{6}\.KVTOOL/_<stamp>.KVTOOL/' | grep -v 'Failed to delete driver')" \
+      "$name: console"
+    assert_match "^Cleaner: .*$record\$" "$(tr -d '\r' <<<"$RUN_OUT" | tail -n 1)" \
+      "$name: operation record on the console"
+    if [[ $mode == -T ]]; then
+      assert_eq "$before" "$(demo_machine_listing)" "$name: machine after -T"
+    else
+      assert_eq "$QUEUES_LEFT" "$(listed queues)" "$name: queues after -C"
+      assert_eq "$PORTS_LEFT" "$(listed ports)" "$name: ports after -C"
+    fi
+    if [[ $make == file ]]; then
+      assert_eq planted "$(cat "$unix")" "$name: the file in the folder's place"
+    else
+      assert_eq "" "$(ls -A "$unix" 2>/dev/null)" "$name: what the folder holds"
+    fi
+  done
+}
+
 e2e_main "$@"

@@ -73,8 +73,11 @@ e2e_teardown() {
 }
 
 # Runs kvcleaner.exe with the given arguments; sets RUN_EXIT and RUN_OUT (standard output).
+# RUN_THROUGH may name a command (with its arguments) that runs wine.
+RUN_THROUGH=()
 run_cleaner() {
-  RUN_OUT=$(cd "$KV_DIR" && wine 'C:\kvtool\kvcleaner.exe' "$@" 2>"$E2E_WORK/stderr" </dev/null)
+  RUN_OUT=$(cd "$KV_DIR" && "${RUN_THROUGH[@]}" wine 'C:\kvtool\kvcleaner.exe' "$@" \
+    2>"$E2E_WORK/stderr" </dev/null)
   RUN_EXIT=$?
 }
 
