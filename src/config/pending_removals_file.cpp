@@ -67,13 +67,15 @@ std::string_view nextLine(std::string_view bytes, std::size_t& at) {
 std::string encodePendingRemovals(const std::vector<PendingRemoval>& entries) {
   std::string out(kHeader);
   out += "\r\n";
-  for (const PendingRemoval& entry : entries) {
-    appendEscaped(out, entry.driver);
-    out.push_back('\t');
-    appendEscaped(out, entry.port);
-    out += "\r\n";
-  }
+  for (const PendingRemoval& entry : entries) appendPendingRemoval(out, entry.driver, entry.port);
   return out;
+}
+
+void appendPendingRemoval(std::string& bytes, std::wstring_view driver, std::wstring_view port) {
+  appendEscaped(bytes, driver);
+  bytes.push_back('\t');
+  appendEscaped(bytes, port);
+  bytes += "\r\n";
 }
 
 std::optional<std::vector<PendingRemoval>> decodePendingRemovals(std::string_view bytes) {

@@ -25,6 +25,10 @@ struct PendingRemoval {
 // "%25", "%09", "%0D" or "%0A", so any name comes back as it was.
 std::string encodePendingRemovals(const std::vector<PendingRemoval>& entries);
 
+// Adds the line of one entry to bytes that encodePendingRemovals began, so that a long list is
+// written without a copy of its names.
+void appendPendingRemoval(std::string& bytes, std::wstring_view driver, std::wstring_view port);
+
 // The entries of such a file; nullopt when the bytes are not one (another header, a line without
 // exactly one tab, an unknown escape). A last line may lack its line end; LF alone ends a line as
 // well.

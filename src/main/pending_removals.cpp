@@ -26,7 +26,7 @@ std::optional<std::wstring> notePath() {
   return *folder + L"\\" + kPendingRemovalsFileName;
 }
 
-void writeNote(const std::wstring& path, const std::vector<PendingRemoval>& entries) {
+void writeNote(const std::wstring& path, const std::string& bytes) {
   SystemServices& system = SystemServices::current();
   if (const std::optional<std::wstring> link = linkBelowAllUsersProfile(path)) {
     detailLog().error() << kRefusedWrite << *link << endLine;
@@ -35,7 +35,7 @@ void writeNote(const std::wstring& path, const std::vector<PendingRemoval>& entr
   // Made as the log folders are: only administrators may write into it.
   const std::wstring folder = *makerFolder();
   if (!system.pathExists(folder)) system.createProtectedDirectory(folder);
-  if (!writeWholeFile(path, encodePendingRemovals(entries))) {
+  if (!writeWholeFile(path, bytes)) {
     detailLog().warn() << L"Failed to write pending removals file " << path << endLine;
   }
 }
@@ -73,14 +73,14 @@ void takeOverPendingRemovals(CleanerRun& run) {
 void notePendingRemovals(CleanerRun& run) {
   const std::optional<std::wstring> path = notePath();
   if (!run.options.clean || !path || run.pendingNoteUnread || run.queueNames.empty()) return;
-  std::vector<PendingRemoval> entries = run.pendingKept;
+  std::string bytes = encodePendingRemovals(run.pendingKept);
   for (std::size_t i = 0; i < run.pendingDrivers.size(); ++i) {
-    entries.push_back({run.pendingDrivers[i], run.pendingPorts[i]});
+    appendPendingRemoval(bytes, run.pendingDrivers[i], run.pendingPorts[i]);
   }
   for (std::size_t i = 0; i < run.queueNames.size(); ++i) {
-    entries.push_back({run.queueDrivers[i], run.queuePorts[i]});
+    appendPendingRemoval(bytes, run.queueDrivers[i], run.queuePorts[i]);
   }
-  writeNote(*path, entries);
+  writeNote(*path, bytes);
 }
 
 void settlePendingRemovals(CleanerRun& run) {
@@ -88,7 +88,7 @@ void settlePendingRemovals(CleanerRun& run) {
   SystemServices& system = SystemServices::current();
   if (!run.options.clean || !path || run.pendingNoteUnread || !system.pathExists(*path)) return;
   if (!run.pendingKept.empty()) {
-    writeNote(*path, run.pendingKept);
+    writeNote(*path, encodePendingRemovals(run.pendingKept));
     return;
   }
   if (const std::optional<std::wstring> link = linkBelowAllUsersProfile(*path)) {
