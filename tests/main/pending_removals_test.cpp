@@ -84,9 +84,9 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     memory = MemoryPrintSystem();
-    memory.addPort({L"DLM1", L"Local Monitor", L"Local Port", 1});
-    memory.addPort({L"OLD1", L"Local Monitor", L"Local Port", 1});
-    memory.addPort({L"OLD3", L"Local Monitor", L"Local Port", 1});
+    addLocalPort(L"DLM1");
+    addLocalPort(L"OLD1");
+    addLocalPort(L"OLD3");
     for (const wchar_t* driver : {L"NOVAX D1", L"NOVAX D2", L"NOVAX D3", L"Other Laser"}) {
       memory.addDriver(driver);
     }

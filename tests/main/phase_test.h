@@ -54,6 +54,11 @@ class PhaseTest : public ::testing::Test {
     memory.addQueue({name, driver, port, status, jobs});
   }
 
+  // A port of the system's local monitor, as the spooler lists it.
+  void addLocalPort(const std::wstring& name) {
+    memory.addPort({name, L"Local Monitor", L"Local Port", 1});
+  }
+
   FakeSystemServices system;
   TempDir dir;
   MemoryPrintSystem memory;

@@ -235,9 +235,9 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     memory = MemoryPrintSystem();
-    memory.addPort({L"SP", L"Local Monitor", L"Local Port", 1});
-    memory.addPort({L"sp", L"Local Monitor", L"Local Port", 1});
-    memory.addPort({L"NOVAX D", L"Local Monitor", L"Local Port", 1});
+    addLocalPort(L"SP");
+    addLocalPort(L"sp");
+    addLocalPort(L"NOVAX D");
     memory.addDriver(L"NOVAX D");
     memory.addDriver(L"NOVAX d");
     c.arrange(memory);
