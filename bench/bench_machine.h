@@ -3,20 +3,19 @@
 #include <cstddef>
 #include <string>
 
+#include "generated_print_system.h"
 #include "products/installer_memory.h"
-#include "spooler/spooler_memory.h"
 
 namespace kv::bench {
 
-// The benchmark's machine, on the in-memory print system and installer: `makerQueues` idle
-// queues of the maker, each on a port of its own (every other one on the maker's monitor
-// "DeviceLinkMonitor", the rest local), over ten shared drivers, and as many queues of another
-// maker on local ports of their own, listed first as a spooler lists them by name. The installer
-// holds four products, two of them the maker's packages for an installed driver.
+// The benchmark's machine: `makerQueues` idle queues of the maker, each on a port of its own
+// (every other one on the maker's monitor "DeviceLinkMonitor", the rest local), over ten shared
+// drivers, and as many queues of another maker on local ports of their own, listed first as a
+// spooler lists them by name (generated_print_system.h). The in-memory installer holds four
+// products, two of them the maker's packages for an installed driver.
 struct BenchMachine {
-  MemoryPrintSystem spooler;
+  GeneratedPrintSystem spooler;
   MemoryInstaller installer;
-  MemoryPrintSystem::Monitor& monitor;
   std::size_t makerQueues;
 
   explicit BenchMachine(std::size_t makerQueueCount);

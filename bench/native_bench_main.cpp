@@ -69,7 +69,6 @@ int runOnce(std::size_t makerQueues, const std::wstring& mode, std::FILE* out) {
   std::uint32_t listingBytes = 0;
   std::uint32_t listed = 0;
   machine.spooler.enumPrintersW(kPrinterEnumLocal, nullptr, 2, nullptr, 0, &listingBytes, &listed);
-  machine.spooler.clearCalls();
 
   std::string tmpl = (fs::temp_directory_path() / "kvbench.XXXXXX").string();
   if (mkdtemp(tmpl.data()) == nullptr) {
@@ -80,7 +79,7 @@ int runOnce(std::size_t makerQueues, const std::wstring& mode, std::FILE* out) {
   fs::create_directory(dir / "NOVAX");
   setenv("ALLUSERSPROFILE", dir.c_str(), 1);
 
-  TimedSpooler spooler(machine.spooler, {&machine.monitor});
+  TimedSpooler spooler(machine.spooler);
   ScopedPrintSpooler installedSpooler(spooler);
   ScopedInstallerService installedInstaller(machine.installer);
   test::FakeUninstaller uninstaller(machine.installer);

@@ -2,21 +2,16 @@
 
 #include <chrono>
 #include <cstdint>
-#include <utility>
-#include <vector>
 
-#include "spooler/spooler_memory.h"
+#include "spooler/print_spooler.h"
 
 namespace kv::bench {
 
-// Forwards every call to the in-memory print system and adds up the time spent inside it, so
-// that the cleaner's own share of a run is the run's time less this. The stand-in's call log and
-// what its monitors received are emptied after each call: the benchmark reads none of it, and a
-// million calls or 50,000 monitor records of 5,040 bytes would be the largest thing in memory.
+// Forwards every call to the benchmark's print system and adds up the time spent inside it, so
+// that the cleaner's own share of a run is the run's time less this.
 class TimedSpooler final : public PrintSpooler {
  public:
-  TimedSpooler(MemoryPrintSystem& target, std::vector<MemoryPrintSystem::Monitor*> monitors)
-      : target_(target), monitors_(std::move(monitors)) {}
+  explicit TimedSpooler(PrintSpooler& target) : target_(target) {}
 
   std::chrono::nanoseconds timeInside() const { return inside_; }
   std::uint64_t callCount() const { return calls_; }
@@ -51,8 +46,7 @@ class TimedSpooler final : public PrintSpooler {
   template <typename Call>
   bool timed(Call call);
 
-  MemoryPrintSystem& target_;
-  std::vector<MemoryPrintSystem::Monitor*> monitors_;
+  PrintSpooler& target_;
   std::chrono::nanoseconds inside_{0};
   std::uint64_t calls_ = 0;
 };
