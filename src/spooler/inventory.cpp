@@ -54,11 +54,11 @@ bool entryPrinterLists(std::uint32_t flags, const EnumerationSite& site, std::in
   if (!answer) return false;
   appendAllOrNothing(
       [&] {
-        for (const PrinterInfo2& printer : answer->records<PrinterInfo2>()) {
+        answer->forEachRecord<PrinterInfo2>([&](const PrinterInfo2& printer) {
           if (printerNames != nullptr) printerNames->push_back(answer->text(printer.pPrinterName));
           if (driverNames != nullptr) driverNames->push_back(answer->text(printer.pDriverName));
           if (portNames != nullptr) portNames->push_back(answer->text(printer.pPortName));
-        }
+        });
       },
       printerNames, driverNames, portNames);
   reportDone(site.functionName, doneLine);
@@ -80,9 +80,8 @@ bool entryDriverList(NameList& driverNames) {
   if (!answer) return false;
   appendAllOrNothing(
       [&] {
-        for (const DriverInfo1& driver : answer->records<DriverInfo1>()) {
-          driverNames.push_back(answer->text(driver.pName));
-        }
+        answer->forEachRecord<DriverInfo1>(
+            [&](const DriverInfo1& driver) { driverNames.push_back(answer->text(driver.pName)); });
       },
       &driverNames);
   reportDone(kFunction, report_site::kDriverListDone);
@@ -103,7 +102,7 @@ bool entryPortInfoList(PortInfoList& ports) {
   if (!answer) return false;
   appendAllOrNothing(
       [&] {
-        for (const PortInfo2& port : answer->records<PortInfo2>()) {
+        answer->forEachRecord<PortInfo2>([&](const PortInfo2& port) {
           portinfo_s entry;
           entry.portName = answer->text(port.pPortName);
           if (port.pMonitorName != nullptr) {
@@ -115,7 +114,7 @@ bool entryPortInfoList(PortInfoList& ports) {
           entry.description = answer->text(port.pDescription);
           entry.portType = port.fPortType;
           ports.push_back(std::move(entry));
-        }
+        });
       },
       &ports);
   reportDone(kFunction, report_site::kPortListDone);

@@ -5,7 +5,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "spooler/print_spooler.h"
 #include "spooler/spooler_buffer.h"
@@ -31,14 +30,24 @@ class EnumerationAnswer {
   EnumerationAnswer(SpoolerBuffer buffer, std::uint32_t count)
       : buffer_(std::move(buffer)), count_(count) {}
 
-  // Copies of the records. A count that the buffer cannot hold is cut to what it holds.
+  // How many records of this kind the answer holds: the count the spooler gave, cut to what the
+  // buffer holds.
   template <typename Record>
-  std::vector<Record> records() const {
+  std::size_t count() const {
     const std::size_t fitting = buffer_.size() / sizeof(Record);
-    const std::size_t count = count_ < fitting ? count_ : fitting;
-    std::vector<Record> copies(count);
-    if (count > 0) std::memcpy(copies.data(), buffer_.data(), count * sizeof(Record));
-    return copies;
+    return count_ < fitting ? count_ : fitting;
+  }
+
+  // Calls `visit` with each record in turn. The records are read one at a time where they lie:
+  // a copy of them all would be a second answer beside the first.
+  template <typename Record, typename Visit>
+  void forEachRecord(Visit visit) const {
+    const std::size_t records = count<Record>();
+    for (std::size_t i = 0; i < records; ++i) {
+      Record record;
+      std::memcpy(&record, buffer_.data() + i * sizeof(Record), sizeof(Record));
+      visit(record);
+    }
   }
 
   // The text a record points at, read no further than the buffer's end. Empty for a null
