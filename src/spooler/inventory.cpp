@@ -19,13 +19,16 @@ void reportDone(const wchar_t* functionName, std::int32_t line) {
   reportPlatformError(0, functionName, line, L"");
 }
 
-// Runs `append`, which adds one answer to the lists (a null list is not given). When it raises,
-// every list is cut back to what it held before and the exception goes on to the wrapper's
-// boundary: a snapshot is appended whole or not at all.
+// Runs `append`, which adds one answer of `count` entries to the lists (a null list is not
+// given). Each list first makes room for them all, so that a long answer is not moved to a
+// larger block again and again, each time beside the one before. When it raises, every list is
+// cut back to what it held before and the exception goes on to the wrapper's boundary: a
+// snapshot is appended whole or not at all.
 template <typename Append, typename... List>
-void appendAllOrNothing(Append append, List*... lists) {
+void appendAllOrNothing(std::size_t count, Append append, List*... lists) {
   const std::array<std::size_t, sizeof...(List)> sizes{(lists != nullptr ? lists->size() : 0)...};
   try {
+    ((lists != nullptr ? lists->reserve(lists->size() + count) : void()), ...);
     append();
   } catch (...) {
     std::size_t index = 0;
@@ -53,6 +56,7 @@ bool entryPrinterLists(std::uint32_t flags, const EnumerationSite& site, std::in
       site);
   if (!answer) return false;
   appendAllOrNothing(
+      answer->count<PrinterInfo2>(),
       [&] {
         answer->forEachRecord<PrinterInfo2>([&](const PrinterInfo2& printer) {
           if (printerNames != nullptr) printerNames->push_back(answer->text(printer.pPrinterName));
@@ -79,6 +83,7 @@ bool entryDriverList(NameList& driverNames) {
                            report_site::kDriverListEnumeration});
   if (!answer) return false;
   appendAllOrNothing(
+      answer->count<DriverInfo1>(),
       [&] {
         answer->forEachRecord<DriverInfo1>(
             [&](const DriverInfo1& driver) { driverNames.push_back(answer->text(driver.pName)); });
@@ -101,6 +106,7 @@ bool entryPortInfoList(PortInfoList& ports) {
        report_site::kPortListEnumeration});
   if (!answer) return false;
   appendAllOrNothing(
+      answer->count<PortInfo2>(),
       [&] {
         answer->forEachRecord<PortInfo2>([&](const PortInfo2& port) {
           portinfo_s entry;
