@@ -88,15 +88,19 @@ void deletePort(CleanerRun& run, const PortInventoryIndex& inventory, const std:
 }
 
 // Queues may have come or changed since the queues were listed: a port that a queue of another
-// maker uses now is kept as well. When this second look fails, the first one still stands.
+// maker uses now is kept as well. When this second look fails, the first one still stands. Its
+// answer is as long as the first; only the port texts the guard does not hold yet are kept (one
+// it holds brings nothing new: its parts came with it, and a part has no parts of its own).
 void notePortsOfOtherQueuesNow(CleanerRun& run) {
-  NameList drivers;
-  NameList ports;
-  if (!bMciEntryQueue_Driver_PortList(nullptr, &drivers, &ports)) return;
   const DriverFilter filter = chooseDriverFilter(run.modelSet);
-  for (std::size_t i = 0; i < drivers.size(); ++i) {
-    if (!passesDriverFilter(filter, run.modelSet, drivers[i])) run.otherQueuesPorts.add(ports[i]);
-  }
+  NameList newPorts;
+  const auto keepNewPortOfOtherQueue = [&](std::wstring driver, std::wstring port) {
+    if (!passesDriverFilter(filter, run.modelSet, driver) && !run.otherQueuesPorts.contains(port)) {
+      newPorts.push_back(std::move(port));
+    }
+  };
+  if (!bMciEntryQueue_Driver_PortList(keepNewPortOfOtherQueue)) return;
+  for (const std::wstring& port : newPorts) run.otherQueuesPorts.add(port);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstddef>
+#include <exception>
+#include <string>
 
 #include "spooler/print_spooler.h"
 #include "spooler/report_sites.h"
@@ -41,10 +43,16 @@ void appendAllOrNothing(std::size_t count, Append append, List*... lists) {
   }
 }
 
+constexpr const wchar_t* kQueueListFunction = L"bMciEntryQueue_Driver_PortList";
+constexpr EnumerationSite kQueueListSite{kQueueListFunction, L"EnumPrinters",
+                                         report_site::kQueueListAllocation,
+                                         report_site::kQueueListEnumeration};
+
 // Connections and local queues come from the same enumeration, which differs only in its flags
-// and report sites; names go only to the lists that were given.
-bool entryPrinterLists(std::uint32_t flags, const EnumerationSite& site, std::int32_t doneLine,
-                       NameList* printerNames, NameList* driverNames, NameList* portNames) {
+// and report sites; `take` takes from the answer what its caller needs.
+template <typename Take>
+bool entryPrinters(std::uint32_t flags, const EnumerationSite& site, std::int32_t doneLine,
+                   Take take) {
   PrintSpooler& spooler = PrintSpooler::current();
   const auto answer = enumerateWithSizing(
       spooler,
@@ -55,18 +63,42 @@ bool entryPrinterLists(std::uint32_t flags, const EnumerationSite& site, std::in
       },
       site);
   if (!answer) return false;
-  appendAllOrNothing(
-      answer->count<PrinterInfo2>(),
-      [&] {
-        answer->forEachRecord<PrinterInfo2>([&](const PrinterInfo2& printer) {
-          if (printerNames != nullptr) printerNames->push_back(answer->text(printer.pPrinterName));
-          if (driverNames != nullptr) driverNames->push_back(answer->text(printer.pDriverName));
-          if (portNames != nullptr) portNames->push_back(answer->text(printer.pPortName));
-        });
-      },
-      printerNames, driverNames, portNames);
+  take(*answer);
   reportDone(site.functionName, doneLine);
   return true;
+}
+
+// Names go only to the lists that were given.
+bool entryPrinterLists(std::uint32_t flags, const EnumerationSite& site, std::int32_t doneLine,
+                       NameList* printerNames, NameList* driverNames, NameList* portNames) {
+  return entryPrinters(flags, site, doneLine, [&](const EnumerationAnswer& answer) {
+    appendAllOrNothing(
+        answer.count<PrinterInfo2>(),
+        [&] {
+          answer.forEachRecord<PrinterInfo2>([&](const PrinterInfo2& printer) {
+            if (printerNames != nullptr) printerNames->push_back(answer.text(printer.pPrinterName));
+            if (driverNames != nullptr) driverNames->push_back(answer.text(printer.pDriverName));
+            if (portNames != nullptr) portNames->push_back(answer.text(printer.pPortName));
+          });
+        },
+        printerNames, driverNames, portNames);
+  });
+}
+
+// Hands each queue's driver name and port text to `visit`. What `visit` raises is its caller's
+// failure, not the listing's: it ends the visits and is kept in `raised` for the caller.
+void visitQueues(const EnumerationAnswer& answer, const QueueVisit& visit,
+                 std::exception_ptr& raised) {
+  answer.forEachRecord<PrinterInfo2>([&](const PrinterInfo2& queue) {
+    if (raised) return;
+    std::wstring driver = answer.text(queue.pDriverName);
+    std::wstring port = answer.text(queue.pPortName);
+    try {
+      visit(std::move(driver), std::move(port));
+    } catch (...) {
+      raised = std::current_exception();
+    }
+  });
 }
 
 bool entryDriverList(NameList& driverNames) {
@@ -143,13 +175,23 @@ bool bMciEntryConnectionList(NameList& connectionNames, NameList& driverNames) {
 
 bool bMciEntryQueue_Driver_PortList(NameList* queueNames, NameList* driverNames,
                                     NameList* portNames) {
-  constexpr const wchar_t* kFunction = L"bMciEntryQueue_Driver_PortList";
-  return guardWrapper(false, kFunction, report_site::kQueueListUnexpected, kAllocationApi, [&] {
-    return entryPrinterLists(kPrinterEnumLocal,
-                             {kFunction, L"EnumPrinters", report_site::kQueueListAllocation,
-                              report_site::kQueueListEnumeration},
-                             report_site::kQueueListDone, queueNames, driverNames, portNames);
-  });
+  return guardWrapper(
+      false, kQueueListFunction, report_site::kQueueListUnexpected, kAllocationApi, [&] {
+        return entryPrinterLists(kPrinterEnumLocal, kQueueListSite, report_site::kQueueListDone,
+                                 queueNames, driverNames, portNames);
+      });
+}
+
+bool bMciEntryQueue_Driver_PortList(const QueueVisit& visit) {
+  std::exception_ptr raised;
+  const bool listed = guardWrapper(
+      false, kQueueListFunction, report_site::kQueueListUnexpected, kAllocationApi, [&] {
+        return entryPrinters(
+            kPrinterEnumLocal, kQueueListSite, report_site::kQueueListDone,
+            [&](const EnumerationAnswer& answer) { visitQueues(answer, visit, raised); });
+      });
+  if (raised) std::rethrow_exception(raised);
+  return listed;
 }
 
 bool bMciEntryDriverList(NameList& driverNames) {

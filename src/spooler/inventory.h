@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "spooler/name_list.h"
 #include "spooler/port_info.h"
 
@@ -17,6 +20,13 @@ bool bMciEntryConnectionList(NameList& connectionNames, NameList& driverNames);
 // the lists given are filled.
 bool bMciEntryQueue_Driver_PortList(NameList* queueNames, NameList* driverNames,
                                     NameList* portNames);
+
+// The same listing, each queue's driver name and port text handed to `visit` in turn instead of
+// appended to lists, for a caller that keeps little of it: the lists would hold the whole answer
+// a second time. An exception that `visit` raises ends the visits and leaves the wrapper once
+// the listing is done, as one raised after a listing into lists would.
+using QueueVisit = std::function<void(std::wstring driverName, std::wstring portText)>;
+bool bMciEntryQueue_Driver_PortList(const QueueVisit& visit);
 
 // The installed printer drivers of the local machine.
 bool bMciEntryDriverList(NameList& driverNames);

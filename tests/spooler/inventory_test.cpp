@@ -76,6 +76,16 @@ TEST_F(InventoryTest, QueueListFillsOnlyTheListsGiven) {
   EXPECT_TRUE(bMciEntryQueue_Driver_PortList(nullptr, nullptr, nullptr));
 }
 
+TEST_F(InventoryTest, QueueVisitsGiveEachQueuesDriverAndPortInOrder) {
+  memory.addQueue({L"Queue B", L"KV Driver 2", L"IP_10.0.0.7"});
+  memory.addQueue({L"Queue A", std::nullopt, L"LPT1:,LPT2:"});
+  NameList visits;
+  EXPECT_TRUE(bMciEntryQueue_Driver_PortList(
+      [&](std::wstring driver, std::wstring port) { visits.push_back(driver + L"|" + port); }));
+  EXPECT_EQ(visits, (NameList{L"KV Driver 2|IP_10.0.0.7", L"|LPT1:,LPT2:"}));
+  EXPECT_EQ(dwMciGetLastError(), 0);
+}
+
 TEST_F(InventoryTest, EmptyPrintSystemGivesEmptyListsAndSuccess) {
   NameList a, b, c;
   PortInfoList ports;

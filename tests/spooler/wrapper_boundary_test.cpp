@@ -55,6 +55,9 @@ TEST_F(WrapperBoundaryTest, ExceptionInsideAWrapperIsItsFailureWithCode8) {
       {"bMciEntryQueue_Driver_PortList", Op::EnumPrinters,
        [&] { return !bMciEntryQueue_Driver_PortList(&names, nullptr, nullptr); },
        report_site::kQueueListUnexpected},
+      {"bMciEntryQueue_Driver_PortList", Op::EnumPrinters,
+       [] { return !bMciEntryQueue_Driver_PortList([](std::wstring, std::wstring) {}); },
+       report_site::kQueueListUnexpected},
       {"bMciEntryDriverList", Op::EnumPrinterDrivers, [&] { return !bMciEntryDriverList(drivers); },
        report_site::kDriverListUnexpected},
       {"bMciEntryPortInfoList", Op::EnumPorts, [&] { return !bMciEntryPortInfoList(ports); },
@@ -138,6 +141,19 @@ TEST_F(WrapperBoundaryTest, SnapshotIsAppendedWholeOrNotAtAll) {
   EXPECT_EQ(ports, NameList{L"kept"});
   EXPECT_EQ(dwMciGetLastError(), 8);
   EXPECT_EQ(memory.openHandleCount(), 0u);
+}
+
+// What a visit raises is the caller's own failure: it leaves the listing, which is done.
+TEST_F(WrapperBoundaryTest, ExceptionOfAQueueVisitLeavesTheListing) {
+  int visits = 0;
+  EXPECT_THROW(bMciEntryQueue_Driver_PortList([&](std::wstring, std::wstring) {
+                 ++visits;
+                 throw std::bad_alloc();
+               }),
+               std::bad_alloc);
+  EXPECT_EQ(visits, 1);
+  EXPECT_EQ(dwMciGetLastError(), 0);
+  EXPECT_EQ(trace.text(), "");
 }
 
 class RaisingRunner : public ProcessRunner {
