@@ -57,7 +57,8 @@ struct CleanerRun {
   // The note was there but could not be read: it is left as it is.
   bool pendingNoteUnread = false;
 
-  // The ports with their monitors, listed once when there are ports to delete.
+  // The ports of the maker's queues and of those an earlier run left, with their monitors:
+  // listed once by the port phase when there are ports to delete, and released at its end.
   PortInfoList portInventory;
 
   // Names of the ports, and later drivers, already deleted in this run; case-sensitive.

@@ -1,5 +1,9 @@
 // The ports of the maker's queues. Each port goes the way its monitor asks for: through the
 // monitor's own "DeletePort" command or through the spooler's port removal.
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
 #include "log/log_placement.h"
 #include "log/logger.h"
 #include "main/cleaning_phases.h"
@@ -108,7 +112,15 @@ void notePortsOfOtherQueuesNow(CleanerRun& run) {
 void removePorts(CleanerRun& run) {
   if (!run.queuePorts.empty() || !run.pendingPorts.empty()) {
     notePortsOfOtherQueuesNow(run);
-    if (!bMciEntryPortInfoList(run.portInventory)) {
+    // Only the ports of the maker's queues and those an earlier run left are looked up, so only
+    // theirs are kept.
+    std::vector<std::wstring_view> wanted(run.queuePorts.begin(), run.queuePorts.end());
+    wanted.insert(wanted.end(), run.pendingPorts.begin(), run.pendingPorts.end());
+    std::sort(wanted.begin(), wanted.end());
+    const auto isWanted = [&](std::wstring_view port) {
+      return std::binary_search(wanted.begin(), wanted.end(), port);
+    };
+    if (!bMciEntryPortInfoList(run.portInventory, isWanted)) {
       detailLog().error() << L"Failed to enumerate ports." << endLine;
       fatalEnd(kResultEnumPorts, L"");
     }
@@ -124,6 +136,7 @@ void removePorts(CleanerRun& run) {
       }
     }
   }
+  run.portInventory = PortInfoList();
   run.finishedSet.clear();
 }
 

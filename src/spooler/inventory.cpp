@@ -125,7 +125,8 @@ bool entryDriverList(NameList& driverNames) {
   return true;
 }
 
-bool entryPortInfoList(PortInfoList& ports) {
+// Every port, or with `wanted` only the ports it takes by name.
+bool entryPortInfoList(PortInfoList& ports, const PortNameTest* wanted) {
   constexpr const wchar_t* kFunction = L"bMciEntryPortInfoList";
   PrintSpooler& spooler = PrintSpooler::current();
   const auto answer = enumerateWithSizing(
@@ -137,10 +138,16 @@ bool entryPortInfoList(PortInfoList& ports) {
       {kFunction, L"EnumPorts", report_site::kPortListAllocation,
        report_site::kPortListEnumeration});
   if (!answer) return false;
+  const auto taken = [&](const PortInfo2& port) {
+    return wanted == nullptr || (*wanted)(answer->view(port.pPortName));
+  };
+  std::size_t count = 0;
+  answer->forEachRecord<PortInfo2>([&](const PortInfo2& port) { count += taken(port) ? 1 : 0; });
   appendAllOrNothing(
-      answer->count<PortInfo2>(),
+      count,
       [&] {
         answer->forEachRecord<PortInfo2>([&](const PortInfo2& port) {
+          if (!taken(port)) return;
           portinfo_s entry;
           entry.portName = answer->text(port.pPortName);
           if (port.pMonitorName != nullptr) {
@@ -201,7 +208,12 @@ bool bMciEntryDriverList(NameList& driverNames) {
 
 bool bMciEntryPortInfoList(PortInfoList& ports) {
   return guardWrapper(false, L"bMciEntryPortInfoList", report_site::kPortListUnexpected,
-                      kAllocationApi, [&] { return entryPortInfoList(ports); });
+                      kAllocationApi, [&] { return entryPortInfoList(ports, nullptr); });
+}
+
+bool bMciEntryPortInfoList(PortInfoList& ports, const PortNameTest& wanted) {
+  return guardWrapper(false, L"bMciEntryPortInfoList", report_site::kPortListUnexpected,
+                      kAllocationApi, [&] { return entryPortInfoList(ports, &wanted); });
 }
 
 }  // namespace kv

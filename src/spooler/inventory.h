@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "spooler/name_list.h"
 #include "spooler/port_info.h"
@@ -33,5 +34,11 @@ bool bMciEntryDriverList(NameList& driverNames);
 
 // The ports with their monitors, descriptions, type bits and kinds.
 bool bMciEntryPortInfoList(PortInfoList& ports);
+
+// The same, appending only the entries of the ports whose name `wanted` takes, each entry of such
+// a name in its order; `wanted` does not raise. For a caller that looks up a few of the ports:
+// the whole inventory would be the largest thing it holds.
+using PortNameTest = std::function<bool(std::wstring_view portName)>;
+bool bMciEntryPortInfoList(PortInfoList& ports, const PortNameTest& wanted);
 
 }  // namespace kv

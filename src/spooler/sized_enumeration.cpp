@@ -7,16 +7,16 @@
 
 namespace kv {
 
-std::wstring EnumerationAnswer::text(const wchar_t* pointer) const {
+std::wstring_view EnumerationAnswer::view(const wchar_t* pointer) const {
   // The spooler places its texts in the buffer it fills. Whatever points elsewhere, or into the
   // last bytes where not one whole character fits, would be read outside the buffer.
   const auto* begin = reinterpret_cast<const wchar_t*>(buffer_.data());
   const auto* end = begin + buffer_.size() / sizeof(wchar_t);
   const std::less<const wchar_t*> before;
-  if (pointer == nullptr || before(pointer, begin) || !before(pointer, end)) return std::wstring();
+  if (pointer == nullptr || before(pointer, begin) || !before(pointer, end)) return {};
   const wchar_t* terminator = pointer;
   while (terminator < end && *terminator != L'\0') ++terminator;
-  return std::wstring(pointer, terminator);
+  return std::wstring_view(pointer, static_cast<std::size_t>(terminator - pointer));
 }
 
 std::optional<EnumerationAnswer> enumerateWithSizing(PrintSpooler& spooler,

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "spooler/print_spooler.h"
 #include "spooler/spooler_buffer.h"
@@ -53,7 +54,9 @@ class EnumerationAnswer {
   // The text a record points at, read no further than the buffer's end. Empty for a null
   // pointer and for one that does not point at a whole character inside the buffer (the
   // spooler's own pointers always do).
-  std::wstring text(const wchar_t* pointer) const;
+  std::wstring text(const wchar_t* pointer) const { return std::wstring(view(pointer)); }
+  // The same text where it lies, valid while the answer lives.
+  std::wstring_view view(const wchar_t* pointer) const;
 
  private:
   SpoolerBuffer buffer_;

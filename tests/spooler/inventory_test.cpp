@@ -131,6 +131,20 @@ TEST_F(InventoryTest, PortWithoutTextsKeepsItsOtherFields) {
   EXPECT_TRUE(samePort(ports[1], portinfo_s{L"", L"VNDX port", 8, L"", 8}));
 }
 
+TEST_F(InventoryTest, PortListCanKeepOnlyTheWantedNamesWithAllTheirEntries) {
+  memory.addPort({L"P1", L"Local Monitor", L"Local Port", 1});
+  memory.addPort({L"P2", L"Local Monitor", L"Local Port", 1});
+  memory.addPort({L"p1", L"Local Monitor", L"Local Port", 1});
+  memory.addPort({std::nullopt, L"VNDX port", std::nullopt, 8});
+  memory.addPort({L"P1", L"DeviceLinkMonitor", L"", 2});
+  PortInfoList ports{portinfo_s{L"old", L"Local Monitor", 0, L"Local Port", 1}};
+  ASSERT_TRUE(bMciEntryPortInfoList(ports, [](std::wstring_view name) { return name == L"P1"; }));
+  ASSERT_EQ(ports.size(), 3u);
+  EXPECT_EQ(ports[0].portName, L"old");
+  EXPECT_TRUE(samePort(ports[1], portinfo_s{L"P1", L"Local Monitor", 0, L"Local Port", 1}));
+  EXPECT_TRUE(samePort(ports[2], portinfo_s{L"P1", L"DeviceLinkMonitor", 4, L"", 2}));
+}
+
 // A print system whose driver listing answers one record over a buffer of "x" with no
 // terminator, its pointer placed by the case: what a spooler might answer but never should.
 class PointingPrintSystem : public MemoryPrintSystem {
