@@ -19,7 +19,8 @@ FilterTexts textsOf(DriverFilter filter) {
   return {L"Matching NFG string found : ", L"No NFG driver string found,removing from list: "};
 }
 
-// Drops the entries whose flag is false in one pass, keeping the order of the rest.
+// Drops the entries whose flag is false in one pass, keeping the order of the rest. The list
+// lives on through the later phases, so the room of what was dropped is given back.
 void keepFlagged(NameList& list, const std::vector<bool>& keep) {
   std::size_t to = 0;
   for (std::size_t from = 0; from < list.size(); ++from) {
@@ -28,6 +29,7 @@ void keepFlagged(NameList& list, const std::vector<bool>& keep) {
     ++to;
   }
   list.resize(to);
+  list.shrink_to_fit();
 }
 
 }  // namespace
