@@ -36,7 +36,7 @@ using Clock = std::chrono::steady_clock;
 struct Sample {
   double wallSeconds = 0;
   double cpuSeconds = 0;     // user and system time of the run
-  double insideSeconds = 0;  // in the in-memory print system
+  double insideSeconds = 0;  // in the print system
   double fillMb = 0;         // peak before the run: the machine itself
   double peakMb = 0;
   double logMb = 0;
