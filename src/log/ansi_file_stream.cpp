@@ -4,6 +4,12 @@
 #include "system/system_services.h"
 
 namespace kv {
+namespace {
+
+// The log of this process that keeps its file locked, if any.
+AnsiFileBuffer* lockHolder = nullptr;
+
+}  // namespace
 
 AnsiFileBuffer::~AnsiFileBuffer() { close(); }
 
@@ -17,19 +23,33 @@ bool AnsiFileBuffer::open(const std::wstring& path, LogFileOpening opening, Link
 void AnsiFileBuffer::close() {
   if (file_ == nullptr) return;
   sync();
-  unlockAfterLine();
+  releaseLock();
   std::fclose(file_);
   file_ = nullptr;
   pending_.clear();
 }
 
 void AnsiFileBuffer::lockForLine() {
-  if (file_ != nullptr && !locked_) locked_ = lockOpenFile(file_);
+  if (file_ == nullptr || locked_) return;
+  releaseHeldLock();
+  locked_ = lockOpenFile(file_);
+  if (!locked_) return;
+  lockHolder = this;
+  lockedAt_ = std::chrono::steady_clock::now();
 }
 
 void AnsiFileBuffer::unlockAfterLine() {
+  if (locked_ && std::chrono::steady_clock::now() - lockedAt_ >= kLockBudget) releaseLock();
+}
+
+void AnsiFileBuffer::releaseLock() {
   if (file_ != nullptr && locked_) unlockOpenFile(file_);
   locked_ = false;
+  if (lockHolder == this) lockHolder = nullptr;
+}
+
+void AnsiFileBuffer::releaseHeldLock() {
+  if (lockHolder != nullptr) lockHolder->releaseLock();
 }
 
 bool AnsiFileBuffer::startOver() {

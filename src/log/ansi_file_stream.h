@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <ostream>
 #include <streambuf>
@@ -8,6 +9,9 @@
 #include "system/file_access.h"
 
 namespace kv {
+
+// How long a log keeps its file locked over several lines.
+inline constexpr std::chrono::milliseconds kLockBudget{20};
 
 // How a log file is opened: emptied first, or kept with the new lines added at its end.
 enum class LogFileOpening { Empty, Append };
@@ -30,9 +34,16 @@ class AnsiFileBuffer final : public std::wstreambuf {
   bool isOpen() const { return file_ != nullptr; }
 
   // Other processes that write the same file wait while this one writes a line (see
-  // lockOpenFile); unlocking what is not locked does nothing.
+  // lockOpenFile). Taking and giving back the lock are two calls to Wine's server for each line,
+  // so the lock is kept over the lines that follow within kLockBudget and given back at the end of
+  // the first line after it: a line is never cut, and another run waits for the budget and one
+  // step of this one at most. Only one log of the process holds its lock at a time, so that two
+  // runs that each write two logs never wait for each other for ever.
   void lockForLine();
   void unlockAfterLine();
+  // Gives back the lock that a log of this process keeps, before a wait of unknown length (a
+  // child process, a message box) that would hold up the other runs.
+  static void releaseHeldLock();
   // Empties the file, under the line lock, for a line that is to be its only content.
   bool startOver();
 
@@ -42,9 +53,12 @@ class AnsiFileBuffer final : public std::wstreambuf {
   int sync() override;
 
  private:
+  void releaseLock();
+
   std::FILE* file_ = nullptr;
   std::wstring pending_;  // text written since the last flush
   bool locked_ = false;
+  std::chrono::steady_clock::time_point lockedAt_;
 };
 
 class AnsiFileStream final : public std::wostream {

@@ -98,4 +98,8 @@ Logger& detailLog();
 Logger& operationLog();
 Logger& traceLog();
 
+// Before a wait of unknown length (a child process, a message box): the log that keeps its file
+// locked over several lines gives the lock back, so that other runs writing it go on meanwhile.
+inline void releaseLogFileLock() { AnsiFileBuffer::releaseHeldLock(); }
+
 }  // namespace kv

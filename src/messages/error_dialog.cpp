@@ -40,6 +40,7 @@ bool checkMessageFile(const std::wstring& path) {
   file.noTextNotice(notice);
   detailLog().warn() << notice << endLine;
   if (messageBoxesEnabled()) {
+    releaseLogFileLock();
     SystemServices::current().messageBox(notice, caption, kErrorBoxStyle);
   }
   return false;
@@ -59,6 +60,7 @@ void showErrorForCode(std::int32_t code, const std::wstring& insert) {
     return;
   }
   const std::wstring message = insert.empty() ? text : insertIntoMessage(text, insert);
+  releaseLogFileLock();
   SystemServices::current().messageBox(message, caption, kErrorBoxStyle);
 }
 
