@@ -75,17 +75,26 @@ namespace {
 
 HANDLE handleOf(std::FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
 
+// Windows locks are mandatory: while a run holds a lock, other handles can neither read nor write
+// the locked bytes. The writers take turns by the lock alone, so it covers one byte far beyond any
+// end the file will have, where nobody reads: an administrator can read the log during a run.
+OVERLAPPED lockedByte() {
+  OVERLAPPED at{};
+  at.Offset = MAXDWORD - 1;
+  at.OffsetHigh = 0x7FFFFFFF;
+  return at;
+}
+
 }  // namespace
 
-// The whole possible length of the file, so that writes at a growing end stay inside the lock.
 bool lockOpenFile(std::FILE* file) {
-  OVERLAPPED from{};
-  return LockFileEx(handleOf(file), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &from) != 0;
+  OVERLAPPED at = lockedByte();
+  return LockFileEx(handleOf(file), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at) != 0;
 }
 
 void unlockOpenFile(std::FILE* file) {
-  OVERLAPPED from{};
-  UnlockFileEx(handleOf(file), 0, MAXDWORD, MAXDWORD, &from);
+  OVERLAPPED at = lockedByte();
+  UnlockFileEx(handleOf(file), 0, 1, 0, &at);
 }
 
 bool emptyOpenFile(std::FILE* file) {
