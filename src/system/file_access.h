@@ -32,9 +32,10 @@ std::FILE* openFileForAppending(const std::wstring& path, LinkAtPath links = Lin
 // does not keep the call waiting. The caller closes it.
 std::FILE* openFileForReading(const std::wstring& path);
 
-// Holds the whole of an open file for this process until unlockOpenFile, waiting while another
-// process holds it; several processes writing one log take turns line by line that way. False
-// when the lock cannot be had (the caller then writes without it).
+// Holds the lock of an open file for this process until unlockOpenFile, waiting while another
+// process holds it; several processes writing one log take turns that way. Readers are never kept
+// out (on Windows the lock covers one byte far beyond the file's end). False when the lock cannot
+// be had (the caller then writes without it).
 bool lockOpenFile(std::FILE* file);
 void unlockOpenFile(std::FILE* file);
 
