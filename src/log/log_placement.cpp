@@ -13,24 +13,27 @@ void appendPadded(std::wstring& out, int value, size_t width) {
   out += digits;
 }
 
-// Any local user may create folders in the all-users profile, so what the cleaner makes there
-// is writable by administrators only. A folder already present is used as it is.
-bool makeLevel(SystemServices& system, const std::wstring& path) {
+}  // namespace
+
+std::optional<std::wstring> makerFolder() {
+  const std::optional<std::wstring> profile =
+      SystemServices::current().environmentVariable(L"ALLUSERSPROFILE");
+  if (!profile) return std::nullopt;
+  return *profile + L"\\NOVAX";
+}
+
+bool makeProtectedLevel(const std::wstring& path) {
+  SystemServices& system = SystemServices::current();
   return system.pathExists(path) || system.createProtectedDirectory(path);
 }
 
-}  // namespace
-
 bool GetLogDirectory(std::wstring& directory) {
-  SystemServices& system = SystemServices::current();
-  const std::optional<std::wstring> profile = system.environmentVariable(L"ALLUSERSPROFILE");
-  if (!profile) return false;
-  const std::wstring maker = *profile + L"\\NOVAX";
-  if (!makeLevel(system, maker)) return false;
-  const std::wstring logs = maker + L"\\MXQLOG";
+  const std::optional<std::wstring> maker = makerFolder();
+  if (!maker || !makeProtectedLevel(*maker)) return false;
+  const std::wstring logs = *maker + L"\\MXQLOG";
   // Nothing is made behind a planted link; the path is kept, and start-up refuses to open the
   // logs through it.
-  if (!system.isReparsePoint(maker) && !makeLevel(system, logs)) return false;
+  if (!SystemServices::current().isReparsePoint(*maker) && !makeProtectedLevel(logs)) return false;
   directory = logs;
   return true;
 }

@@ -1,5 +1,6 @@
 #include "main/all_users_links.h"
 
+#include "log/logger.h"
 #include "system/system_services.h"
 
 namespace kv {
@@ -15,6 +16,23 @@ std::optional<std::wstring> linkBelowAllUsersProfile(const std::wstring& path) {
     if (system.isReparsePoint(entry)) return entry;
     if (end == std::wstring::npos) return std::nullopt;
   }
+}
+
+bool writeRefusedByLink(const std::wstring& path) {
+  const std::optional<std::wstring> link = linkBelowAllUsersProfile(path);
+  if (link) detailLog().error() << kRefusedWrite << *link << endLine;
+  return link.has_value();
+}
+
+void deleteFileUnlessLinked(const std::wstring& path) {
+  SystemServices& system = SystemServices::current();
+  if (!system.pathExists(path)) return;
+  if (const std::optional<std::wstring> link = linkBelowAllUsersProfile(path)) {
+    detailLog().error() << kRefusedDelete << *link << endLine;
+    return;
+  }
+  detailLog().debug() << L"Delete File : " << path << endLine;
+  system.deleteFile(path);
 }
 
 }  // namespace kv

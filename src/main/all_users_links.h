@@ -16,4 +16,12 @@ inline constexpr wchar_t kRefusedDelete[] = L"Refused to delete through a link: 
 // nullopt when there is none, when the variable is not set, or when `path` does not lie below it.
 std::optional<std::wstring> linkBelowAllUsersProfile(const std::wstring& path);
 
+// True, after the Error line naming the link on the detail log, when `path` may not be written
+// because of a link on the way.
+bool writeRefusedByLink(const std::wstring& path);
+
+// Deletes the file at `path` when it is there ("Delete File : " at Debug level), unless a link lies
+// on the way (the Error line naming it instead). The outcome is not looked at.
+void deleteFileUnlessLinked(const std::wstring& path);
+
 }  // namespace kv

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/pending_removals_file.h"
+#include "log/log_placement.h"
 #include "log/logger.h"
 #include "main/all_users_links.h"
 #include "main/driver_filter.h"
@@ -13,13 +14,6 @@
 namespace kv {
 namespace {
 
-std::optional<std::wstring> makerFolder() {
-  const std::optional<std::wstring> profile =
-      SystemServices::current().environmentVariable(L"ALLUSERSPROFILE");
-  if (!profile) return std::nullopt;
-  return *profile + L"\\NOVAX";
-}
-
 std::optional<std::wstring> notePath() {
   const std::optional<std::wstring> folder = makerFolder();
   if (!folder) return std::nullopt;
@@ -27,14 +21,8 @@ std::optional<std::wstring> notePath() {
 }
 
 void writeNote(const std::wstring& path, const std::string& bytes) {
-  SystemServices& system = SystemServices::current();
-  if (const std::optional<std::wstring> link = linkBelowAllUsersProfile(path)) {
-    detailLog().error() << kRefusedWrite << *link << endLine;
-    return;
-  }
-  // Made as the log folders are: only administrators may write into it.
-  const std::wstring folder = *makerFolder();
-  if (!system.pathExists(folder)) system.createProtectedDirectory(folder);
+  if (writeRefusedByLink(path)) return;
+  makeProtectedLevel(*makerFolder());
   if (!writeWholeFile(path, bytes)) {
     detailLog().warn() << L"Failed to write pending removals file " << path << endLine;
   }
@@ -85,18 +73,15 @@ void notePendingRemovals(CleanerRun& run) {
 
 void settlePendingRemovals(CleanerRun& run) {
   const std::optional<std::wstring> path = notePath();
-  SystemServices& system = SystemServices::current();
-  if (!run.options.clean || !path || run.pendingNoteUnread || !system.pathExists(*path)) return;
-  if (!run.pendingKept.empty()) {
+  if (!run.options.clean || !path || run.pendingNoteUnread ||
+      !SystemServices::current().pathExists(*path)) {
+    return;
+  }
+  if (run.pendingKept.empty()) {
+    deleteFileUnlessLinked(*path);
+  } else {
     writeNote(*path, encodePendingRemovals(run.pendingKept));
-    return;
   }
-  if (const std::optional<std::wstring> link = linkBelowAllUsersProfile(*path)) {
-    detailLog().error() << kRefusedDelete << *link << endLine;
-    return;
-  }
-  detailLog().debug() << L"Delete File : " << *path << endLine;
-  system.deleteFile(*path);
 }
 
 }  // namespace kv

@@ -8,7 +8,6 @@
 #include "main/pending_removals.h"
 #include "messages/error_dialog.h"
 #include "messages/result_codes.h"
-#include "system/system_services.h"
 
 namespace kv {
 namespace {
@@ -17,15 +16,7 @@ namespace {
 // earlier run is removed the same way; the outcome is not looked at. With message boxes on (-P)
 // the file is none of this run's business. Nothing is deleted through a planted link.
 void removeSilentModeFile(const CleanerRun& run) {
-  if (messageBoxesEnabled()) return;
-  SystemServices& system = SystemServices::current();
-  if (!system.pathExists(run.silentModePath)) return;
-  if (const std::optional<std::wstring> link = linkBelowAllUsersProfile(run.silentModePath)) {
-    detailLog().error() << kRefusedDelete << *link << endLine;
-    return;
-  }
-  detailLog().debug() << L"Delete File : " << run.silentModePath << endLine;
-  system.deleteFile(run.silentModePath);
+  if (!messageBoxesEnabled()) deleteFileUnlessLinked(run.silentModePath);
 }
 
 int finishRun(CleanerRun& run) {

@@ -72,16 +72,11 @@ void openDetailLog(LogOpening& opening, const std::wstring& logDirectory) {
 // The maker's uninstallers look for this file while the first uninstall pass runs them. Its path
 // is kept even when it cannot be written, so that a file an earlier run left is still removed.
 void writeSilentModeFile(CleanerRun& run) {
-  const std::optional<std::wstring> profile =
-      SystemServices::current().environmentVariable(L"ALLUSERSPROFILE");
-  if (!profile) return;
-  run.silentModePath = *profile + L"\\NOVAX\\" + kSilentModeFileName;
-  bool written = false;
-  if (const std::optional<std::wstring> link = linkBelowAllUsersProfile(run.silentModePath)) {
-    detailLog().error() << kRefusedWrite << *link << endLine;
-  } else {
-    written = writeSilentModeINIFile(run.silentModePath, messageBoxesEnabled());
-  }
+  const std::optional<std::wstring> folder = makerFolder();
+  if (!folder) return;
+  run.silentModePath = *folder + L"\\" + kSilentModeFileName;
+  const bool written = !writeRefusedByLink(run.silentModePath) &&
+                       writeSilentModeINIFile(run.silentModePath, messageBoxesEnabled());
   LogSink& line = written ? detailLog().debug() : detailLog().error();
   line << L"Create File : " << run.silentModePath << endLine;
 }
