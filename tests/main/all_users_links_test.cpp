@@ -12,6 +12,7 @@
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
 #include "support/temp_dir.h"
+#include "whole_run_test.h"
 
 namespace kv {
 namespace {
@@ -66,24 +67,12 @@ std::string problemLines(const std::string& text) {
   return lines;
 }
 
-class AllUsersLinksTest : public ::testing::Test {
+class AllUsersLinksTest : public test::WholeRunTest {
  protected:
   AllUsersLinksTest() {
-    test::writeBytes(dir.path() / "KV_TOOLS_LNG.IRC", "[English]\nAFX_IDS_APP_TITLE=Cleaner\n");
     system.environment[L"ALLUSERSPROFILE"] = at(L"profile");
     fs::create_directories(onDisk(at(L"profile")));
   }
-  ~AllUsersLinksTest() override { resetLogs(); }
-
-  // A log that could not be opened keeps its console echo: each run starts from scratch.
-  static void resetLogs() {
-    for (Logger* log : {&detailLog(), &operationLog()}) {
-      log->close();
-      log->setEcho(false);
-      log->setLevel(LogLevel::INFO);
-    }
-  }
-
   // `relative` below the test directory, as the cleaner writes paths.
   std::wstring at(const std::wstring& relative) const { return dir.wide() + L"\\" + relative; }
 
@@ -104,13 +93,6 @@ class AllUsersLinksTest : public ::testing::Test {
     system.reparsePoints.insert(link);
     return onDisk(link);
   }
-
-  test::FakeSystemServices system;
-  test::TempDir dir;
-  MemoryPrintSystem memory;
-  ScopedPrintSpooler installedSpooler{memory};
-  MemoryInstaller installer;
-  ScopedInstallerService installedInstaller{installer};
 };
 
 // A junction or symbolic link planted below the all-users profile is neither written nor

@@ -14,6 +14,7 @@
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
 #include "support/temp_dir.h"
+#include "whole_run_test.h"
 
 namespace kv {
 namespace {
@@ -22,34 +23,14 @@ const char kDetailName[] = "PC01_12062026_140500.KVTOOL_CLEANER.log";
 const char kRecord[] =
     "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 0, OK\r\n";
 
-class CleanerMainTest : public ::testing::Test {
+class CleanerMainTest : public test::WholeRunTest {
  protected:
-  // The program is "installed" in the test directory, with its message text file.
-  CleanerMainTest() {
-    test::writeBytes(dir.path() / "KV_TOOLS_LNG.IRC", "[English]\nAFX_IDS_APP_TITLE=Cleaner\n");
-  }
-  ~CleanerMainTest() override {
-    for (Logger* log : {&detailLog(), &operationLog()}) {
-      log->close();
-      log->setEcho(false);
-      log->setLevel(LogLevel::INFO);
-    }
-  }
-
   int run(std::vector<std::wstring> args) {
     args.insert(args.begin(), dir.child(L"kvcleaner.exe"));
     return cleanerMain(args);
   }
   std::string detailText() { return test::readBytes(dir.path() / kDetailName); }
   std::string operationText() { return test::readBytes(dir.path() / "Operation.log"); }
-
-  test::FakeSystemServices system;
-  test::TempDir dir;
-  // An empty machine on both builds: no print objects, no installed products.
-  MemoryPrintSystem memory;
-  ScopedPrintSpooler installedSpooler{memory};
-  MemoryInstaller installer;
-  ScopedInstallerService installedInstaller{installer};
 };
 
 std::string stampLine() {
