@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "config/pending_removals_file.h"
+#include "config/pending_removals_note.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -31,8 +31,7 @@ void deleteFileUnlessLinked(const std::wstring& path) {
     detailLog().error() << kRefusedDelete << *link << endLine;
     return;
   }
-  detailLog().debug() << L"Delete File : " << path << endLine;
-  system.deleteFile(path);
+  if (system.deleteFile(path)) detailLog().debug() << L"Delete File : " << path << endLine;
 }
 
 }  // namespace kv

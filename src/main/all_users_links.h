@@ -20,8 +20,8 @@ std::optional<std::wstring> linkBelowAllUsersProfile(const std::wstring& path);
 // because of a link on the way.
 bool writeRefusedByLink(const std::wstring& path);
 
-// Deletes the file at `path` when it is there ("Delete File : " at Debug level), unless a link lies
-// on the way (the Error line naming it instead). The outcome is not looked at.
+// Deletes the file at `path` when it is there, unless a link lies on the way (the Error line naming
+// it instead). "Delete File : " at Debug level once it is deleted; a failure is not reported.
 void deleteFileUnlessLinked(const std::wstring& path);
 
 }  // namespace kv

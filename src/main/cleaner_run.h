@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "config/cleaner_config.h"
-#include "config/pending_removals_file.h"
+#include "config/pending_removals_note.h"
 #include "main/driver_filter.h"
 #include "main/ports_in_use.h"
 #include "main/run_options.h"
@@ -35,8 +36,12 @@ struct CleanerRun {
   std::vector<std::wstring> productCodes;
 
   std::wstring operationLogPath;
-  // %ALLUSERSPROFILE%\NOVAX\KVXCLEAN.ini; empty with -P or without the variable.
+  // %ALLUSERSPROFILE%\NOVAX\KVXCLEAN.ini; empty with -P, without the variable, or when a file
+  // there could not be read (it is then left alone).
   std::wstring silentModePath;
+  // The bytes of a settings file that was there before the run: put back after the first
+  // uninstall pass instead of deleting the file.
+  std::optional<std::string> silentModeOriginal;
 
   // Parallel lists: entry i of each list of a group describes one connection or queue. After
   // the filter they hold only the maker's objects.
@@ -56,6 +61,8 @@ struct CleanerRun {
   std::vector<PendingRemoval> pendingKept;
   // The note was there but could not be read: it is left as it is.
   bool pendingNoteUnread = false;
+  // A note is there, read or written by this run: settling it is this run's business.
+  bool pendingNoteStored = false;
 
   // The ports of the maker's queues and of those an earlier run left, with their monitors:
   // listed once by the port phase when there are ports to delete, and released at its end.

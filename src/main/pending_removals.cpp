@@ -1,50 +1,83 @@
 #include "main/pending_removals.h"
 
-#include <optional>
+#include <cstdio>
+#include <set>
 #include <string>
+#include <utility>
 
-#include "config/pending_removals_file.h"
-#include "log/log_placement.h"
+#include "config/pending_removals_note.h"
 #include "log/logger.h"
-#include "main/all_users_links.h"
 #include "main/driver_filter.h"
-#include "system/file_access.h"
 #include "system/system_services.h"
 
 namespace kv {
 namespace {
 
-std::optional<std::wstring> notePath() {
-  const std::optional<std::wstring> folder = makerFolder();
-  if (!folder) return std::nullopt;
-  return *folder + L"\\" + kPendingRemovalsFileName;
+std::wstring valuePath(const std::wstring& name) {
+  return std::wstring(kMachineValuesKey) + L"\\" + name;
 }
 
-void writeNote(const std::wstring& path, const std::string& bytes) {
-  if (writeRefusedByLink(path)) return;
-  makeProtectedLevel(*makerFolder());
-  if (!writeWholeFile(path, bytes)) {
-    detailLog().warn() << L"Failed to write pending removals file " << path << endLine;
+const std::wstring& notePath() {
+  static const std::wstring path = valuePath(kPendingRemovalsValueName);
+  return path;
+}
+
+void writeNote(CleanerRun& run, const std::string& bytes) {
+  if (SystemServices::current().writeMachineValue(kPendingRemovalsValueName, bytes)) {
+    run.pendingNoteStored = true;
+  } else {
+    detailLog().warn() << L"Failed to write pending removals " << notePath() << endLine;
   }
+}
+
+// "PendingRemovals unreadable 20261206 140500": the note's name with the time it was set aside.
+std::wstring asideName() {
+  const LocalTime now = SystemServices::current().localTime();
+  wchar_t stamp[32] = {};
+  std::swprintf(stamp, sizeof stamp / sizeof stamp[0], L" unreadable %04d%02d%02d %02d%02d%02d",
+                now.year, now.month, now.day, now.hour, now.minute, now.second);
+  return kPendingRemovalsValueName + std::wstring(stamp);
+}
+
+// A note that is not one is never taken over, but not lost either: a real run keeps its bytes
+// under another name and then writes its own note as usual. Otherwise it stays as it is.
+void setAside(CleanerRun& run, const std::string& bytes) {
+  SystemServices& system = SystemServices::current();
+  const std::wstring aside = asideName();
+  if (run.options.clean && system.writeMachineValue(aside, bytes) &&
+      system.deleteMachineValue(kPendingRemovalsValueName)) {
+    detailLog().warn() << L"Failed to read pending removals " << notePath() << L", kept as "
+                       << valuePath(aside) << endLine;
+    return;
+  }
+  detailLog().warn() << L"Failed to read pending removals " << notePath() << endLine;
+  run.pendingNoteUnread = true;
 }
 
 }  // namespace
 
 void takeOverPendingRemovals(CleanerRun& run) {
-  const std::optional<std::wstring> path = notePath();
-  if (!path || !SystemServices::current().pathExists(*path)) return;
   std::string bytes;
-  std::optional<std::vector<PendingRemoval>> entries;
-  if (readWholeFile(*path, kNoSizeLimit, bytes) == FileReadResult::Read) {
-    entries = decodePendingRemovals(bytes);
+  switch (SystemServices::current().readMachineValue(kPendingRemovalsValueName, bytes)) {
+    case MachineValueRead::Missing:
+      return;
+    case MachineValueRead::Failed:
+      detailLog().warn() << L"Failed to read pending removals " << notePath() << endLine;
+      run.pendingNoteUnread = true;
+      return;
+    case MachineValueRead::Read:
+      break;
   }
+  std::optional<std::vector<PendingRemoval>> entries = decodePendingRemovals(bytes);
   if (!entries) {
-    detailLog().warn() << L"Failed to read pending removals file " << *path << endLine;
-    run.pendingNoteUnread = true;
+    setAside(run, bytes);
     return;
   }
+  run.pendingNoteStored = true;
   const DriverFilter filter = chooseDriverFilter(run.modelSet);
+  std::set<std::pair<std::wstring, std::wstring>> taken;
   for (PendingRemoval& entry : *entries) {
+    if (!taken.emplace(entry.driver, entry.port).second) continue;
     if (passesDriverFilter(filter, run.modelSet, entry.driver)) {
       run.pendingDrivers.push_back(std::move(entry.driver));
       run.pendingPorts.push_back(std::move(entry.port));
@@ -59,8 +92,7 @@ void takeOverPendingRemovals(CleanerRun& run) {
 }
 
 void notePendingRemovals(CleanerRun& run) {
-  const std::optional<std::wstring> path = notePath();
-  if (!run.options.clean || !path || run.pendingNoteUnread || run.queueNames.empty()) return;
+  if (!run.options.clean || run.pendingNoteUnread || run.queueNames.empty()) return;
   std::string bytes = encodePendingRemovals(run.pendingKept);
   for (std::size_t i = 0; i < run.pendingDrivers.size(); ++i) {
     appendPendingRemoval(bytes, run.pendingDrivers[i], run.pendingPorts[i]);
@@ -68,19 +100,18 @@ void notePendingRemovals(CleanerRun& run) {
   for (std::size_t i = 0; i < run.queueNames.size(); ++i) {
     appendPendingRemoval(bytes, run.queueDrivers[i], run.queuePorts[i]);
   }
-  writeNote(*path, bytes);
+  writeNote(run, bytes);
 }
 
 void settlePendingRemovals(CleanerRun& run) {
-  const std::optional<std::wstring> path = notePath();
-  if (!run.options.clean || !path || run.pendingNoteUnread ||
-      !SystemServices::current().pathExists(*path)) {
+  if (!run.options.clean || run.pendingNoteUnread || !run.pendingNoteStored) return;
+  if (!run.pendingKept.empty()) {
+    writeNote(run, encodePendingRemovals(run.pendingKept));
     return;
   }
-  if (run.pendingKept.empty()) {
-    deleteFileUnlessLinked(*path);
-  } else {
-    writeNote(*path, encodePendingRemovals(run.pendingKept));
+  detailLog().debug() << L"Delete pending removals : " << notePath() << endLine;
+  if (!SystemServices::current().deleteMachineValue(kPendingRemovalsValueName)) {
+    detailLog().warn() << L"Failed to delete pending removals " << notePath() << endLine;
   }
 }
 

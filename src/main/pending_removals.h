@@ -6,13 +6,15 @@ namespace kv {
 
 // A run deletes the maker's queues before their ports and drivers, and later runs find ports and
 // drivers only through queues. So a real run notes the ports and drivers of the maker's queues in
-// %ALLUSERSPROFILE%\NOVAX\KVXPENDING.txt before it deletes the first queue, and removes the note
-// once the driver phase has been through them. A run cut short in between leaves the note, and
-// the next run takes its entries over. Without the variable there is no note.
+// the machine value kPendingRemovalsValueName (where only administrators may write) before it
+// deletes the first queue, and removes the note once the driver phase has been through them. A
+// run cut short in between leaves the note, and the next run takes its entries over.
 
 // Reads a note an earlier run left. Entries whose driver passes this run's filter are added to
-// `run.pendingPorts` and `run.pendingDrivers`; the others are kept for a later run. A note that
-// cannot be read or understood is reported and left alone for the whole run. Both modes.
+// `run.pendingPorts` and `run.pendingDrivers`, each entry once; the others are kept for a later
+// run. A note that cannot be understood is reported; a real run keeps its content under another
+// value name, with the time, and goes on as without a note. A note that cannot be read at all, or
+// not be kept aside, is left alone for the whole run. Both modes.
 void takeOverPendingRemovals(CleanerRun& run);
 
 // Real runs with maker's queues to delete: writes the note with the entries taken over, those

@@ -13,6 +13,7 @@
 #include "messages/error_dialog.h"
 #include "messages/fatal_end.h"
 #include "messages/result_codes.h"
+#include "system/file_access.h"
 #include "system/system_services.h"
 
 namespace kv {
@@ -69,16 +70,29 @@ void openDetailLog(LogOpening& opening, const std::wstring& logDirectory) {
   }
 }
 
-// The maker's uninstallers look for this file while the first uninstall pass runs them. Its path
-// is kept even when it cannot be written, so that a file an earlier run left is still removed.
+// The maker's uninstallers look for this file while the first uninstall pass runs them. A file
+// that was there keeps its bytes, to be put back after that pass; one whose bytes cannot be read
+// is left alone, since they could not be put back.
 void writeSilentModeFile(CleanerRun& run) {
   const std::optional<std::wstring> folder = makerFolder();
   if (!folder) return;
   run.silentModePath = *folder + L"\\" + kSilentModeFileName;
-  const bool written = !writeRefusedByLink(run.silentModePath) &&
-                       writeSilentModeINIFile(run.silentModePath, messageBoxesEnabled());
+  bool written = false;
+  bool leftAlone = false;
+  if (!writeRefusedByLink(run.silentModePath)) {
+    std::string original;
+    const bool there = SystemServices::current().pathExists(run.silentModePath);
+    if (there &&
+        readWholeFile(run.silentModePath, kNoSizeLimit, original) != FileReadResult::Read) {
+      leftAlone = true;  // what stands there could not be put back as it was
+    } else {
+      if (there) run.silentModeOriginal = std::move(original);
+      written = writeSilentModeINIFile(run.silentModePath, messageBoxesEnabled());
+    }
+  }
   LogSink& line = written ? detailLog().debug() : detailLog().error();
   line << L"Create File : " << run.silentModePath << endLine;
+  if (leftAlone) run.silentModePath.clear();
 }
 
 }  // namespace

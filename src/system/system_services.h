@@ -21,6 +21,12 @@ struct LocalTime {
 
 enum class ConsoleStream { Out, Err };
 
+// What reading one of the cleaner's machine values found.
+enum class MachineValueRead { Read, Missing, Failed };
+
+// Where the machine values live, for the lines that name them.
+inline constexpr wchar_t kMachineValuesKey[] = L"HKLM\\SOFTWARE\\NOVAX\\kvcleaner";
+
 // Everything the cleaner asks of the operating system besides the print spooler, the installer
 // service and child processes. One implementation per platform; tests install their own through
 // ScopedSystemServices. No operation throws.
@@ -74,6 +80,22 @@ class SystemServices {
   // Deletes one file. True on success.
   virtual bool deleteFile(const std::wstring& path) = 0;
 
+  // The cleaner's own machine-wide values: the registry key kMachineValuesKey, in its 64-bit view
+  // from the 32-bit program as well, so that both programs share them. Below HKLM\SOFTWARE only
+  // administrators and the system may create or change keys and values by default; users read.
+  // POSIX has no registry: the values live in the process as long as it runs.
+
+  // The data of the value `name`, whatever its type, into `data` (changed only on Read).
+  // Missing when the key or the value is not there; Failed on any other failure.
+  virtual MachineValueRead readMachineValue(const std::wstring& name, std::string& data) = 0;
+
+  // Writes `data` as the binary value `name`, creating the key when it is missing. True on
+  // success.
+  virtual bool writeMachineValue(const std::wstring& name, const std::string& data) = 0;
+
+  // Deletes the value `name`. True on success and when it was not there.
+  virtual bool deleteMachineValue(const std::wstring& name) = 0;
+
   // Shows a message box (no owner window) and waits until it is closed. Returns the button
   // that closed it, or -1 when no box could be shown (for example without a display).
   virtual int messageBox(const std::wstring& text, const std::wstring& caption,
@@ -113,6 +135,15 @@ class SystemServicesWrapper : public SystemServices {
   }
   bool isReparsePoint(const std::wstring& path) override { return target_.isReparsePoint(path); }
   bool deleteFile(const std::wstring& path) override { return target_.deleteFile(path); }
+  MachineValueRead readMachineValue(const std::wstring& name, std::string& data) override {
+    return target_.readMachineValue(name, data);
+  }
+  bool writeMachineValue(const std::wstring& name, const std::string& data) override {
+    return target_.writeMachineValue(name, data);
+  }
+  bool deleteMachineValue(const std::wstring& name) override {
+    return target_.deleteMachineValue(name);
+  }
   int messageBox(const std::wstring& text, const std::wstring& caption,
                  std::uint32_t style) override {
     return target_.messageBox(text, caption, style);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 
 #include "system/posix_path.h"
 #include "system/system_services.h"
@@ -76,6 +77,23 @@ class PosixSystemServices final : public SystemServices {
     return ::unlink(toPosixPath(path).c_str()) == 0;
   }
 
+  MachineValueRead readMachineValue(const std::wstring& name, std::string& data) override {
+    const auto found = machineValues_.find(name);
+    if (found == machineValues_.end()) return MachineValueRead::Missing;
+    data = found->second;
+    return MachineValueRead::Read;
+  }
+
+  bool writeMachineValue(const std::wstring& name, const std::string& data) override {
+    machineValues_[name] = data;
+    return true;
+  }
+
+  bool deleteMachineValue(const std::wstring& name) override {
+    machineValues_.erase(name);
+    return true;
+  }
+
   // No window system is assumed: the box is written to standard error and counts as closed.
   int messageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t) override {
     writeConsole(ConsoleStream::Err, L"[" + caption + L"] " + text + L"\n");
@@ -88,6 +106,9 @@ class PosixSystemServices final : public SystemServices {
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fflush(file);
   }
+
+ private:
+  std::map<std::wstring, std::string> machineValues_;
 };
 
 }  // namespace

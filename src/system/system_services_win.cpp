@@ -4,9 +4,13 @@
 #include <sddl.h>
 
 #include <memory>
+#include <new>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "system/system_services.h"
+#include "system/win_handles.h"
 
 namespace kv {
 namespace {
@@ -19,6 +23,13 @@ constexpr DWORD kTextRoom = 4096;
 // of C:\ProgramData itself. Files and folders made inside inherit the same entries.
 constexpr wchar_t kAdministratorsOnlyWrite[] =
     L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;BU)";
+
+constexpr wchar_t kMachineValuesSubkey[] = L"SOFTWARE\\NOVAX\\kvcleaner";
+// The 64-bit view from a 32-bit process too; 32-bit Windows ignores the flag.
+constexpr REGSAM kMachineView = KEY_WOW64_64KEY;
+
+// A value that changes between the sizing and the reading call is asked again this often.
+constexpr int kValueReadAttempts = 4;
 
 struct LocalMemory {
   void operator()(void* memory) const { LocalFree(memory); }
@@ -100,6 +111,55 @@ class WindowsSystemServices final : public SystemServices {
   }
 
   bool deleteFile(const std::wstring& path) override { return DeleteFileW(path.c_str()) != 0; }
+
+  MachineValueRead readMachineValue(const std::wstring& name, std::string& data) override {
+    UniqueRegKey key;
+    LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMachineValuesSubkey, 0,
+                                   KEY_QUERY_VALUE | kMachineView, key.put());
+    for (int attempt = 0; status == ERROR_SUCCESS && attempt < kValueReadAttempts; ++attempt) {
+      DWORD size = 0;
+      status = RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, nullptr, &size);
+      if (status != ERROR_SUCCESS) break;
+      std::string bytes;
+      try {
+        bytes.resize(size);
+      } catch (const std::bad_alloc&) {
+        return MachineValueRead::Failed;
+      }
+      status = RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr,
+                                reinterpret_cast<BYTE*>(bytes.data()), &size);
+      if (status == ERROR_MORE_DATA) {
+        status = ERROR_SUCCESS;
+        continue;
+      }
+      if (status != ERROR_SUCCESS) break;
+      bytes.resize(size);
+      data = std::move(bytes);
+      return MachineValueRead::Read;
+    }
+    return status == ERROR_FILE_NOT_FOUND ? MachineValueRead::Missing : MachineValueRead::Failed;
+  }
+
+  bool writeMachineValue(const std::wstring& name, const std::string& data) override {
+    if (data.size() > MAXDWORD) return false;
+    UniqueRegKey key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMachineValuesSubkey, 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE | kMachineView, nullptr, key.put(),
+                        nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    return RegSetValueExW(key.get(), name.c_str(), 0, REG_BINARY,
+                          reinterpret_cast<const BYTE*>(data.data()),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+  }
+
+  bool deleteMachineValue(const std::wstring& name) override {
+    UniqueRegKey key;
+    LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMachineValuesSubkey, 0,
+                                   KEY_SET_VALUE | kMachineView, key.put());
+    if (status == ERROR_SUCCESS) status = RegDeleteValueW(key.get(), name.c_str());
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+  }
 
   int messageBox(const std::wstring& text, const std::wstring& caption,
                  std::uint32_t style) override {

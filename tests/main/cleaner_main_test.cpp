@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <sstream>
 
 #include "log/logger.h"
@@ -134,28 +135,43 @@ TEST_F(CleanerMainTest, DefaultDirectoryIsMadeUnderTheAllUsersProfile) {
                   .starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"));
 }
 
-// Without -P the settings file is there for the first uninstall pass only; with -P the run
-// neither writes nor removes it.
+// Without -P the settings file is there for the first uninstall pass only: one the run made is
+// deleted, one that was there gets its own bytes back; with -P the run neither writes nor removes
+// it. Something there that cannot be read is left alone.
 TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
   system.environment[L"ALLUSERSPROFILE"] = dir.wide();
   const std::filesystem::path file = dir.path() / "NOVAX" / "KVXCLEAN.ini";
   const std::wstring path = dir.wide() + L"\\NOVAX\\KVXCLEAN.ini";
   const std::string shown(path.begin(), path.end());
+  const std::string earlier = "\xFF\xFE[\0O\0]\0\n\0;\0c\0\n\0";  // UTF-16, a comment
   struct Case {
     std::vector<std::wstring> args;
-    bool leftByEarlierRun;
-    std::string lines;  // the lines about the file, in order
-    bool fileAfter;
+    std::optional<std::string> before;  // "/": a folder in the file's place
+    std::string lines;                  // the lines about the file, in order
+    std::optional<std::string> after;
   };
   const Case cases[] = {
-      {{L"-T"}, false, "Debug: Create File : " + shown + "|Debug: Delete File : " + shown, false},
-      {{L"-T"}, true, "Debug: Create File : " + shown + "|Debug: Delete File : " + shown, false},
-      {{L"-T", L"-P"}, false, "", false},
-      {{L"-T", L"-P"}, true, "", true},
+      {{L"-T"},
+       std::nullopt,
+       "Debug: Create File : " + shown + "|Debug: Delete File : " + shown,
+       std::nullopt},
+      {{L"-T"},
+       earlier,
+       "Debug: Create File : " + shown + "|Debug: Restore File : " + shown,
+       earlier},
+      {{L"-T"}, "/", "Error: Create File : " + shown, "/"},
+      {{L"-T", L"-P"}, std::nullopt, "", std::nullopt},
+      {{L"-T", L"-P"}, earlier, "", earlier},
+  };
+  const auto content = [&]() -> std::optional<std::string> {
+    if (std::filesystem::is_directory(file)) return "/";
+    if (!std::filesystem::exists(file)) return std::nullopt;
+    return test::readBytes(file);
   };
   for (const Case& c : cases) {
     std::filesystem::create_directories(file.parent_path());
-    if (c.leftByEarlierRun) test::writeBytes(file, "[Old]\nA=1\n");
+    if (c.before == "/") std::filesystem::create_directory(file);
+    if (c.before && c.before != "/") test::writeBytes(file, *c.before);
     EXPECT_EQ(run(c.args), 0);
     std::string lines;
     std::istringstream detail(test::readBytes(dir.path() / "NOVAX" / "MXQLOG" / kDetailName));
@@ -165,8 +181,8 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
       lines += line.substr(0, line.size() - 1);  // without the carriage return
     }
     EXPECT_EQ(lines, c.lines);
-    EXPECT_EQ(std::filesystem::exists(file), c.fileAfter);
-    std::filesystem::remove(file);
+    EXPECT_EQ(content(), c.after);
+    std::filesystem::remove_all(file);
     std::filesystem::remove(dir.path() / "NOVAX" / "MXQLOG" / kDetailName);
   }
 }
@@ -200,14 +216,17 @@ TEST_F(CleanerMainTest, VerboseEchoesTheDetailLog) {
   EXPECT_EQ(printed.size() + 13, detailText().size());  // every line, LF instead of CRLF
 }
 
-// The system services with the check for the silent-mode settings file raising, as running out
-// of memory does: the run sequence asks between two phases, outside every wrapper.
+// The system services with the second check for the silent-mode settings file raising, as
+// running out of memory does: the run sequence asks between two phases, outside every wrapper.
 class SettingsFileCheckRaises : public test::FakeSystemServices {
  public:
   bool pathExists(const std::wstring& path) override {
-    if (path.ends_with(L"KVXCLEAN.ini")) throw std::bad_alloc();
+    if (path.ends_with(L"KVXCLEAN.ini") && ++checks_ == 2) throw std::bad_alloc();
     return FakeSystemServices::pathExists(path);
   }
+
+ private:
+  int checks_ = 0;
 };
 
 [[noreturn]] void runRaising(const std::filesystem::path& dir) {

@@ -241,12 +241,12 @@ TEST(FailureDrills, EachEndsAsSpecifiedAndTouchesNoOtherMaker) {
        0,
        ", 0, OK\r\n",
        {"Info: Successfully deleted local queue " + std::string("NOVAX ") + std::string(250, 'q'),
-        "Info: KVTool cleaner started: ", "Info: Ports and drivers left by an unfinished run: 4",
+        "Info: KVTool cleaner started: ", "Info: Ports and drivers left by an unfinished run: 3",
         "Info: Successfully deleted port: DLM1", "Info: Successfully removed port: C:\\out\\z",
         "Error: Failed to delete port " + std::string(64, 'P') + ".(87)",
         "Info: Successfully deleted driver NOVAX D1", "Info: Successfully deleted driver Zul Caf",
         "Info: Successfully deleted driver NOVAX D4",
-        "Debug: Delete File : " + (dir / "ProgramData").string() + "\\NOVAX\\KVXPENDING.txt",
+        "Debug: Delete pending removals : HKLM\\SOFTWARE\\NOVAX\\kvcleaner\\PendingRemovals",
         "Debug: KVTOOL cleaner execution completed. (0) [Q:0, P:1]"}},
   };
   for (const Drill& d : drills) {

@@ -3,10 +3,9 @@
 // NOVAX D2 and NOVAX D3 of queues that are gone, and another maker's queue on OLD3.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <optional>
 
-#include "config/pending_removals_file.h"
+#include "config/pending_removals_note.h"
 #include "main/cleaning_phases.h"
 #include "main/pending_removals.h"
 #include "phase_test.h"
@@ -27,8 +26,11 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
     std::vector<std::wstring> models;
     std::optional<std::string> during;  // the note when N1 is deleted
     std::optional<std::string> after;
-    std::vector<std::string> lines;  // in this order
+    std::vector<std::string> lines;                   // in this order
+    std::optional<std::string> aside = std::nullopt;  // an unreadable note kept under another name
   };
+  const std::string unreadable = "kvcleaner pending removals 1\r\nno tab\r\n";
+  const std::string notePath = "HKLM\\SOFTWARE\\NOVAX\\kvcleaner\\PendingRemovals";
   const Case cases[] = {
       {"taken over",
        earlier,
@@ -44,7 +46,15 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
         "Warn: Port still used by a queue that is not cleaned: OLD3",
         "Info: Successfully deleted driver NOVAX D1", "Info: Successfully deleted driver NOVAX D2",
         "Info: Deleting driver NOVAX D2...\nDebug: finishedSet.count = 1",
-        "Info: Successfully deleted driver NOVAX D3", "Debug: Delete File : "}},
+        "Info: Successfully deleted driver NOVAX D3",
+        "Debug: Delete pending removals : " + notePath}},
+      {"the same entry twice is taken once",
+       encodePendingRemovals({{L"NOVAX D2", L"OLD1"}, {L"NOVAX D2", L"OLD1"}}),
+       true,
+       {},
+       encodePendingRemovals({{L"NOVAX D2", L"OLD1"}}) + n1,
+       std::nullopt,
+       {"Info: Ports and drivers left by an unfinished run: 1"}},
       {"test run",
        earlier,
        false,
@@ -70,17 +80,30 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
        {},
        encodePendingRemovals({}) + n1,
        std::nullopt,
-       {"Info: Successfully removed port: DLM1", "Debug: Delete File : "}},
-      {"unreadable",
-       "kvcleaner pending removals 1\r\nno tab\r\n",
+       {"Info: Successfully removed port: DLM1", "Debug: Delete pending removals : " + notePath}},
+      {"unreadable: kept aside, this run's note as usual",
+       unreadable,
        true,
        {},
-       "kvcleaner pending removals 1\r\nno tab\r\n",
-       "kvcleaner pending removals 1\r\nno tab\r\n",
-       {"Warn: Failed to read pending removals file ", "Info: Successfully removed port: DLM1"}},
+       encodePendingRemovals({}) + n1,
+       std::nullopt,
+       {"Warn: Failed to read pending removals " + notePath + ", kept as " + notePath +
+            " unreadable 20261206 140500",
+        "Info: Successfully removed port: DLM1", "Debug: Delete pending removals : " + notePath},
+       unreadable},
+      {"unreadable in a test run: left alone",
+       unreadable,
+       false,
+       {},
+       unreadable,
+       unreadable,
+       {"Warn: Failed to read pending removals " + notePath + "\n"}},
   };
-  system.environment[L"ALLUSERSPROFILE"] = dir.wide();
-  const std::filesystem::path note = dir.path() / "NOVAX" / "KVXPENDING.txt";
+  const std::wstring note = kPendingRemovalsValueName;
+  const auto value = [&](const std::wstring& name) {
+    const auto found = system.machineValues.find(name);
+    return found == system.machineValues.end() ? std::nullopt : std::optional(found->second);
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     memory = MemoryPrintSystem();
@@ -93,14 +116,9 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
     addQueue(L"N1", L"NOVAX D1", L"DLM1");
     addQueue(L"Other A", L"Other Laser", L"OLD3");
     std::optional<std::string> during;
-    memory.afterNextCall(SpoolerOperation::EnumPorts, [&] {
-      if (std::filesystem::exists(note)) during = test::readBytes(note);
-    });
-    std::filesystem::remove_all(dir.path() / "NOVAX");
-    if (c.before) {
-      std::filesystem::create_directories(note.parent_path());
-      test::writeBytes(note, *c.before);
-    }
+    memory.afterNextCall(SpoolerOperation::EnumPorts, [&] { during = value(note); });
+    system.machineValues.clear();
+    if (c.before) system.machineValues[note] = *c.before;
     run = CleanerRun();
     run.options.clean = c.clean;
     fillModelSet(c.models, run.modelSet);
@@ -111,8 +129,8 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
     settlePendingRemovals(run);
 
     EXPECT_EQ(during, c.during);
-    EXPECT_EQ(std::filesystem::exists(note) ? std::optional(test::readBytes(note)) : std::nullopt,
-              c.after);
+    EXPECT_EQ(value(note), c.after);
+    EXPECT_EQ(value(note + L" unreadable 20261206 140500"), c.aside);
     const std::string text = log();
     std::size_t at = 0;
     for (const std::string& line : c.lines) {

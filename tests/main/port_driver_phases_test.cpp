@@ -241,6 +241,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
     memory.addDriver(L"NOVAX D");
     memory.addDriver(L"NOVAX d");
     c.arrange(memory);
+    system.machineValues.clear();  // no note of the case before
     run = CleanerRun();
     run.options.clean = c.clean;
     detailLog().open(dir.child(L"detail.log"));

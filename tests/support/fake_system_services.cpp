@@ -21,4 +21,23 @@ bool FakeSystemServices::isReparsePoint(const std::wstring& path) {
   return reparsePoints.contains(path) || SystemServicesWrapper::isReparsePoint(path);
 }
 
+MachineValueRead FakeSystemServices::readMachineValue(const std::wstring& name, std::string& data) {
+  if (failingValues.contains(name)) return MachineValueRead::Failed;
+  const auto found = machineValues.find(name);
+  if (found == machineValues.end()) return MachineValueRead::Missing;
+  data = found->second;
+  return MachineValueRead::Read;
+}
+
+bool FakeSystemServices::writeMachineValue(const std::wstring& name, const std::string& data) {
+  if (failingValues.contains(name)) return false;
+  machineValues[name] = data;
+  return true;
+}
+
+bool FakeSystemServices::deleteMachineValue(const std::wstring& name) {
+  machineValues.erase(name);
+  return true;
+}
+
 }  // namespace kv::test

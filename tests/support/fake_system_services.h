@@ -12,7 +12,7 @@ namespace kv::test {
 // The platform's services with a fixed clock, computer name, environment and locale, and a
 // message box that records what it was asked to show. File operations stay real: tests point
 // them at a temporary directory; a path in `reparsePoints` is a junction or symbolic link as well
-// as whatever it really is. Installs itself for its lifetime.
+// as whatever it really is. Machine values live in the instance. Installs itself for its lifetime.
 class FakeSystemServices : public SystemServicesWrapper {
  public:
   struct ShownBox {
@@ -30,6 +30,9 @@ class FakeSystemServices : public SystemServicesWrapper {
   int messageBox(const std::wstring& text, const std::wstring& caption,
                  std::uint32_t style) override;
   bool isReparsePoint(const std::wstring& path) override;
+  MachineValueRead readMachineValue(const std::wstring& name, std::string& data) override;
+  bool writeMachineValue(const std::wstring& name, const std::string& data) override;
+  bool deleteMachineValue(const std::wstring& name) override;
 
   std::map<std::wstring, std::wstring> environment;
   std::wstring computer = L"PC01";
@@ -38,6 +41,10 @@ class FakeSystemServices : public SystemServicesWrapper {
   int messageBoxResult = 1;
   std::vector<ShownBox> shownBoxes;
   std::set<std::wstring> reparsePoints;
+  // The machine values of this test alone; a name in `failingValues` can be neither read nor
+  // written.
+  std::map<std::wstring, std::string> machineValues;
+  std::set<std::wstring> failingValues;
 
  private:
   ScopedSystemServices installed_;

@@ -1,4 +1,4 @@
-#include "config/pending_removals_file.h"
+#include "config/pending_removals_note.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 
 namespace kv {
 
-// The note a cleaning run keeps of the ports and drivers it is about to remove:
-// %ALLUSERSPROFILE%\NOVAX\KVXPENDING.txt. Queues go first, and later runs find ports and drivers
-// only through queues, so a run cut short after its queues would otherwise leave them for good.
-inline constexpr wchar_t kPendingRemovalsFileName[] = L"KVXPENDING.txt";
+// The note a cleaning run keeps of the ports and drivers it is about to remove, a machine value
+// of the cleaner's. Queues go first, and later runs find ports and drivers only through queues,
+// so a run cut short after its queues would otherwise leave them for good.
+inline constexpr wchar_t kPendingRemovalsValueName[] = L"PendingRemovals";
 
 // The driver and the port text of one of the maker's queues.
 struct PendingRemoval {
@@ -20,7 +20,7 @@ struct PendingRemoval {
   bool operator==(const PendingRemoval&) const = default;
 };
 
-// The file's bytes: UTF-8 text, a header line, then a line for each entry with the driver and the
+// The note's bytes: UTF-8 text, a header line, then a line for each entry with the driver and the
 // port separated by a tab, lines ended by CR LF. A '%', tab, CR or LF within a name is written as
 // "%25", "%09", "%0D" or "%0A", so any name comes back as it was.
 std::string encodePendingRemovals(const std::vector<PendingRemoval>& entries);
@@ -29,7 +29,7 @@ std::string encodePendingRemovals(const std::vector<PendingRemoval>& entries);
 // written without a copy of its names.
 void appendPendingRemoval(std::string& bytes, std::wstring_view driver, std::wstring_view port);
 
-// The entries of such a file; nullopt when the bytes are not one (another header, a line without
+// The entries of such a note; nullopt when the bytes are not one (another header, a line without
 // exactly one tab, an unknown escape). A last line may lack its line end; LF alone ends a line as
 // well.
 std::optional<std::vector<PendingRemoval>> decodePendingRemovals(std::string_view bytes);
