@@ -103,7 +103,11 @@ void notePortsOfOtherQueuesNow(CleanerRun& run) {
       newPorts.push_back(std::move(port));
     }
   };
-  if (!bMciEntryQueue_Driver_PortList(keepNewPortOfOtherQueue)) return;
+  if (!bMciEntryQueue_Driver_PortList(keepNewPortOfOtherQueue)) {
+    detailLog().warn() << L"Failed to enumerate printers again; ports in use as first listed."
+                       << endLine;
+    return;
+  }
   for (const std::wstring& port : newPorts) run.otherQueuesPorts.add(port);
 }
 

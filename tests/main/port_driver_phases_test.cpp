@@ -106,6 +106,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
     const char* lines;  // from the port header on
     std::int32_t pCount;
     std::int32_t failureCount;
+    const char* before = "";  // a line before the port header
   };
   const auto sharedPair = [](MemoryPrintSystem& m) {
     m.addQueue({L"Q1", L"NOVAX D", L"SP"});
@@ -220,6 +221,22 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        "Info: Successfully deleted driver NOVAX D\n"
        "Debug: finishedSet.size = 1\n",
        0, 0},
+      // The second listing fails: the first one's guard stands, and the run says so.
+      {"second listing fails", true,
+       [](MemoryPrintSystem& m) {
+         m.addQueue({L"Q1", L"NOVAX D", L"SP"});
+         m.addQueue({L"Other", L"Acme 5", L"SP"});
+         m.afterNextCall(SpoolerOperation::DeletePrinter,
+                         [&m] { m.failNext(SpoolerOperation::EnumPrinters, 5); });
+       },
+       "Info: Deleting port SP...\n"
+       "Warn: Port still used by a queue that is not cleaned: SP\n"
+       "$Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Info: Successfully deleted driver NOVAX D\n"
+       "Debug: finishedSet.size = 1\n",
+       0, 0,
+       "\nWarn: Failed to enumerate printers again; ports in use as first listed.\n"},
       {"port of another queue in a test run", false,
        [](MemoryPrintSystem& m) {
          m.addQueue({L"Q1", L"NOVAX D", L"SP"});
@@ -254,6 +271,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
     EXPECT_EQ(log("Info: KVTool cleaner Deleting port started"), expected);
     EXPECT_EQ(run.pCount, c.pCount);
     EXPECT_EQ(run.failureCount, c.failureCount);
+    EXPECT_NE(log().find(c.before), std::string::npos) << c.before;
     if (!c.clean) {
       EXPECT_EQ(nonListingCalls(), std::vector<std::wstring>{});
     }
