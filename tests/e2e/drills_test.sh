@@ -70,12 +70,13 @@ test_a_run_stopped_after_its_queues_is_finished_by_the_next() {
   local lines
   lines=$(cat "$LOG_DIR"/*.KVTOOL_CLEANER.log | tr -d '\r')
   assert_eq 1 "$RUN_EXIT" "exit code of the next run: Wine refuses every driver deletion"
-  assert_contains $'\nInfo: Ports and drivers left by an unfinished run: 13\n' "$lines" \
+  # Two of the 13 queues share a driver and a port: the same entry is taken once.
+  assert_contains $'\nInfo: Ports and drivers left by an unfinished run: 12\n' "$lines" \
     "the note taken over"
   assert_eq "$QUEUES_LEFT" "$(listed queues)" "queues after the next run"
   assert_eq "$PORTS_LEFT" "$(listed ports)" "ports after the next run"
   assert_eq "" "$(note_bytes)" "the note after the next run"
-  assert_operation_record 13 NG
+  assert_operation_record 12 NG
 }
 
 # Log folders that cannot take the logs: each log falls back to the console with its Warn line,
