@@ -15,6 +15,7 @@
 #include "spooler/port_deletion.h"
 #include "spooler/port_info.h"
 #include "spooler/port_inventory_index.h"
+#include "spooler/port_names.h"
 #include "spooler/removals.h"
 
 namespace kv {
@@ -111,32 +112,54 @@ void notePortsOfOtherQueuesNow(CleanerRun& run) {
   for (const std::wstring& port : newPorts) run.otherQueuesPorts.add(port);
 }
 
+// A pooled queue's port text names several ports, separated by commas; but the maker's monitors
+// also give single ports names with commas. A text the spooler lists as a port is that port.
+std::vector<std::wstring> portsNamedBy(const std::wstring& text,
+                                       const PortInventoryIndex& inventory) {
+  const std::vector<std::wstring_view> parts = portsOfText(text);
+  if (parts.size() <= 1 || inventory.find(text) != nullptr) return {text};
+  return {parts.begin(), parts.end()};
+}
+
 }  // namespace
 
 void removePorts(CleanerRun& run) {
   if (!run.queuePorts.empty() || !run.pendingPorts.empty()) {
     notePortsOfOtherQueuesNow(run);
     // Only the ports of the maker's queues and those an earlier run left are looked up, so only
-    // theirs are kept.
-    std::vector<std::wstring_view> wanted(run.queuePorts.begin(), run.queuePorts.end());
-    wanted.insert(wanted.end(), run.pendingPorts.begin(), run.pendingPorts.end());
-    std::sort(wanted.begin(), wanted.end());
+    // theirs are kept: each text, and each part of a pooled one, found as the spooler finds
+    // them, whatever their case.
+    std::vector<std::wstring_view> wanted;
+    for (const NameList* texts : {&run.queuePorts, &run.pendingPorts}) {
+      for (const std::wstring& text : *texts) {
+        wanted.push_back(text);
+        const std::vector<std::wstring_view> parts = portsOfText(text);
+        if (parts.size() > 1) wanted.insert(wanted.end(), parts.begin(), parts.end());
+      }
+    }
+    std::sort(wanted.begin(), wanted.end(), portNameLess);
     const auto isWanted = [&](std::wstring_view port) {
-      return std::binary_search(wanted.begin(), wanted.end(), port);
+      return std::binary_search(wanted.begin(), wanted.end(), port, portNameLess);
     };
     if (!bMciEntryPortInfoList(run.portInventory, isWanted)) {
       detailLog().error() << L"Failed to enumerate ports." << endLine;
       fatalEnd(kResultEnumPorts, L"");
     }
+    wanted = {};
     detailLog().info() << L"KVTool cleaner Deleting port started: " << GetTimeText() << endLine;
     const PortInventoryIndex inventory(run.portInventory);
-    for (const std::wstring& port : run.queuePorts) deletePort(run, inventory, port);
-    // An earlier run may have got to some of its ports before it stopped.
-    for (const std::wstring& port : run.pendingPorts) {
-      if (MciGetPortMonitorName(port, inventory).empty()) {
-        detailLog().debug() << L"Port no longer present: " << port << endLine;
-      } else {
+    for (const std::wstring& text : run.queuePorts) {
+      for (const std::wstring& port : portsNamedBy(text, inventory))
         deletePort(run, inventory, port);
+    }
+    // An earlier run may have got to some of its ports before it stopped.
+    for (const std::wstring& text : run.pendingPorts) {
+      for (const std::wstring& port : portsNamedBy(text, inventory)) {
+        if (MciGetPortMonitorName(port, inventory).empty()) {
+          detailLog().debug() << L"Port no longer present: " << port << endLine;
+        } else {
+          deletePort(run, inventory, port);
+        }
       }
     }
   }

@@ -15,12 +15,14 @@ class PortInventoryIndex {
  public:
   explicit PortInventoryIndex(const PortInfoList& ports);
 
-  // The first inventory entry of exactly that name (case-sensitive), or null.
+  // The first inventory entry of that name, compared as the spooler compares port names (without
+  // regard to case), or null.
   const portinfo_s* find(const std::wstring& portName) const;
 
  private:
   const PortInfoList& ports_;
-  // Inventory positions sorted by port name; entries of the same name keep the inventory order.
+  // Inventory positions sorted by case-folded port name; entries of the same name keep the
+  // inventory order.
   std::vector<std::size_t> byName_;
 };
 

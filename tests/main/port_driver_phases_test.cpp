@@ -221,6 +221,38 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        "Info: Successfully deleted driver NOVAX D\n"
        "Debug: finishedSet.size = 1\n",
        0, 0},
+      // Each port of a pooled queue's text is a port of its own, guarded on its own.
+      {"pooled ports", true,
+       [](MemoryPrintSystem& m) {
+         m.addPort({L"POOLA:", L"Local Monitor", L"Local Port", 1});
+         m.addPort({L"POOLB:", L"Local Monitor", L"Local Port", 1});
+         m.addQueue({L"Q1", L"NOVAX D", L"POOLA:,POOLB:"});
+         m.addQueue({L"Other", L"Acme 5", L"POOLB:"});
+       },
+       "Info: Deleting port POOLA:...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Info: Successfully removed port: POOLA:\n"
+       "Info: Deleting port POOLB:...\n"
+       "Warn: Port still used by a queue that is not cleaned: POOLB:\n"
+       "$Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Info: Successfully deleted driver NOVAX D\n"
+       "Debug: finishedSet.size = 1\n",
+       0, 0},
+      // The spooler lists the port in another case than the queue names it.
+      {"port text in another case", true,
+       [](MemoryPrintSystem& m) {
+         m.addPort({L"CASEP1:", L"Local Monitor", L"Local Port", 1});
+         m.addQueue({L"Q1", L"NOVAX D", L"casep1:"});
+       },
+       "Info: Deleting port casep1:...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Info: Successfully removed port: casep1:\n"
+       "$Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Info: Successfully deleted driver NOVAX D\n"
+       "Debug: finishedSet.size = 1\n",
+       0, 0},
       // The second listing fails: the first one's guard stands, and the run says so.
       {"second listing fails", true,
        [](MemoryPrintSystem& m) {

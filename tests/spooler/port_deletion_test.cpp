@@ -211,7 +211,7 @@ TEST(PortMonitorNameTest, LookupNamesTheMonitorThatReachesThePort) {
       {L"IP_10.0.0.7", L"Standard TCP/IP Port"},
       {L"DL_1", L"DeviceLinkMonitor"},
       {L"NOMON", L""},
-      {L"lpt1:", L""},
+      {L"lpt1:", L"Local Monitor"},  // the spooler compares port names without regard to case
       {L"COM9:", L""},
   };
   for (const Case& c : cases) {
