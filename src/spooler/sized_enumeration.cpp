@@ -26,20 +26,27 @@ std::optional<EnumerationAnswer> enumerateWithSizing(PrintSpooler& spooler,
   std::uint32_t returned = 0;
   call(nullptr, 0, &needed, &returned);  // only the size matters
 
-  // Eight spare bytes, so that a spooler that miscounts a terminator still fits its answer.
-  SpoolerBuffer buffer(std::size_t{needed} + 8);
-  if (!buffer.allocated()) {
-    reportPlatformError(allocationErrorCode(spooler), site.functionName, site.allocationLine,
-                        L"malloc");
-    return std::nullopt;
-  }
-  returned = 0;
-  if (!call(buffer.data(), buffer.sizeArgument(), &needed, &returned)) {
+  for (int attempt = 1;; ++attempt) {
+    // Eight spare bytes, so that a spooler that miscounts a terminator still fits its answer.
+    SpoolerBuffer buffer(std::size_t{needed} + 8);
+    if (!buffer.allocated()) {
+      reportPlatformError(allocationErrorCode(spooler), site.functionName, site.allocationLine,
+                          L"malloc");
+      return std::nullopt;
+    }
+    returned = 0;
+    if (call(buffer.data(), buffer.sizeArgument(), &needed, &returned)) {
+      return EnumerationAnswer(std::move(buffer), returned);
+    }
     const std::int32_t code = platformErrorCode(spooler);
-    reportPlatformError(code, site.functionName, site.callLine, site.apiName);
-    return std::nullopt;
+    // Objects that came after the sizing make the answer longer than the buffer: the call says
+    // how long it is now, and the listing is asked again.
+    if (code != static_cast<std::int32_t>(kErrorInsufficientBuffer) ||
+        attempt == kEnumerationAttempts) {
+      reportPlatformError(code, site.functionName, site.callLine, site.apiName);
+      return std::nullopt;
+    }
   }
-  return EnumerationAnswer(std::move(buffer), returned);
 }
 
 }  // namespace kv

@@ -63,9 +63,13 @@ class EnumerationAnswer {
   std::uint32_t count_;
 };
 
+// How often a listing is asked with a buffer before growth between the calls counts as failure.
+inline constexpr int kEnumerationAttempts = 4;
+
 // The two-call sizing every enumeration uses: ask with no buffer for the size, allocate that
-// plus 8 bytes, ask again. There is no retry: objects added between the calls make the second
-// call fail with 122. A failure is reported at the site's lines and gives no answer.
+// plus 8 bytes, ask again. Objects added between the calls make that call fail with 122 and give
+// the new size: it is asked again with room for that, kEnumerationAttempts times in all, before
+// the 122 counts. A failure is reported at the site's lines and gives no answer.
 std::optional<EnumerationAnswer> enumerateWithSizing(PrintSpooler& spooler,
                                                      const EnumerationCall& call,
                                                      const EnumerationSite& site);

@@ -259,7 +259,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
          m.addQueue({L"Q1", L"NOVAX D", L"SP"});
          m.addQueue({L"Other", L"Acme 5", L"SP"});
          m.afterNextCall(SpoolerOperation::DeletePrinter,
-                         [&m] { m.failNext(SpoolerOperation::EnumPrinters, 5); });
+                         [&m] { m.failNext(SpoolerOperation::EnumPrinters, 5, 1); });
        },
        "Info: Deleting port SP...\n"
        "Warn: Port still used by a queue that is not cleaned: SP\n"

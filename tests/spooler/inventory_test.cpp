@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "spooler/report_sites.h"
+#include "spooler/sized_enumeration.h"
 #include "spooler/spooler_buffer.h"
 #include "wrapper_test.h"
 
@@ -250,7 +251,7 @@ std::vector<Enumeration> enumerations() {
 }
 
 TEST(InventoryFailureTest, FailuresLeaveTheListsAsTheyWereAndReportTheirCode) {
-  enum Failure { FetchFails, SpoolerDown, GrowsBetweenCalls, OutOfMemory };
+  enum Failure { FetchFails, SpoolerDown, GrowsOnce, GrowsBetweenEveryCall, OutOfMemory };
   struct Case {
     Failure failure;
     std::int32_t code;
@@ -259,7 +260,8 @@ TEST(InventoryFailureTest, FailuresLeaveTheListsAsTheyWereAndReportTheirCode) {
   const Case cases[] = {
       {FetchFails, 5, false},
       {SpoolerDown, 1722, false},
-      {GrowsBetweenCalls, 122, false},
+      {GrowsOnce, 0, false},  // asked again with room for the newcomer: no failure
+      {GrowsBetweenEveryCall, 122, false},
       {OutOfMemory, 122, true},  // the sizing call's code is what the platform holds
   };
   for (const Enumeration& e : enumerations()) {
@@ -272,6 +274,8 @@ TEST(InventoryFailureTest, FailuresLeaveTheListsAsTheyWereAndReportTheirCode) {
       memory.addDriver(L"KV 1");
       memory.addPort({L"LPT1:", L"Local Monitor", L"Local Port", 1});
       test::TraceCapture trace;
+      std::function<void()> grow;
+      int grown = 0;
       switch (c.failure) {
         case FetchFails:
           memory.failNext(e.operation, 5, 1);
@@ -279,8 +283,14 @@ TEST(InventoryFailureTest, FailuresLeaveTheListsAsTheyWereAndReportTheirCode) {
         case SpoolerDown:
           memory.failAlways(e.operation, 1722);
           break;
-        case GrowsBetweenCalls:
-          memory.afterNextCall(e.operation, [&] { e.addObject(memory); });
+        case GrowsOnce:
+        case GrowsBetweenEveryCall:
+          grow = [&] {
+            e.addObject(memory);
+            const int times = c.failure == GrowsOnce ? 1 : 1 + kEnumerationAttempts;
+            if (++grown < times) memory.afterNextCall(e.operation, grow);
+          };
+          memory.afterNextCall(e.operation, grow);
           break;
         case OutOfMemory:
           break;
@@ -293,6 +303,11 @@ TEST(InventoryFailureTest, FailuresLeaveTheListsAsTheyWereAndReportTheirCode) {
         result = e.run(names, ports);
       } else {
         result = e.run(names, ports);
+      }
+      if (c.failure == GrowsOnce) {
+        EXPECT_TRUE(result) << e.name;
+        EXPECT_EQ(trace.text(), "") << e.name;
+        continue;
       }
       EXPECT_FALSE(result) << e.name << " case " << c.failure;
       EXPECT_EQ(names, NameList{L"before"}) << e.name << " case " << c.failure;
