@@ -35,7 +35,10 @@ std::FILE* openFileForReading(const std::wstring& path);
 // Holds the lock of an open file for this process until unlockOpenFile, waiting while another
 // process holds it; several processes writing one log take turns that way. Readers are never kept
 // out (on Windows the lock covers one byte far beyond the file's end). False when the lock cannot
-// be had (the caller then writes without it).
+// be had (the caller then writes without it). Every file the opening calls above give can be
+// locked: on Windows each handle has read or write data access, which LockFileEx requires.
+// While it is held, the other processes wait: the holder gives it back as soon as it may (see
+// AnsiFileBuffer::lockForLine for how long a log keeps it).
 bool lockOpenFile(std::FILE* file);
 void unlockOpenFile(std::FILE* file);
 

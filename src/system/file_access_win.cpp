@@ -22,14 +22,21 @@ bool isRegularFile(HANDLE file) {
 
 enum class Writing { Empty, Append };
 
+// Access for each kind of writing. LockFileEx needs a handle with GENERIC_READ or GENERIC_WRITE
+// (the kernel checks for read or write data access), which FILE_APPEND_DATA alone is not: the
+// append handle adds GENERIC_READ. Without FILE_WRITE_DATA every write still goes to the end.
+DWORD accessFor(Writing writing) {
+  return (writing == Writing::Append ? GENERIC_READ | FILE_APPEND_DATA : GENERIC_WRITE) |
+         FILE_READ_ATTRIBUTES;
+}
+
 // The entry at `path` is opened as it stands and looked at before anything is emptied or written,
 // so a link and what it leads to stay as they were. The sharing is that of _SH_DENYNO.
 std::FILE* openRefusingLink(const std::wstring& path, Writing writing) {
   const bool append = writing == Writing::Append;
   UniqueFileHandle handle(
-      CreateFileW(path.c_str(), (append ? FILE_APPEND_DATA : GENERIC_WRITE) | FILE_READ_ATTRIBUTES,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      CreateFileW(path.c_str(), accessFor(writing), FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle) return nullptr;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle.get(), &info)) return nullptr;
@@ -46,6 +53,8 @@ std::FILE* openRefusingLink(const std::wstring& path, Writing writing) {
 
 }  // namespace
 
+// Following links, the C runtime opens the file: "wb" and "ab" are _O_WRONLY, so the handle has
+// GENERIC_WRITE (and the lock with it); "ab" appends by seeking to the end before each write.
 std::FILE* openFileForWriting(const std::wstring& path, LinkAtPath links) {
   if (links == LinkAtPath::Follow) return _wfsopen(path.c_str(), L"wb", _SH_DENYNO);
   return openRefusingLink(path, Writing::Empty);
