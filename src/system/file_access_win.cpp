@@ -20,6 +20,12 @@ bool isRegularFile(HANDLE file) {
          (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// A file that is also reached by another name (a hard link) may be any file of the volume,
+// one only administrators may write among them. A directory has one name however it is counted.
+bool severalNames(const BY_HANDLE_FILE_INFORMATION& info) {
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks > 1;
+}
+
 enum class Writing { Empty, Append };
 
 // Access for each kind of writing. LockFileEx needs a handle with GENERIC_READ or GENERIC_WRITE
@@ -31,7 +37,8 @@ DWORD accessFor(Writing writing) {
 }
 
 // The entry at `path` is opened as it stands and looked at before anything is emptied or written,
-// so a link and what it leads to stay as they were. The sharing is that of _SH_DENYNO.
+// so a link, a file with other names and what they lead to stay as they were. The sharing is that
+// of _SH_DENYNO.
 std::FILE* openRefusingLink(const std::wstring& path, Writing writing) {
   const bool append = writing == Writing::Append;
   UniqueFileHandle handle(
@@ -40,7 +47,9 @@ std::FILE* openRefusingLink(const std::wstring& path, Writing writing) {
   if (!handle) return nullptr;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle.get(), &info)) return nullptr;
-  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return nullptr;
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || severalNames(info)) {
+    return nullptr;
+  }
   if (!append && !SetEndOfFile(handle.get())) return nullptr;
   const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle.get()),
                                  _O_WRONLY | _O_BINARY | (append ? _O_APPEND : 0));
@@ -63,6 +72,14 @@ std::FILE* openFileForWriting(const std::wstring& path, LinkAtPath links) {
 std::FILE* openFileForAppending(const std::wstring& path, LinkAtPath links) {
   if (links == LinkAtPath::Follow) return _wfsopen(path.c_str(), L"ab", _SH_DENYNO);
   return openRefusingLink(path, Writing::Append);
+}
+
+bool hasOtherNames(const std::wstring& path) {
+  UniqueFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  return file && GetFileInformationByHandle(file.get(), &info) && severalNames(info);
 }
 
 std::FILE* openFileForReading(const std::wstring& path) {
