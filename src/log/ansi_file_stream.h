@@ -36,9 +36,11 @@ class AnsiFileBuffer final : public std::wstreambuf {
   // Other processes that write the same file wait while this one writes a line (see
   // lockOpenFile). Taking and giving back the lock are two calls to Wine's server for each line,
   // so the lock is kept over the lines that follow within kLockBudget and given back at the end of
-  // the first line after it: a line is never cut, and another run waits for the budget and one
-  // step of this one at most. Only one log of the process holds its lock at a time, so that two
-  // runs that each write two logs never wait for each other for ever.
+  // the first line after it: a line is never cut. What the run does between two lines is done
+  // under the lock as well (spooler calls: a deletion, a status query), so another run waits for
+  // the budget and then until this one ends its next line, at most; before a child process or a
+  // message box the lock is given back (releaseHeldLock). Only one log of the process holds its
+  // lock at a time, so that two runs that each write two logs never wait for each other for ever.
   void lockForLine();
   void unlockAfterLine();
   // Gives back the lock that a log of this process keeps, before a wait of unknown length (a

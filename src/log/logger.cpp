@@ -4,6 +4,24 @@
 
 namespace kv {
 
+std::wstring withVisibleControls(std::wstring_view text) {
+  static constexpr wchar_t kHexDigits[] = L"0123456789ABCDEF";
+  std::wstring visible;
+  visible.reserve(text.size());
+  for (const wchar_t c : text) {
+    // Unsigned, so that a negative wchar_t (no character at all) is not taken for a control.
+    const auto code = static_cast<std::make_unsigned_t<wchar_t>>(c);
+    if (code >= 0x20 && code != 0x7F) {
+      visible.push_back(c);
+      continue;
+    }
+    visible += L"\\x";
+    visible.push_back(kHexDigits[code >> 4]);
+    visible.push_back(kHexDigits[code & 0xF]);
+  }
+  return visible;
+}
+
 LogSink& LogSink::operator<<(const char* text) {
   std::wstring wide;
   for (const char* p = text; p != nullptr && *p != '\0'; ++p) {
@@ -18,8 +36,9 @@ LogSink& LogSink::operator<<(const wchar_t* text) {
 
 LogSink& LogSink::operator<<(const std::wstring& text) { return writePiece(text); }
 
-LogSink& LogSink::writePiece(const std::wstring& piece) {
+LogSink& LogSink::writePiece(const std::wstring& text) {
   if (muted_) return *this;
+  const std::wstring piece = withVisibleControls(text);
   if (stream_ != nullptr) {
     *stream_ << piece;
     if (stream_->bad()) stream_->clear();
@@ -31,16 +50,32 @@ LogSink& LogSink::writePiece(const std::wstring& piece) {
   return *this;
 }
 
-LogSink& LogSink::operator<<(EndLine) {
-  if (muted_) return *this;
+// The one place where a line feed reaches the file (as CR LF) and the console.
+void LogSink::writeLineFeed() {
   if (stream_ != nullptr) {
     *stream_ << L'\n';
     stream_->flush();
     if (stream_->bad()) stream_->clear();
   }
   if (echo_) SystemServices::current().writeConsole(ConsoleStream::Out, L"\n");
+}
+
+LogSink& LogSink::operator<<(EndLine) {
+  if (muted_) return *this;
+  writeLineFeed();
   lineEnded();
   return *this;
+}
+
+LogSink& LogSink::writeLines(const std::wstring& text) {
+  if (muted_) return *this;
+  size_t start = 0;
+  for (size_t end = text.find(L'\n'); end != std::wstring::npos; end = text.find(L'\n', start)) {
+    writePiece(text.substr(start, end - start));
+    writeLineFeed();
+    start = end + 1;
+  }
+  return writePiece(text.substr(start));
 }
 
 Logger::Logger(LogLevel threshold) : threshold_(threshold) {}

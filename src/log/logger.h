@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "log/ansi_file_stream.h"
@@ -15,9 +16,15 @@ namespace kv {
 struct EndLine {};
 inline constexpr EndLine endLine{};
 
+// `text` with each control character (below U+0020, and U+007F) written as "\x" and two
+// upper-case hex digits; everything else, a backslash too, as it is.
+std::wstring withVisibleControls(std::wstring_view text);
+
 // Writes the pieces of one line to a stream and, with the echo on, to standard output. Every
 // piece is flushed at once; a piece the stream could not take is lost and the stream is made
-// good again for the next one. No operation throws.
+// good again for the next one. A piece's control characters are written visibly (see
+// withVisibleControls), so that no name can end a line or begin a forged one: the only line ends
+// are those the sink writes itself. No operation throws.
 class LogSink {
  public:
   LogSink() = default;
@@ -30,6 +37,10 @@ class LogSink {
   LogSink& operator<<(const std::wstring& text);
   LogSink& operator<<(EndLine);
 
+  // A text of the program's own that spans several lines: each line feed in it breaks the line
+  // here, within the same entry; the parts between are written as pieces.
+  LogSink& writeLines(const std::wstring& text);
+
   // Numbers in plain decimal; signed ones with a minus sign when negative.
   template <std::integral T>
   requires(!std::is_same_v<T, bool> && !std::is_same_v<T, char> &&
@@ -40,6 +51,7 @@ class LogSink {
 
  protected:
   LogSink& writePiece(const std::wstring& piece);
+  void writeLineFeed();
   // Called once a line has ended.
   virtual void lineEnded() {}
 

@@ -1,6 +1,7 @@
 #include "main/all_users_links.h"
 
 #include "log/logger.h"
+#include "system/file_access.h"
 #include "system/system_services.h"
 
 namespace kv {
@@ -14,7 +15,9 @@ std::optional<std::wstring> linkBelowAllUsersProfile(const std::wstring& path) {
   for (size_t end = path.find(L'\\', root.size());; end = path.find(L'\\', end + 1)) {
     const std::wstring entry = path.substr(0, end);
     if (system.isReparsePoint(entry)) return entry;
-    if (end == std::wstring::npos) return std::nullopt;
+    if (end == std::wstring::npos) {
+      return hasOtherNames(entry) ? std::optional(entry) : std::nullopt;
+    }
   }
 }
 

@@ -38,7 +38,7 @@ bool checkMessageFile(const std::wstring& path) {
   file.getCaption(caption);
   std::wstring notice;
   file.noTextNotice(notice);
-  detailLog().warn() << notice << endLine;
+  detailLog().warn().writeLines(notice) << endLine;
   if (messageBoxesEnabled()) {
     releaseLogFileLock();
     SystemServices::current().messageBox(notice, caption, kErrorBoxStyle);
@@ -56,7 +56,7 @@ void showErrorForCode(std::int32_t code, const std::wstring& insert) {
   if (!messageTextForCode(file, code, text)) {
     std::wstring notice;
     file.noTextNotice(notice);
-    detailLog().debug() << notice << L",\nError constant=" << code << endLine;
+    detailLog().debug().writeLines(notice + L",\nError constant=") << code << endLine;
     return;
   }
   const std::wstring message = insert.empty() ? text : insertIntoMessage(text, insert);

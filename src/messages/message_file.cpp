@@ -2,6 +2,7 @@
 
 #include "config/config_text.h"
 #include "config/ini_document.h"
+#include "log/logger.h"
 #include "messages/language_table.h"
 #include "system/system_services.h"
 
@@ -61,8 +62,10 @@ bool MessageFile::getCaption(std::wstring& caption) const {
 }
 
 void MessageFile::noTextNotice(std::wstring& text) const {
-  // Built by joining the pieces: a path or section name is never taken as a format.
-  text = L"There is not a message text.\nIRC File=" + path_ + L",\nSection name=" + section_;
+  // Built by joining the pieces: a path or section name is never taken as a format. The log keeps
+  // the notice's own line feeds, so a control character in the path is shown as an insert is.
+  text = L"There is not a message text.\nIRC File=" + withVisibleControls(path_) +
+         L",\nSection name=" + section_;
   if (text.size() > kNoticeRoom) text.resize(kNoticeRoom);
 }
 

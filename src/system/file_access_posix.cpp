@@ -33,12 +33,24 @@ class ScopedDescriptor {
 
 namespace {
 
-// Opens without following a link at `path` itself, for writing with the given extra flags.
-std::FILE* openRefusingLink(const std::wstring& path, int flags, const char* mode) {
+// A file that is also reached by another name (a hard link) may be any file of the file system.
+// A directory counts its subdirectories' ".." entries as names too, so it never counts here.
+bool severalNames(const struct stat& info) { return !S_ISDIR(info.st_mode) && info.st_nlink > 1; }
+
+enum class Writing { Empty, Append };
+
+// Opens without following a link at `path` itself, and looks at the file before anything is
+// emptied or written, so that a file with other names stays as it was.
+std::FILE* openRefusingLink(const std::wstring& path, Writing writing) {
+  const bool append = writing == Writing::Append;
   ScopedDescriptor file(
-      ::open(toPosixPath(path).c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | flags, 0666));
+      ::open(toPosixPath(path).c_str(),
+             O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (append ? O_APPEND : 0), 0666));
   if (file.get() < 0) return nullptr;
-  std::FILE* stream = ::fdopen(file.get(), mode);
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0 || severalNames(info)) return nullptr;
+  if (!append && ::ftruncate(file.get(), 0) != 0) return nullptr;
+  std::FILE* stream = ::fdopen(file.get(), append ? "ab" : "wb");
   if (stream != nullptr) file.release();  // the stream closes it now
   return stream;
 }
@@ -47,12 +59,17 @@ std::FILE* openRefusingLink(const std::wstring& path, int flags, const char* mod
 
 std::FILE* openFileForWriting(const std::wstring& path, LinkAtPath links) {
   if (links == LinkAtPath::Follow) return std::fopen(toPosixPath(path).c_str(), "wb");
-  return openRefusingLink(path, O_TRUNC, "wb");
+  return openRefusingLink(path, Writing::Empty);
 }
 
 std::FILE* openFileForAppending(const std::wstring& path, LinkAtPath links) {
   if (links == LinkAtPath::Follow) return std::fopen(toPosixPath(path).c_str(), "ab");
-  return openRefusingLink(path, O_APPEND, "ab");
+  return openRefusingLink(path, Writing::Append);
+}
+
+bool hasOtherNames(const std::wstring& path) {
+  struct stat info {};
+  return ::lstat(toPosixPath(path).c_str(), &info) == 0 && severalNames(info);
 }
 
 std::FILE* openFileForReading(const std::wstring& path) {

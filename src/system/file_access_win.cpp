@@ -20,20 +20,36 @@ bool isRegularFile(HANDLE file) {
          (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// A file that is also reached by another name (a hard link) may be any file of the volume,
+// one only administrators may write among them. A directory has one name however it is counted.
+bool severalNames(const BY_HANDLE_FILE_INFORMATION& info) {
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks > 1;
+}
+
 enum class Writing { Empty, Append };
 
+// Access for each kind of writing. LockFileEx needs a handle with GENERIC_READ or GENERIC_WRITE
+// (the kernel checks for read or write data access), which FILE_APPEND_DATA alone is not: the
+// append handle adds GENERIC_READ. Without FILE_WRITE_DATA every write still goes to the end.
+DWORD accessFor(Writing writing) {
+  return (writing == Writing::Append ? GENERIC_READ | FILE_APPEND_DATA : GENERIC_WRITE) |
+         FILE_READ_ATTRIBUTES;
+}
+
 // The entry at `path` is opened as it stands and looked at before anything is emptied or written,
-// so a link and what it leads to stay as they were. The sharing is that of _SH_DENYNO.
+// so a link, a file with other names and what they lead to stay as they were. The sharing is that
+// of _SH_DENYNO.
 std::FILE* openRefusingLink(const std::wstring& path, Writing writing) {
   const bool append = writing == Writing::Append;
   UniqueFileHandle handle(
-      CreateFileW(path.c_str(), (append ? FILE_APPEND_DATA : GENERIC_WRITE) | FILE_READ_ATTRIBUTES,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      CreateFileW(path.c_str(), accessFor(writing), FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle) return nullptr;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle.get(), &info)) return nullptr;
-  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return nullptr;
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || severalNames(info)) {
+    return nullptr;
+  }
   if (!append && !SetEndOfFile(handle.get())) return nullptr;
   const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle.get()),
                                  _O_WRONLY | _O_BINARY | (append ? _O_APPEND : 0));
@@ -46,6 +62,8 @@ std::FILE* openRefusingLink(const std::wstring& path, Writing writing) {
 
 }  // namespace
 
+// Following links, the C runtime opens the file: "wb" and "ab" are _O_WRONLY, so the handle has
+// GENERIC_WRITE (and the lock with it); "ab" appends by seeking to the end before each write.
 std::FILE* openFileForWriting(const std::wstring& path, LinkAtPath links) {
   if (links == LinkAtPath::Follow) return _wfsopen(path.c_str(), L"wb", _SH_DENYNO);
   return openRefusingLink(path, Writing::Empty);
@@ -54,6 +72,14 @@ std::FILE* openFileForWriting(const std::wstring& path, LinkAtPath links) {
 std::FILE* openFileForAppending(const std::wstring& path, LinkAtPath links) {
   if (links == LinkAtPath::Follow) return _wfsopen(path.c_str(), L"ab", _SH_DENYNO);
   return openRefusingLink(path, Writing::Append);
+}
+
+bool hasOtherNames(const std::wstring& path) {
+  UniqueFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  return file && GetFileInformationByHandle(file.get(), &info) && severalNames(info);
 }
 
 std::FILE* openFileForReading(const std::wstring& path) {

@@ -1,4 +1,5 @@
 kv_add_e2e_tests(allusers_test.sh
   test_made_folders_are_writable_by_administrators_only
   test_novax_link_is_neither_written_nor_deleted_through
-  test_file_links_are_followed_under_wine)
+  test_file_links_are_followed_under_wine
+  test_hard_link_is_neither_written_nor_deleted_through)

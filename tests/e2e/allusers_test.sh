@@ -76,4 +76,18 @@ Debug: Restore File : $NOVAX\\KVXCLEAN.ini" "$(tr -d '\r' <"$detail" | grep ' Fi
     "the settings link, left behind"
 }
 
+# A hard link is another name of the file it was made from, wherever that lies: Wine reports one
+# made by ln with nNumberOfLinks 2, as Windows does one made by CreateHardLinkW.
+test_hard_link_is_neither_written_nor_deleted_through() {
+  mkdir -p "$DRIVE_C/elsewhere" "$DRIVE_C/ProgramData/NOVAX"
+  echo planted >"$DRIVE_C/elsewhere/settings.txt"
+  ln "$DRIVE_C/elsewhere/settings.txt" "$DRIVE_C/ProgramData/NOVAX/KVXCLEAN.ini"
+  run_cleaner -T
+  assert_eq "Error: Refused to write through a link: $NOVAX\\KVXCLEAN.ini
+Error: Create File : $NOVAX\\KVXCLEAN.ini
+Error: Refused to delete through a link: $NOVAX\\KVXCLEAN.ini" "$(detail_text | grep '^Error: ')" \
+    "detail log"
+  assert_eq planted "$(cat "$DRIVE_C/elsewhere/settings.txt")" "the target"
+}
+
 e2e_main "$@"

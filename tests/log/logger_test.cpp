@@ -136,15 +136,23 @@ TEST_F(LoggerTest, AfterCloseLinesGoOnlyToTheEcho) {
   EXPECT_EQ(fileText(), "Info: kept\r\n");
 }
 
+// Control characters are shown, in the file and the echo, so that a name cannot forge a line.
 TEST_F(LoggerTest, EchoCopiesFileLinesToStandardOutput) {
-  Logger log(LogLevel::INFO);
-  ASSERT_TRUE(log.open(path()));
-  log.setEcho(true);
-  testing::internal::CaptureStdout();
-  log.info() << L"both" << endLine;
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Info: both\n");
-  log.close();
-  EXPECT_EQ(fileText(), "Info: both\r\n");
+  const std::pair<const wchar_t*, std::string> cases[] = {
+      {L"both C:\\kv", "both C:\\kv"},
+      {L"a\tb", "a\\x09b"},
+      {L"\x7F\x1F", "\\x7F\\x1F"},
+      {L"Q\r\nInfo: Successfully deleted", "Q\\x0D\\x0AInfo: Successfully deleted"}};
+  for (const auto& [name, shown] : cases) {
+    Logger log(LogLevel::INFO);
+    ASSERT_TRUE(log.open(path()));
+    log.setEcho(true);
+    testing::internal::CaptureStdout();
+    log.info() << name << endLine;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Info: " + shown + "\n");
+    log.close();
+    EXPECT_EQ(fileText(), "Info: " + shown + "\r\n");
+  }
 }
 
 // A stream that refuses one character, as a file refuses a character it cannot store.

@@ -91,37 +91,49 @@ TEST(FileAccess, FileOpenedForWritingStartsEmptyAndCanBeReadWhileOpen) {
   EXPECT_EQ(File(openFileForWriting(dir.child(L"missing\\log")), &std::fclose), nullptr);
 }
 
-// A link at the path itself is refused before anything is emptied; a plain file is emptied and
-// written as with Follow, which goes through the link.
+// A link, or a file with other names (a hard link), at the path itself is refused before anything
+// is emptied or written; a plain file is emptied and written as with Follow, which goes through.
 TEST(FileAccess, WritingRefusesALinkAtThePathItself) {
   test::TempDir dir;
   std::error_code error;
   std::filesystem::create_symlink(dir.path() / "target", dir.path() / "link", error);
-  if (error || !std::filesystem::is_symlink(dir.path() / "link")) {
-    GTEST_SKIP() << "no symbolic links here (Wine 8 makes none, see docs/testing.md)";
-  }
+  const bool symlinks = !error && std::filesystem::is_symlink(dir.path() / "link");  // not Wine 8
+  test::writeBytes(dir.path() / "target", "");
+  std::filesystem::create_hard_link(dir.path() / "target", dir.path() / "other name");
   struct Case {
     const wchar_t* name;
     LinkAtPath links;
+    bool append;
     bool opened;
-    std::string target;  // afterwards
+    std::string target;  // afterwards, read at `name`
   };
   const Case cases[] = {
-      {L"link", LinkAtPath::Refuse, false, "planted"},
-      {L"link", LinkAtPath::Follow, true, "new"},
-      {L"target", LinkAtPath::Refuse, true, "new"},
+      {L"link", LinkAtPath::Refuse, false, false, "planted"},
+      {L"link", LinkAtPath::Follow, false, true, "new"},
+      {L"other name", LinkAtPath::Refuse, false, false, "planted"},
+      {L"other name", LinkAtPath::Refuse, true, false, "planted"},
+      {L"plain", LinkAtPath::Refuse, false, true, "new"},
+      {L"plain", LinkAtPath::Refuse, true, true, "plantednew"},
   };
   for (const Case& c : cases) {
+    if (c.name == std::wstring(L"link") && !symlinks) continue;
     test::writeBytes(dir.path() / "target", "planted");
+    test::writeBytes(dir.path() / "plain", "planted");
     {
-      const File file(openFileForWriting(dir.child(c.name), c.links), &std::fclose);
-      ASSERT_EQ(file != nullptr, c.opened) << static_cast<int>(c.links);
+      const std::wstring path = dir.child(c.name);
+      const File file(
+          c.append ? openFileForAppending(path, c.links) : openFileForWriting(path, c.links),
+          &std::fclose);
+      ASSERT_EQ(file != nullptr, c.opened) << c.name << static_cast<int>(c.links);
       if (file) {
         ASSERT_GE(std::fputs("new", file.get()), 0);
       }
     }
-    EXPECT_EQ(test::readBytes(dir.path() / "target"), c.target) << static_cast<int>(c.links);
+    EXPECT_EQ(test::readBytes(dir.path() / c.name), c.target)
+        << c.name << static_cast<int>(c.links);
+    EXPECT_EQ(hasOtherNames(dir.child(c.name)), c.name == std::wstring(L"other name")) << c.name;
   }
+  if (!symlinks) return;
   test::writeBytes(dir.path() / "target", "planted");
   EXPECT_FALSE(writeWholeFile(dir.child(L"link"), "new"));
   EXPECT_EQ(test::readBytes(dir.path() / "target"), "planted");
