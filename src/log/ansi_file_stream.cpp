@@ -17,6 +17,8 @@ bool AnsiFileBuffer::open(const std::wstring& path, LogFileOpening opening, Link
   close();
   file_ = opening == LogFileOpening::Append ? openFileForAppending(path, links)
                                             : openFileForWriting(path, links);
+  // Unbuffered: what sync writes reaches the file in one write call, never in parts.
+  if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);
   return file_ != nullptr;
 }
 
@@ -76,7 +78,8 @@ std::streamsize AnsiFileBuffer::xsputn(const char_type* s, std::streamsize n) {
 int AnsiFileBuffer::sync() {
   if (file_ == nullptr) return pending_.empty() ? 0 : -1;
   if (pending_.empty()) return std::fflush(file_) == 0 ? 0 : -1;
-  // The whole piece is converted at once so that no character is split.
+  // What was written since the last flush (a whole line) is converted at once, so that no
+  // character is split, and written with one call.
   std::string bytes;
   for (const char c : SystemServices::current().wideToAnsi(pending_)) {
     if (c == '\n') bytes.push_back('\r');

@@ -42,9 +42,6 @@ LogSink& LogSink::writePiece(const std::wstring& text) {
   if (stream_ != nullptr) {
     *stream_ << piece;
     if (stream_->bad()) stream_->clear();
-    stream_->flush();
-    // A failed flush loses this piece only; the next one starts on a good stream.
-    if (stream_->bad()) stream_->clear();
   }
   if (echo_) SystemServices::current().writeConsole(ConsoleStream::Out, piece);
   return *this;
@@ -94,8 +91,8 @@ void Logger::close() {
   if (file_.isOpen()) file_.close();
 }
 
-// Every piece is still flushed at once; the lock only keeps another run that writes the same
-// file from putting its pieces in the middle of this line.
+// The line is written whole when it ends; the lock keeps another run that writes the same file
+// from putting its lines between this one's while it holds it.
 LogSink& Logger::begin(LogLevel level, const wchar_t* prefix) {
   if (threshold_ > level) return mutedSink_;
   if (stream_ != nullptr) file_.lockForLine();

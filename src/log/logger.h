@@ -20,9 +20,10 @@ inline constexpr EndLine endLine{};
 // upper-case hex digits; everything else, a backslash too, as it is.
 std::wstring withVisibleControls(std::wstring_view text);
 
-// Writes the pieces of one line to a stream and, with the echo on, to standard output. Every
-// piece is flushed at once; a piece the stream could not take is lost and the stream is made
-// good again for the next one. A piece's control characters are written visibly (see
+// Writes the pieces of one line to a stream and, with the echo on, to standard output. The stream
+// gets a line whole when it ends, in one write, so that a run stopped at any point leaves only
+// whole lines in its file (the echo gets each piece at once); a line the stream could not take
+// is lost and the stream is made good again for the next one. A piece's control characters are written visibly (see
 // withVisibleControls), so that no name can end a line or begin a forged one: the only line ends
 // are those the sink writes itself. No operation throws.
 class LogSink {
