@@ -24,7 +24,9 @@ std::optional<std::wstring> makerFolder() {
 
 bool makeProtectedLevel(const std::wstring& path) {
   SystemServices& system = SystemServices::current();
-  return system.pathExists(path) || system.createProtectedDirectory(path);
+  // Runs started together race to make the level: the one that loses finds it made.
+  return system.pathExists(path) || system.createProtectedDirectory(path) ||
+         system.pathExists(path);
 }
 
 bool GetLogDirectory(std::wstring& directory) {

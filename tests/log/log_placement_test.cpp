@@ -100,6 +100,21 @@ TEST_F(LogDirectoryTest, PlainFileNamedLikeTheFolderStillCounts) {
   EXPECT_TRUE(std::filesystem::is_regular_file(logs()));
 }
 
+// Another run makes each level between this run's look and its own attempt, which then fails.
+TEST(LogDirectoryRaceTest, LevelsAnotherRunMadeMeanwhileCount) {
+  struct MadeByAnotherRun : test::FakeSystemServices {
+    bool createProtectedDirectory(const std::wstring& path) override {
+      FakeSystemServices::createProtectedDirectory(path);
+      return false;
+    }
+  } system;
+  test::TempDir dir;
+  system.environment[L"ALLUSERSPROFILE"] = dir.wide();
+  std::wstring directory;
+  ASSERT_TRUE(GetLogDirectory(directory));
+  EXPECT_EQ(directory, dir.wide() + L"\\NOVAX\\MXQLOG");
+}
+
 TEST_F(LogDirectoryTest, FailsWithoutTheVariableOrWhenALevelCannotBeMade) {
   std::wstring directory = L"previous";
   system.environment.erase(L"ALLUSERSPROFILE");
