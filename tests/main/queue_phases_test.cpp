@@ -133,9 +133,15 @@ TEST_F(QueuePhasesTest, OnlyIdleQueuesAreDeleted) {
     std::uint32_t status;
     std::uint32_t jobs;
     SpoolerOperation failing;  // fails with 5; EnumPorts stands for none
-    const char* lines;         // after the "Verifying" line
+    std::string lines;         // after the "Verifying" line
     bool deleted;
   };
+  const auto busyLines = [](const char* status) {
+    return std::string("Debug: [BUSY] bMciGetPrinterStatus (Status=") + status +
+           ")\nError: Failed to delete local queue Q.(IRC=42)\n";
+  };
+  const std::string busy2 = busyLines("2"), busy4 = busyLines("4"), busy256 = busyLines("256"),
+                    busy512 = busyLines("512");
   const Case cases[] = {
       {"idle", 0, 0, SpoolerOperation::EnumPorts, "Info: Successfully deleted local queue Q.\n",
        true},
@@ -161,6 +167,16 @@ TEST_F(QueuePhasesTest, OnlyIdleQueuesAreDeleted) {
        "Debug: [NOWPRINTING] bMciHasPrinterJobs\n"
        "Error: Failed to delete local queue Q.(IRC=30)\n",
        false},
+      {"one job", 0, 1, SpoolerOperation::EnumPorts,
+       "Debug: [NOWPRINTING] bMciHasPrinterJobs\n"
+       "Error: Failed to delete local queue Q.(IRC=30)\n",
+       false},
+      {"error", 0x2, 0, SpoolerOperation::EnumPorts, busy2, false},
+      {"pending deletion", 0x4, 0, SpoolerOperation::EnumPorts, busy4, false},
+      {"I/O active", 0x100, 0, SpoolerOperation::EnumPorts, busy256, false},
+      {"busy", 0x200, 0, SpoolerOperation::EnumPorts, busy512, false},
+      {"paper jam: in neither mask", 0x8, 0, SpoolerOperation::EnumPorts,
+       "Info: Successfully deleted local queue Q.\n", true},
       {"cannot be opened", 0, 0, SpoolerOperation::OpenPrinter,
        "Debug: [BUSY] bMciGetPrinterStatus (Status=4294967295)\n"
        "Debug: [NOWPRINTING] bMciGetPrinterStatus (Status=4294967295)\n"
