@@ -92,8 +92,10 @@ class InstallerService {
   static InstallerService& current();
 };
 
-// The platform's own installer service: msi and advapi32 on Windows. The native build has none
-// and answers with an empty in-memory installer.
+// The platform's own installer service: msi.dll from the system folder and advapi32 on Windows,
+// where an msi operation whose function cannot be loaded returns the load's error (126: no such
+// DLL, 127: no such function). The native build has none and answers with an empty in-memory
+// installer.
 InstallerService& platformInstallerService();
 
 // Installs another instance as InstallerService::current() for the lifetime of the scope.

@@ -1,4 +1,5 @@
-// The installer service on Windows: every operation forwards one to one to msi and advapi32.
+// The installer service on Windows: every operation forwards one to one to msi, which is loaded
+// from the system folder only (see system_library_win.h), and to advapi32.
 #include <windows.h>
 // <msi.h> needs the types of <windows.h>.
 #include <msi.h>
@@ -6,6 +7,7 @@
 #include <cstdint>
 
 #include "products/installer_service.h"
+#include "system/system_library_win.h"
 
 namespace kv {
 namespace {
@@ -37,15 +39,21 @@ static_assert(static_cast<std::uintptr_t>(kLocalMachine) == kSdkLocalMachine);
 HKEY asHkey(RegistryKey key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
 DWORD* asDword(std::uint32_t* value) { return reinterpret_cast<DWORD*>(value); }
 
+// Calls an msi function; one that could not be loaded answers with the reason as its result.
+template <typename Function, typename... Args>
+UINT forward(const SystemProcedure<Function>& procedure, Args... args) {
+  return procedure ? procedure.get()(args...) : procedure.missingReason();
+}
+
 class WindowsInstallerService final : public InstallerService {
  public:
   std::uint32_t msiEnumProductsW(std::uint32_t index, wchar_t* productCode) override {
-    return MsiEnumProductsW(index, productCode);
+    return forward(enumProducts_, index, productCode);
   }
 
   std::uint32_t msiGetProductInfoW(const wchar_t* product, const wchar_t* property, wchar_t* value,
                                    std::uint32_t* valueChars) override {
-    return MsiGetProductInfoW(product, property, value, asDword(valueChars));
+    return forward(getProductInfo_, product, property, value, asDword(valueChars));
   }
 
   std::int32_t regOpenKeyW(RegistryKey root, const wchar_t* subKey, RegistryKey* key) override {
@@ -67,6 +75,14 @@ class WindowsInstallerService final : public InstallerService {
   }
 
   std::int32_t regCloseKey(RegistryKey key) override { return RegCloseKey(asHkey(key)); }
+
+ private:
+  // msi.dll is no KnownDLL: imported, it would be looked for beside the program first.
+  SystemLibrary msi_{L"msi.dll"};
+  SystemProcedure<decltype(::MsiEnumProductsW)> enumProducts_ =
+      KV_SYSTEM_PROCEDURE(msi_, MsiEnumProductsW);
+  SystemProcedure<decltype(::MsiGetProductInfoW)> getProductInfo_ =
+      KV_SYSTEM_PROCEDURE(msi_, MsiGetProductInfoW);
 };
 
 }  // namespace

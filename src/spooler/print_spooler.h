@@ -139,8 +139,10 @@ class PrintSpooler {
   static PrintSpooler& current();
 };
 
-// The platform's own spooler: winspool on Windows. The native build has none and answers with
-// an empty in-memory print system.
+// The platform's own spooler: winspool.drv from the system folder on Windows, where an operation
+// whose function cannot be loaded fails with the load's error as last-error value (126: no such
+// DLL, 127: no such function). The native build has none and answers with an empty in-memory
+// print system.
 PrintSpooler& platformPrintSpooler();
 
 // Installs another instance as PrintSpooler::current() for the lifetime of the scope.

@@ -1,10 +1,12 @@
-// The print spooler on Windows: every operation forwards one to one to winspool.
+// The print spooler on Windows: every operation forwards one to one to winspool, which is loaded
+// from the system folder only (see system_library_win.h).
 #include <windows.h>
 #include <winspool.h>
 
 #include <cstddef>
 
 #include "spooler/print_spooler.h"
+#include "system/system_library_win.h"
 
 namespace kv {
 namespace {
@@ -26,72 +28,107 @@ static_assert(sizeof(DWORD) == sizeof(std::uint32_t));
 
 DWORD* asDword(std::uint32_t* value) { return reinterpret_cast<DWORD*>(value); }
 
+// Calls a winspool function; one that could not be loaded fails as winspool does, with the
+// reason in the last-error value.
+template <typename Function, typename... Args>
+bool forward(const SystemProcedure<Function>& procedure, Args... args) {
+  if (!procedure) {
+    SetLastError(procedure.missingReason());
+    return false;
+  }
+  return procedure.get()(args...) != FALSE;
+}
+
 class WindowsPrintSpooler final : public PrintSpooler {
  public:
   bool enumPrintersW(std::uint32_t flags, const wchar_t* name, std::uint32_t level,
                      std::uint8_t* buffer, std::uint32_t bufferSize, std::uint32_t* needed,
                      std::uint32_t* returned) override {
-    return EnumPrintersW(flags, const_cast<LPWSTR>(name), level, buffer, bufferSize,
-                         asDword(needed), asDword(returned)) != FALSE;
+    return forward(enumPrinters_, flags, const_cast<LPWSTR>(name), level, buffer, bufferSize,
+                   asDword(needed), asDword(returned));
   }
 
   bool enumPrinterDriversW(const wchar_t* server, const wchar_t* environment, std::uint32_t level,
                            std::uint8_t* buffer, std::uint32_t bufferSize, std::uint32_t* needed,
                            std::uint32_t* returned) override {
-    return EnumPrinterDriversW(const_cast<LPWSTR>(server), const_cast<LPWSTR>(environment), level,
-                               buffer, bufferSize, asDword(needed), asDword(returned)) != FALSE;
+    return forward(enumPrinterDrivers_, const_cast<LPWSTR>(server), const_cast<LPWSTR>(environment),
+                   level, buffer, bufferSize, asDword(needed), asDword(returned));
   }
 
   bool enumPortsW(const wchar_t* server, std::uint32_t level, std::uint8_t* buffer,
                   std::uint32_t bufferSize, std::uint32_t* needed,
                   std::uint32_t* returned) override {
-    return EnumPortsW(const_cast<LPWSTR>(server), level, buffer, bufferSize, asDword(needed),
-                      asDword(returned)) != FALSE;
+    return forward(enumPorts_, const_cast<LPWSTR>(server), level, buffer, bufferSize,
+                   asDword(needed), asDword(returned));
   }
 
   bool openPrinterW(const wchar_t* name, SpoolerHandle* handle,
                     std::uint32_t desiredAccess) override {
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, desiredAccess};
     HANDLE opened = nullptr;
-    const BOOL ok = OpenPrinterW(const_cast<LPWSTR>(name), &opened, &defaults);
+    const bool ok = forward(openPrinter_, const_cast<LPWSTR>(name), &opened, &defaults);
     *handle = ok ? opened : nullptr;
-    return ok != FALSE;
+    return ok;
   }
 
   bool getPrinterW(SpoolerHandle handle, std::uint32_t level, std::uint8_t* buffer,
                    std::uint32_t bufferSize, std::uint32_t* needed) override {
-    return GetPrinterW(handle, level, buffer, bufferSize, asDword(needed)) != FALSE;
+    return forward(getPrinter_, handle, level, buffer, bufferSize, asDword(needed));
   }
 
-  bool closePrinter(SpoolerHandle handle) override { return ClosePrinter(handle) != FALSE; }
+  bool closePrinter(SpoolerHandle handle) override { return forward(closePrinter_, handle); }
 
-  bool deletePrinter(SpoolerHandle handle) override { return DeletePrinter(handle) != FALSE; }
+  bool deletePrinter(SpoolerHandle handle) override { return forward(deletePrinter_, handle); }
 
   bool deletePrinterConnectionW(const wchar_t* name) override {
-    return DeletePrinterConnectionW(const_cast<LPWSTR>(name)) != FALSE;
+    return forward(deletePrinterConnection_, const_cast<LPWSTR>(name));
   }
 
   bool deletePrinterDriverExW(const wchar_t* server, const wchar_t* environment,
                               const wchar_t* driverName, std::uint32_t deleteFlags,
                               std::uint32_t versionFlag) override {
-    return DeletePrinterDriverExW(const_cast<LPWSTR>(server), const_cast<LPWSTR>(environment),
-                                  const_cast<LPWSTR>(driverName), deleteFlags,
-                                  versionFlag) != FALSE;
+    return forward(deletePrinterDriverEx_, const_cast<LPWSTR>(server),
+                   const_cast<LPWSTR>(environment), const_cast<LPWSTR>(driverName), deleteFlags,
+                   versionFlag);
   }
 
   bool deletePortW(const wchar_t* server, void* window, const wchar_t* portName) override {
-    return DeletePortW(const_cast<LPWSTR>(server), static_cast<HWND>(window),
-                       const_cast<LPWSTR>(portName)) != FALSE;
+    return forward(deletePort_, const_cast<LPWSTR>(server), static_cast<HWND>(window),
+                   const_cast<LPWSTR>(portName));
   }
 
   bool xcvDataW(SpoolerHandle handle, const wchar_t* dataName, const std::uint8_t* input,
                 std::uint32_t inputSize, std::uint8_t* output, std::uint32_t outputSize,
                 std::uint32_t* outputNeeded, std::uint32_t* status) override {
-    return XcvDataW(handle, dataName, const_cast<PBYTE>(input), inputSize, output, outputSize,
-                    asDword(outputNeeded), asDword(status)) != FALSE;
+    return forward(xcvData_, handle, dataName, const_cast<PBYTE>(input), inputSize, output,
+                   outputSize, asDword(outputNeeded), asDword(status));
   }
 
   std::uint32_t lastError() override { return GetLastError(); }
+
+ private:
+  // winspool.drv is no KnownDLL: imported, it would be looked for beside the program first.
+  SystemLibrary winspool_{L"winspool.drv"};
+  SystemProcedure<decltype(::EnumPrintersW)> enumPrinters_ =
+      KV_SYSTEM_PROCEDURE(winspool_, EnumPrintersW);
+  SystemProcedure<decltype(::EnumPrinterDriversW)> enumPrinterDrivers_ =
+      KV_SYSTEM_PROCEDURE(winspool_, EnumPrinterDriversW);
+  SystemProcedure<decltype(::EnumPortsW)> enumPorts_ = KV_SYSTEM_PROCEDURE(winspool_, EnumPortsW);
+  SystemProcedure<decltype(::OpenPrinterW)> openPrinter_ =
+      KV_SYSTEM_PROCEDURE(winspool_, OpenPrinterW);
+  SystemProcedure<decltype(::GetPrinterW)> getPrinter_ =
+      KV_SYSTEM_PROCEDURE(winspool_, GetPrinterW);
+  SystemProcedure<decltype(::ClosePrinter)> closePrinter_ =
+      KV_SYSTEM_PROCEDURE(winspool_, ClosePrinter);
+  SystemProcedure<decltype(::DeletePrinter)> deletePrinter_ =
+      KV_SYSTEM_PROCEDURE(winspool_, DeletePrinter);
+  SystemProcedure<decltype(::DeletePrinterConnectionW)> deletePrinterConnection_ =
+      KV_SYSTEM_PROCEDURE(winspool_, DeletePrinterConnectionW);
+  SystemProcedure<decltype(::DeletePrinterDriverExW)> deletePrinterDriverEx_ =
+      KV_SYSTEM_PROCEDURE(winspool_, DeletePrinterDriverExW);
+  SystemProcedure<decltype(::DeletePortW)> deletePort_ =
+      KV_SYSTEM_PROCEDURE(winspool_, DeletePortW);
+  SystemProcedure<decltype(::XcvDataW)> xcvData_ = KV_SYSTEM_PROCEDURE(winspool_, XcvDataW);
 };
 
 }  // namespace

@@ -57,11 +57,17 @@ struct FileHandleTraits {
   static bool valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
   static void close(HANDLE handle) { CloseHandle(handle); }
 };
+struct ModuleTraits {
+  static bool valid(HMODULE module) { return module != nullptr; }
+  static void close(HMODULE module) { FreeLibrary(module); }
+};
 
 // Named apart from spooler/printer_handle.h's PrinterHandle, which closes through the spooler
 // interface rather than winspool itself.
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniquePrinterHandle = UniqueHandle<HANDLE, PrinterHandleTraits>;
 using UniqueFileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
+// A DLL loaded with LoadLibraryExW (never one of GetModuleHandleW, which is not counted).
+using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 
 }  // namespace kv

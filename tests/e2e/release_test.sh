@@ -2,7 +2,8 @@
 # What the release build puts into kvcleaner.exe, read back under Wine.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-# Environment: KV_VERSION, the version that project() gives (three numbers).
+# Environment: KV_VERSION, the version that project() gives (three numbers); KV_OBJDUMP, the
+# build's objdump.
 
 test_version_information_and_manifest_are_in_the_program() {
   local out code
@@ -55,6 +56,39 @@ test_build_stamp_is_the_time_of_the_link() {
   if ((linked > written || written - linked > 120)); then
     e2e_fail "stamp ${stamp%$'\r'} is not within the 120 s before the program was written ($(date -d "@$written"))"
   fi
+}
+
+# Windows takes these from its system folder whatever lies beside the program (KnownDLLs of
+# Windows 7 to 11); every other DLL the program loads itself, from the system folder.
+test_program_imports_only_known_dlls() {
+  assert_eq "ADVAPI32.dll
+KERNEL32.dll
+msvcrt.dll
+USER32.dll" "$("$KV_OBJDUMP" -p "$KV_BUILD/src/main/kvcleaner.exe" | sed -n 's/^\tDLL Name: //p')" \
+    "imported DLLs"
+}
+
+# Wine prefers its own DLLs; "n,b" has it look for native ones, beside the program first, as
+# Windows does for a DLL that is not a KnownDLL.
+test_dlls_planted_beside_the_program_are_not_loaded() {
+  cp "$KV_BUILD/tests/e2e/kvplanted.dll" "$KV_DIR/msi.dll"
+  cp "$KV_BUILD/tests/e2e/kvplanted.dll" "$KV_DIR/winspool.drv"
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;msi=n,b;winspool.drv=n,b" run_cleaner -T
+  assert_eq 0 "$RUN_EXIT" "exit code of -T"
+  assert_eq "" "$(cd "$KV_DIR" && ls -- *.loaded 2>/dev/null)" "marks of planted DLLs"
+  assert_operation_record 0 OK
+}
+
+# When msi.dll cannot be loaded from the system folder (Wine's own there is builtin, which "n"
+# forbids), the product listing fails with the load's error and the run goes on, as after any
+# failure of the installer service.
+test_missing_system_dll_fails_as_its_calls_do() {
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;msi=n" run_cleaner -T
+  assert_eq 0 "$RUN_EXIT" "exit code of -T"
+  assert_eq "ERROR: failed with error code 0x7E (MsiEnumProducts)" "$(tr -d '\r' <<<"$RUN_OUT")" \
+    "console"
+  assert_eq "Error: Failed to enumerate product codes." "$(detail_text | grep -F 'product codes')" \
+    "product listing in the detail log"
 }
 
 e2e_main "$@"

@@ -15,11 +15,7 @@
 
 namespace {
 
-struct ModuleTraits {
-  static bool valid(HMODULE module) { return module != nullptr; }
-  static void close(HMODULE module) { FreeLibrary(module); }
-};
-using UniqueModule = kv::UniqueHandle<HMODULE, ModuleTraits>;
+using kv::UniqueModule;
 
 const wchar_t* const kStringNames[] = {L"CompanyName",  L"FileDescription", L"FileVersion",
                                        L"InternalName", L"LegalCopyright",  L"OriginalFilename",
