@@ -153,11 +153,14 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
   const Case cases[] = {
       {{L"-T"},
        std::nullopt,
-       "Debug: Create File : " + shown + "|Debug: Delete File : " + shown,
+       "Error: Failed to load INI file " + shown + " (File error)|Debug: Create File : " + shown +
+           "|Debug: Delete File : " + shown,
        std::nullopt},
+      // A file that cannot be loaded (UTF-16) is written all the same, then given back.
       {{L"-T"},
        earlier,
-       "Debug: Create File : " + shown + "|Debug: Restore File : " + shown,
+       "Error: Failed to load INI file " + shown +
+           " (Generic failure)|Debug: Create File : " + shown + "|Debug: Restore File : " + shown,
        earlier},
       {{L"-T"}, "/", "Error: Create File : " + shown, "/"},
       {{L"-T", L"-P"}, std::nullopt, "", std::nullopt},
@@ -176,7 +179,9 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
     std::string lines;
     std::istringstream detail(test::readBytes(dir.path() / "NOVAX" / "MXQLOG" / kDetailName));
     for (std::string line; std::getline(detail, line);) {
-      if (line.find("File : ") == std::string::npos) continue;
+      if (line.find("File : ") == std::string::npos && line.find("INI file") == std::string::npos) {
+        continue;
+      }
       if (!lines.empty()) lines += "|";
       lines += line.substr(0, line.size() - 1);  // without the carriage return
     }

@@ -11,8 +11,22 @@ TEST(Utf8, RoundTripsEveryPlane) {
   for (const std::wstring& sample : samples) {
     EXPECT_EQ(utf8ToWide(wideToUtf8(sample)), sample);
   }
-  EXPECT_EQ(wideToUtf8(L"\u00e9"), "\xc3\xa9");
-  EXPECT_EQ(wideToUtf8(L"\U0001F5A8"), "\xf0\x9f\x96\xa8");
+  // Each side of the boundaries between one, two, three and four bytes.
+  const std::pair<std::wstring, std::string> encodings[] = {
+      {L"\u007f", "\x7f"},
+      {L"\u0080", "\xc2\x80"},
+      {L"\u00e9", "\xc3\xa9"},
+      {L"\u07ff", "\xdf\xbf"},
+      {L"\u0800", "\xe0\xa0\x80"},
+      {L"\uffff", "\xef\xbf\xbf"},
+      {L"\U00010000", "\xf0\x90\x80\x80"},
+      {L"\U0001F5A8", "\xf0\x9f\x96\xa8"},
+      {L"\U0010FFFF", "\xf4\x8f\xbf\xbf"},
+  };
+  for (const auto& [wide, bytes] : encodings) {
+    EXPECT_EQ(wideToUtf8(wide), bytes);
+    EXPECT_EQ(utf8ToWide(bytes), wide);
+  }
 }
 
 TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
