@@ -9,10 +9,11 @@
 
 namespace kv::test {
 
-// The platform's services with a fixed clock, computer name, environment and locale, and a
-// message box that records what it was asked to show. File operations stay real: tests point
-// them at a temporary directory; a path in `reparsePoints` is a junction or symbolic link as well
-// as whatever it really is. Installs itself for its lifetime.
+// The platform's services with a fixed clock, computer name, environment (the expansion of %NAME%
+// reads it too), system folder and locale, and a message box that records what it was asked to
+// show. File operations stay real: tests point them at a temporary directory; a path in
+// `reparsePoints` is a junction or symbolic link as well as whatever it really is. Installs itself
+// for its lifetime.
 class FakeSystemServices : public SystemServicesWrapper {
  public:
   struct ShownBox {
@@ -24,6 +25,8 @@ class FakeSystemServices : public SystemServicesWrapper {
   FakeSystemServices();
 
   std::optional<std::wstring> environmentVariable(const std::wstring& name) override;
+  std::optional<std::wstring> expandEnvironmentStrings(const std::wstring& text) override;
+  std::wstring systemDirectory() override { return systemFolder; }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
   std::uint32_t systemDefaultLocaleId() override { return localeId; }
@@ -33,6 +36,7 @@ class FakeSystemServices : public SystemServicesWrapper {
 
   std::map<std::wstring, std::wstring> environment;
   std::wstring computer = L"PC01";
+  std::wstring systemFolder = L"C:\\Windows\\system32";
   LocalTime clock{2026, 12, 6, 14, 5, 0};
   std::uint32_t localeId = 0x409;
   int messageBoxResult = 1;
