@@ -1,6 +1,8 @@
 #include "products/uninstall_command.h"
 
+#include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "config/config_text.h"
 #include "system/system_services.h"

@@ -41,11 +41,11 @@ class WindowsProcessRunner final : public ProcessRunner {
     // CreateProcessW may write into the command line, so it gets a copy of its own.
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
     writable.push_back(L'\0');
-    // No application name: the program is the command line's first token. The uninstall
-    // commands name theirs by a full path, quoted when it holds a blank (uninstall_command.h),
-    // and CreateProcessW searches no folder for a name with a path; the one command line is also
-    // the whole record of what ran, as logged. A program named without a folder keeps the usual
-    // search, which an application name would narrow to the current directory instead.
+    // No application name: the program is the command line's first token, as logged. The
+    // uninstall commands quote a program path with a blank and name msiexec by its full path
+    // (uninstall_command.h), and CreateProcessW searches no folder for a name with a path. An
+    // application name would add nothing there, and for a program named without a folder it
+    // would turn the usual search into the current directory alone.
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory.get(), &startup, &started)) {

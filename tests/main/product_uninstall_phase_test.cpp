@@ -62,32 +62,28 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     std::wstring registeredA = L"MsiExec.exe /I" + code(L'A') + L" /i /I";
     std::uint32_t typeA = MemoryInstaller::kRegSz;
   };
-  // Model KX-100: A alone is uninstalled, by the command `registered` of type `type`.
-  const auto onlyA = [&](const char* name, const std::wstring& registered,
-                         const std::wstring& command,
+  // Model KX-100: A alone is uninstalled, by `command` made from the registered `text` + "/I{A}".
+  const auto onlyA = [&](const char* name, const std::wstring& text, const std::wstring& command,
                          std::uint32_t type = MemoryInstaller::kRegSz) {
-    return Case{name,
-                L"NOVAX KX-100",
-                false,
-                "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
-                "Debug: Uninstall command : " +
-                    std::string(command.begin(), command.end()) +
-                    " /Qn\nDebug: Not uninstall product : Tool [Pravik P5] Extra\n"
-                    "Debug: Not uninstall product : Lower [novax kx-100]\n"
-                    "Debug: Not uninstall product : [Pravik P5]\n",
-                {command + L" /Qn @300000"},
-                registered + code(L'A'),
-                type};
+    const std::wstring run = command + L" /X" + code(L'A') + L" /Qn";
+    const std::string lines =
+        "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
+        "Debug: Uninstall command : " +
+        std::string(run.begin(), run.end()) +
+        "\nDebug: Not uninstall product : Tool [Pravik P5] Extra\n"
+        "Debug: Not uninstall product : Lower [novax kx-100]\n"
+        "Debug: Not uninstall product : [Pravik P5]\n";
+    return Case{
+        name, L"NOVAX KX-100", false, lines, {run + L" @300000"}, text + L" /I" + code(L'A'), type};
   };
-  const std::wstring x = L" /X" + code(L'A');
   const std::wstring unexpanded = L"%SystemRoot%\\system32\\msiexec.exe %U%";
   const Case cases[] = {
-      onlyA("path with spaces", L"C:\\ProgramData\\KV Tools\\uninst.EXE /I",
-            L"\"C:\\ProgramData\\KV Tools\\uninst.EXE\"" + x),
-      onlyA("/I in the path", L"C:/NOVAX/Installer/rec.exe /I", L"C:/NOVAX/Installer/rec.exe" + x),
-      onlyA("expanded", unexpanded + L" /I", msiexec + L" %U%" + x, MemoryInstaller::kRegExpandSz),
-      onlyA("not expanded", unexpanded + L" /I", unexpanded + x),
-      onlyA("msiexec quoted", L"\"MSIEXEC\" /I", msiexec + x),
+      onlyA("path with spaces", L"C:\\ProgramData\\KV Tools\\uninst.EXE",
+            L"\"C:\\ProgramData\\KV Tools\\uninst.EXE\""),
+      onlyA("/I in the path", L"C:/NOVAX/Installer/rec.exe", L"C:/NOVAX/Installer/rec.exe"),
+      onlyA("expanded", unexpanded, msiexec + L" %U%", MemoryInstaller::kRegExpandSz),
+      onlyA("not expanded", unexpanded, unexpanded),
+      onlyA("msiexec quoted", L"\"MSIEXEC\"", msiexec),
       {"installed drivers",
        std::nullopt,
        false,

@@ -1,7 +1,5 @@
 #include "support/fake_system_services.h"
 
-#include "system/environment_text.h"
-
 namespace kv::test {
 
 FakeSystemServices::FakeSystemServices()
@@ -11,11 +9,6 @@ std::optional<std::wstring> FakeSystemServices::environmentVariable(const std::w
   const auto found = environment.find(name);
   if (found == environment.end() || found->second.empty()) return std::nullopt;
   return found->second;
-}
-
-std::optional<std::wstring> FakeSystemServices::expandEnvironmentStrings(const std::wstring& text) {
-  return expandPercentNames(text,
-                            [this](const std::wstring& name) { return environmentVariable(name); });
 }
 
 int FakeSystemServices::messageBox(const std::wstring& text, const std::wstring& caption,

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "system/environment_text.h"
 #include "system/system_services.h"
 
 namespace kv::test {
 
-// The platform's services with a fixed clock, computer name, environment (the expansion of %NAME%
-// reads it too), system folder and locale, and a message box that records what it was asked to
-// show. File operations stay real: tests point them at a temporary directory; a path in
-// `reparsePoints` is a junction or symbolic link as well as whatever it really is. Installs itself
-// for its lifetime.
+// The platform's services with a fixed clock, computer name, environment and locale, and a
+// message box that records what it was asked to show. File operations stay real: tests point
+// them at a temporary directory; a path in `reparsePoints` is a junction or symbolic link as well
+// as whatever it really is. Installs itself for its lifetime.
 class FakeSystemServices : public SystemServicesWrapper {
  public:
   struct ShownBox {
@@ -25,7 +25,10 @@ class FakeSystemServices : public SystemServicesWrapper {
   FakeSystemServices();
 
   std::optional<std::wstring> environmentVariable(const std::wstring& name) override;
-  std::optional<std::wstring> expandEnvironmentStrings(const std::wstring& text) override;
+  std::optional<std::wstring> expandEnvironmentStrings(const std::wstring& text) override {
+    return expandPercentNames(text,
+                              [this](const std::wstring& n) { return environmentVariable(n); });
+  }
   std::wstring systemDirectory() override { return systemFolder; }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
