@@ -1,12 +1,16 @@
 // The maker's installer packages whose product name ends in a model or driver name in brackets.
 // Both passes uninstall in a test run too: they never look at the mode.
-#include "config/config_text.h"
+#include <optional>
+#include <string>
+#include <utility>
+
 #include "log/log_placement.h"
 #include "log/logger.h"
 #include "main/cleaning_phases.h"
 #include "messages/error_dialog.h"
 #include "messages/result_codes.h"
 #include "products/product_discovery.h"
+#include "products/uninstall_command.h"
 #include "spooler/inventory.h"
 #include "spooler/process_runner.h"
 
@@ -30,17 +34,16 @@ bool matchesACandidate(const std::wstring& productName, const NameList& candidat
   return false;
 }
 
-// The registered uninstall command with its install switch turned into the uninstall switch, or
-// the installer's own command for the product; made quiet either way.
-std::wstring uninstallCommand(const std::wstring& productCode, const std::wstring& productName) {
-  std::wstring command;
-  if (GetUninstallValue(productCode, L"UninstallString", command)) {
-    replaceAll(command, L"/I", L"/X");
-  } else {
+// The command made from the registered uninstall command, or for the installer when there is
+// none; nullopt when it cannot be made.
+std::optional<std::wstring> uninstallCommand(const std::wstring& productCode,
+                                             const std::wstring& productName) {
+  std::optional<RegisteredCommand> registered(std::in_place);
+  if (!GetUninstallValue(productCode, L"UninstallString", registered->text, registered->type)) {
+    registered.reset();
     detailLog().info() << L"Making uninstall string : " << productName << endLine;
-    command = L"MsiExec.exe /X" + productCode;
   }
-  return command + L" /Qn";
+  return uninstallCommandLine(productCode, registered);
 }
 
 void uninstallProduct(const std::wstring& productCode, const NameList& candidates) {
@@ -55,10 +58,10 @@ void uninstallProduct(const std::wstring& productCode, const NameList& candidate
     return;
   }
   log.debug() << L"Uninstall product : " << name << endLine;
-  const std::wstring command = uninstallCommand(productCode, name);
-  log.debug() << L"Uninstall command : " << command << endLine;
+  const std::optional<std::wstring> command = uninstallCommand(productCode, name);
+  if (command) log.debug() << L"Uninstall command : " << *command << endLine;
   // The uninstaller's own exit code is not looked at: only a start failure or a time-out fails.
-  if (!bMciRunProcess(command, kUninstallLimitMs)) {
+  if (!command || !bMciRunProcess(*command, kUninstallLimitMs)) {
     log.error() << L"Error: Failed to uninstall product : " << name << endLine;
   }
 }

@@ -1,10 +1,12 @@
 #include "products/product_discovery.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cwchar>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "products/installer_service.h"
 #include "system/exception_boundary.h"
@@ -92,20 +94,29 @@ bool enumMakerProducts(std::vector<std::wstring>& productCodes) {
 
 bool getProductInfoValue(const std::wstring& productCode, const std::wstring& property,
                          std::wstring& value) {
-  std::array<wchar_t, kPropertyRoom> buffer{};
-  std::uint32_t chars = kPropertyRoom;
-  const std::uint32_t result = InstallerService::current().msiGetProductInfoW(
-      productCode.c_str(), property.c_str(), buffer.data(), &chars);
+  // The installer service gives the length it needs when the room is too small; a value that
+  // changes between the calls may need a third.
+  std::vector<wchar_t> buffer(kPropertyRoom);
+  std::uint32_t result = InstallerService::kMoreData;
+  for (int attempt = 0; attempt < 3 && result == InstallerService::kMoreData; ++attempt) {
+    std::uint32_t chars = static_cast<std::uint32_t>(buffer.size());
+    result = InstallerService::current().msiGetProductInfoW(productCode.c_str(), property.c_str(),
+                                                            buffer.data(), &chars);
+    if (result == InstallerService::kMoreData) {
+      buffer.assign(std::max(std::size_t{chars} + 1, buffer.size()), L'\0');
+    }
+  }
   if (result != InstallerService::kSuccess) {
     printFailure(kGetProductInfo, result);
     return false;
   }
-  value = terminatedText(buffer);
+  const std::wstring_view text(buffer.data(), buffer.size() - 1);
+  value = text.substr(0, text.find(L'\0'));
   return true;
 }
 
 bool getUninstallValue(const std::wstring& productCode, const std::wstring& valueName,
-                       std::wstring& value) {
+                       std::wstring& value, std::uint32_t& type) {
   InstallerService& service = InstallerService::current();
   ScopedKey key(service);
   const std::wstring path = std::wstring(kUninstallKeyPath) + productCode;
@@ -117,11 +128,11 @@ bool getUninstallValue(const std::wstring& productCode, const std::wstring& valu
   // Registry text is UTF-16 on every platform: 2048 bytes are 1024 units.
   std::array<char16_t, kRegistryValueBytes / sizeof(char16_t)> buffer{};
   std::uint32_t bytes = kRegistryValueBytes;
-  std::uint32_t type = 0;
   result = service.regQueryValueExW(key.get(), valueName.c_str(), nullptr, &type,
                                     reinterpret_cast<std::uint8_t*>(buffer.data()), &bytes);
   if (result != InstallerService::kSuccess) {
     printFailure(kQueryValue, static_cast<std::uint32_t>(result));
+    type = 0;
     return false;
   }
   value = fromUtf16(terminatedText(buffer));
@@ -144,9 +155,16 @@ bool GetProductInfoValue(const std::wstring& productCode, const std::wstring& pr
 
 bool GetUninstallValue(const std::wstring& productCode, const std::wstring& valueName,
                        std::wstring& value) {
+  std::uint32_t type = 0;
+  return GetUninstallValue(productCode, valueName, value, type);
+}
+
+bool GetUninstallValue(const std::wstring& productCode, const std::wstring& valueName,
+                       std::wstring& value, std::uint32_t& type) {
   value.clear();
+  type = 0;
   return guardOperation(L"GetUninstallValue",
-                        [&] { return getUninstallValue(productCode, valueName, value); });
+                        [&] { return getUninstallValue(productCode, valueName, value, type); });
 }
 
 }  // namespace kv

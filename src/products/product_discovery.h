@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@ namespace kv {
 bool EnumMakerProducts(std::vector<std::wstring>& productCodes);
 
 // The product's installer property `property` (for example "ProductName"). `value` is emptied
-// first. False when it cannot be read, also when it is longer than 1023 characters.
+// first. Asked first into room for 1023 characters; a longer value is asked again with the length
+// the installer service reports. False when it cannot be read.
 bool GetProductInfoValue(const std::wstring& productCode, const std::wstring& property,
                          std::wstring& value);
 
@@ -25,5 +27,9 @@ bool GetProductInfoValue(const std::wstring& productCode, const std::wstring& pr
 // data that fills them without a terminator is cut to 1023 characters.
 bool GetUninstallValue(const std::wstring& productCode, const std::wstring& valueName,
                        std::wstring& value);
+// The same, also giving the value's registry type (InstallerService::kRegSz, kRegExpandSz, …)
+// in `type`, which is 0 on false.
+bool GetUninstallValue(const std::wstring& productCode, const std::wstring& valueName,
+                       std::wstring& value, std::uint32_t& type);
 
 }  // namespace kv

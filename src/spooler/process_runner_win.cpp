@@ -41,13 +41,19 @@ class WindowsProcessRunner final : public ProcessRunner {
     // CreateProcessW may write into the command line, so it gets a copy of its own.
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
     writable.push_back(L'\0');
+    // No application name: the program is the command line's first token, as logged. The
+    // uninstall commands quote a program path with a blank and name msiexec by its full path
+    // (uninstall_command.h), and CreateProcessW searches no folder for a name with a path. An
+    // application name would add nothing there, and for a program named without a folder it
+    // would turn the usual search into the current directory alone.
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory.get(), &startup, &started)) {
       return false;
     }
-    const UniqueProcessHandle process(started.hProcess);
+    // Owners close in the reverse order of their making: the process handle, then the thread's.
     const UniqueProcessHandle thread(started.hThread);
+    const UniqueProcessHandle process(started.hProcess);
 
     if (WaitForSingleObject(process.get(), timeLimitMs) == WAIT_TIMEOUT) {
       TerminateProcess(process.get(), 0);

@@ -60,6 +60,19 @@ class SystemServices {
   // or not it leads anywhere). An empty path is never present.
   virtual bool pathExists(const std::wstring& path) = 0;
 
+  // The text with each %NAME% replaced by the value of the environment variable NAME, as the
+  // shell expands a REG_EXPAND_SZ registry value. A %NAME% that is not set stays as it stands,
+  // and the search goes on after its closing %; a % without a closing one stays too. Windows:
+  // ExpandEnvironmentStringsW, names without regard to letter case. POSIX: the same rules over
+  // this process's environment, names as they are spelt. nullopt when the text cannot be
+  // expanded (Windows: a result longer than 32K characters).
+  virtual std::optional<std::wstring> expandEnvironmentStrings(const std::wstring& text) = 0;
+
+  // The system folder, whose programs come with Windows (GetSystemDirectoryW, for example
+  // C:\Windows\system32), without a trailing backslash unless it is a drive's root. Empty when it
+  // cannot be read, and on POSIX, which has no such folder.
+  virtual std::wstring systemDirectory() = 0;
+
   // Creates one directory with default security; its parent must exist. True on success.
   virtual bool createDirectory(const std::wstring& path) = 0;
 
@@ -128,6 +141,10 @@ class SystemServicesWrapper : public SystemServices {
   std::uint32_t systemDefaultLocaleId() override { return target_.systemDefaultLocaleId(); }
   std::wstring ansiToWide(std::string_view text) override { return target_.ansiToWide(text); }
   std::string wideToAnsi(std::wstring_view text) override { return target_.wideToAnsi(text); }
+  std::optional<std::wstring> expandEnvironmentStrings(const std::wstring& text) override {
+    return target_.expandEnvironmentStrings(text);
+  }
+  std::wstring systemDirectory() override { return target_.systemDirectory(); }
   bool pathExists(const std::wstring& path) override { return target_.pathExists(path); }
   bool createDirectory(const std::wstring& path) override { return target_.createDirectory(path); }
   bool createProtectedDirectory(const std::wstring& path) override {

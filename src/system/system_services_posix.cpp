@@ -9,6 +9,7 @@
 #include <ctime>
 #include <map>
 
+#include "system/environment_text.h"
 #include "system/posix_path.h"
 #include "system/system_services.h"
 #include "system/utf8.h"
@@ -52,6 +53,16 @@ class PosixSystemServices final : public SystemServices {
 
   std::wstring ansiToWide(std::string_view text) override { return utf8ToWide(text); }
   std::string wideToAnsi(std::wstring_view text) override { return wideToUtf8(text); }
+
+  std::optional<std::wstring> expandEnvironmentStrings(const std::wstring& text) override {
+    return expandPercentNames(text, [](const std::wstring& name) -> std::optional<std::wstring> {
+      const char* value = std::getenv(wideToUtf8(name).c_str());
+      if (value == nullptr) return std::nullopt;
+      return utf8ToWide(value);
+    });
+  }
+
+  std::wstring systemDirectory() override { return std::wstring(); }
 
   // lstat, as Windows' GetFileAttributesW: a link that leads nowhere is present all the same.
   bool pathExists(const std::wstring& path) override {

@@ -3,6 +3,7 @@
 // <sddl.h> needs the types of <windows.h>.
 #include <sddl.h>
 
+#include <cwchar>
 #include <memory>
 #include <new>
 #include <string>
@@ -79,6 +80,33 @@ class WindowsSystemServices final : public SystemServices {
     WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
                         length, nullptr, nullptr);
     return narrow;
+  }
+
+  std::optional<std::wstring> expandEnvironmentStrings(const std::wstring& text) override {
+    // The size needed, terminator included, is known after one call; a variable that changes
+    // between the calls may need one more.
+    std::vector<wchar_t> buffer(text.size() + 1);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      const DWORD needed =
+          ExpandEnvironmentStringsW(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (needed == 0) return std::nullopt;
+      if (needed <= buffer.size())
+        return std::wstring(buffer.data(), wcsnlen(buffer.data(), needed));
+      buffer.resize(needed);
+    }
+    return std::nullopt;
+  }
+
+  std::wstring systemDirectory() override {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      // The length without terminator, or the room needed with it when the buffer is too small.
+      const UINT length = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+      if (length == 0) return std::wstring();
+      if (length < buffer.size()) return std::wstring(buffer.data(), length);
+      buffer.resize(length);
+    }
+    return std::wstring();
   }
 
   bool pathExists(const std::wstring& path) override {

@@ -73,10 +73,10 @@ e2e_teardown() {
 }
 
 # Runs kvcleaner.exe with the given arguments; sets RUN_EXIT and RUN_OUT (standard output).
-# RUN_THROUGH may name a command (with its arguments) that runs wine.
+# RUN_THROUGH may name a command (with its arguments) that runs wine, RUN_IN another directory.
 RUN_THROUGH=()
 run_cleaner() {
-  RUN_OUT=$(cd "$KV_DIR" && "${RUN_THROUGH[@]}" wine 'C:\kvtool\kvcleaner.exe' "$@" \
+  RUN_OUT=$(cd "${RUN_IN:-$KV_DIR}" && "${RUN_THROUGH[@]}" wine 'C:\kvtool\kvcleaner.exe' "$@" \
     2>"$E2E_WORK/stderr" </dev/null)
   RUN_EXIT=$?
 }

@@ -32,4 +32,5 @@ kv_add_machine_e2e_tests(products products_test.sh products_machine
   test_simulation_uninstalls_the_same_packages
   test_clean_with_one_model_uninstalls_only_its_package
   test_silent_mode_file_is_there_while_the_first_pass_runs
-  test_popup_run_writes_no_settings_file)
+  test_popup_run_writes_no_settings_file
+  test_uninstall_commands_run_the_program_they_name)

@@ -10,6 +10,7 @@ source "$here/demo_packages.sh"
 KV_WINE_TEMPLATE=${KV_PRODUCTS_MACHINE:?the prepared machine with packages}
 
 readonly SETTINGS_FILE='C:\ProgramData\NOVAX\KVXCLEAN.ini'
+readonly MSIEXEC='C:\windows\system32\msiexec.exe'
 
 # Sets code, arch and name to those of a package of DEMO_PACKAGES, by file name.
 read_package() {  # file
@@ -72,7 +73,7 @@ uninstalled() {  # file
   read_package "$1"
   echo "Debug: Uninstall product : $name"
   [[ "$arch" == x86 ]] && echo "Info: Making uninstall string : $name"
-  echo "Debug: Uninstall command : MsiExec.exe /X$code /Qn"
+  echo "Debug: Uninstall command : $MSIEXEC /X$code /Qn"
 }
 kept() {  # file
   local code arch name
@@ -188,16 +189,21 @@ test_clean_with_one_model_uninstalls_only_its_package() {
   assert_eq "$expected" "$(second_pass)" "second pass"
 }
 
+# Registers an uninstall command for a package in the 64-bit view and sets its code.
+register_command() {  # file type command-before-the-code
+  read_package "$1"
+  wine reg add "$UNINSTALL_KEY\\$code" /reg:64 /v UninstallString /t "$2" /d "$3$code" /f \
+    </dev/null >/dev/null
+}
+
 # The probe (uninstall_probe_win.cpp) takes the place of the 64-bit package kx100_tools.msi's
 # registered uninstaller; it records whether the settings file is there while it runs and then
 # removes the package itself. Runs the cleaner with the given options.
 run_with_probe() {
-  local code arch name command
-  read_package kx100_tools.msi
-  command="C:\\kvtool\\uninstall_probe.exe /I$code"
+  local code arch name command='C:\kvtool\uninstall_probe.exe /I'
+  register_command kx100_tools.msi REG_EXPAND_SZ "$command"
+  command+=$code
   cp "$KV_BUILD/tests/e2e/uninstall_probe.exe" "$KV_DIR/"
-  wine reg add "$UNINSTALL_KEY\\$code" /reg:64 /v UninstallString /t REG_EXPAND_SZ \
-    /d "$command" /f </dev/null >/dev/null
   assert_eq "$(printf '%s\t%s\tNOVAX\t%s\t-' "$code" "$name" "$command")" \
     "$(demo_products_listing | grep -F "$code")" "the probe registered"
   run_cleaner "$@"
@@ -224,7 +230,7 @@ test_silent_mode_file_is_there_while_the_first_pass_runs() {
   run_with_probe -T
   assert_eq "command: C:\\kvtool\\uninstall_probe.exe /X$PROBE_CODE /Qn
 KVXCLEAN.ini: present
-msiexec.exe /x $PROBE_CODE /qn: 0" "$(cat "$KV_DIR/uninstall_probe.log")" "what the probe saw"
+$MSIEXEC /x $PROBE_CODE /qn: 0" "$(cat "$KV_DIR/uninstall_probe.log")" "what the probe saw"
   # UTF-8 with its byte-order mark, as SimpleIni saves it.
   assert_eq "$(printf '\xef\xbb\xbf[SilentMode]\r\nSilentMode = On\r\n' | od -An -c)" \
     "$(od -An -c "$KV_DIR/KVXCLEAN.ini.copy")" "the settings file the probe found"
@@ -243,12 +249,33 @@ test_popup_run_writes_no_settings_file() {
   run_with_probe -T -P
   assert_eq "command: C:\\kvtool\\uninstall_probe.exe /X$PROBE_CODE /Qn
 KVXCLEAN.ini: absent
-msiexec.exe /x $PROBE_CODE /qn: 0" "$(cat "$KV_DIR/uninstall_probe.log")" "what the probe saw"
+$MSIEXEC /x $PROBE_CODE /qn: 0" "$(cat "$KV_DIR/uninstall_probe.log")" "what the probe saw"
   assert_missing "$KV_DIR/KVXCLEAN.ini.copy" "copy of the settings file"
   assert_missing "$DRIVE_C/ProgramData/NOVAX/KVXCLEAN.ini" "settings file after the run"
   assert_eq "Debug: --- Uninstall Tarn Packages ---
 Debug: Uninstall command : C:\\kvtool\\uninstall_probe.exe /X$PROBE_CODE /Qn
 $(other_commands)" "$(settings_file_lines)" "settings file lines"
+}
+
+# A registered program with spaces or "/I" in its path, one to expand, and the installer named
+# without a folder start as named, not the probes planted where a misreading would find them.
+test_uninstall_commands_run_the_program_they_name() {
+  local code arch name path
+  register_command pravik_p5.msi REG_EXPAND_SZ '%SystemRoot%\system32\msiexec.exe /I'
+  register_command acme_bridge.msi REG_SZ 'C:/NOVAX/Installer/rec.exe /I'
+  local bridge=$code
+  register_command kx100_tools.msi REG_SZ 'C:\ProgramData\KV Tools\uninst.exe /I'
+  for path in 'ProgramData/KV Tools/uninst.exe' ProgramData/KV.exe NOVAX/{In,Xn}staller/rec.exe \
+    kvwork/%SystemRoot%/system32/msiexec.exe {kvwork,kvtool}/MsiExec.exe; do
+    mkdir -p "$(dirname "$DRIVE_C/$path")"
+    cp "$KV_BUILD/tests/e2e/uninstall_probe.exe" "$DRIVE_C/$path"
+  done
+  RUN_IN=$DRIVE_C/kvwork run_cleaner -T
+  # The command lines of the probes that ran; msiexec removed the other two packages.
+  assert_eq "command: \"C:\\ProgramData\\KV Tools\\uninst.exe\" /X$code /Qn
+command: C:/NOVAX/Installer/rec.exe /X$bridge /Qn" "$(cd "$DRIVE_C" && find ProgramData NOVAX \
+    kvwork kvtool -name uninstall_probe.log -exec head -qn1 {} + | LC_ALL=C sort)" "probes run"
+  assert_eq "$(products_left "${LEFT_BY_DRIVERS[@]}")" "$(demo_products_listing)" "products left"
 }
 
 e2e_main "$@"

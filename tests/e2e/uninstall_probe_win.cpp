@@ -5,7 +5,7 @@
 //   uninstall_probe.log    its command line, whether the silent-mode settings file was there,
 //                          the msiexec command and its exit code (UTF-8, "\n" line ends)
 //   KVXCLEAN.ini.copy      a byte-for-byte copy of the settings file, when it was there
-// Exit code: that of msiexec; 2 when the command line names no product.
+// Exit code: that of msiexec; 2 when the command line names no product (only it is logged then).
 #include <windows.h>
 
 #include <filesystem>
@@ -54,20 +54,23 @@ DWORD runAndWait(std::wstring command) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const std::wstring switchAndCode = argc > 1 ? argv[1] : L"";
-  if (!switchAndCode.starts_with(L"/X{")) return 2;
-
+  // Whatever it was given: planted in a wrong place, the log is the mark that it ran.
   const std::wstring here = ownDirectory();
   std::ofstream record(std::filesystem::path(here + L"\\uninstall_probe.log"),
                        std::ios::binary | std::ios::app);
   record << "command: " << kv::wideToUtf8(GetCommandLineW()) << "\n";
+  const std::wstring switchAndCode = argc > 1 ? argv[1] : L"";
+  if (!switchAndCode.starts_with(L"/X{")) return 2;
 
   const std::wstring settings = environmentVariable(L"ALLUSERSPROFILE") + L"\\NOVAX\\KVXCLEAN.ini";
   const bool present = GetFileAttributesW(settings.c_str()) != INVALID_FILE_ATTRIBUTES;
   record << "KVXCLEAN.ini: " << (present ? "present" : "absent") << "\n";
   if (present) CopyFileW(settings.c_str(), (here + L"\\KVXCLEAN.ini.copy").c_str(), FALSE);
 
-  const std::wstring uninstall = L"msiexec.exe /x " + switchAndCode.substr(2) + L" /qn";
+  // By its full path: a planted msiexec.exe in the folders searched first must not run.
+  std::wstring system(MAX_PATH, L'\0');
+  system.resize(GetSystemDirectoryW(system.data(), MAX_PATH));
+  const std::wstring uninstall = system + L"\\msiexec.exe /x " + switchAndCode.substr(2) + L" /qn";
   record << kv::wideToUtf8(uninstall) << ": " << std::flush;
   const DWORD exitCode = runAndWait(uninstall);
   record << exitCode << "\n";

@@ -23,13 +23,13 @@ class ProductUninstallTest : public test::PhaseTest {
     memory.addDriver(L"Pravik P5");
   }
 
-  void fillInstaller() {
+  void fillInstaller(const std::wstring& commandA = L"MsiExec.exe /I" + code(L'A') + L" /i /I",
+                     std::uint32_t type = MemoryInstaller::kRegSz) {
     installer = MemoryInstaller();
     // The maker's packages, another publisher's and one whose Publisher differs in case.
     addProduct(L'A', L"NOVAX", L"Suite [NOVAX KX-100]");
-    installer.addUninstallEntry(
-        code(L'A'), {{L"UninstallString",
-                      MemoryInstaller::textValue(L"MsiExec.exe /I" + code(L'A') + L" /i /I")}});
+    installer.addUninstallEntry(code(L'A'),
+                                {{L"UninstallString", MemoryInstaller::textValue(commandA, type)}});
     addProduct(L'B', L"NOVAX", L"Tool [Pravik P5] Extra");
     addProduct(L'C', L"Acme", L"Other [NOVAX KX-100]");
     addProduct(L'D', L"NOVAX", L"Lower [novax kx-100]");
@@ -48,8 +48,9 @@ class ProductUninstallTest : public test::PhaseTest {
 };
 
 TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
-  const std::wstring commandA = L"MsiExec.exe /X" + code(L'A') + L" /i /X /Qn";
-  const std::wstring commandE = L"MsiExec.exe /X" + code(L'E') + L" /Qn";
+  const std::wstring msiexec = L"C:\\Windows\\system32\\msiexec.exe";
+  const std::wstring commandA = msiexec + L" /X" + code(L'A') + L" /i /X /Qn";
+  const std::wstring commandE = msiexec + L" /X" + code(L'E') + L" /Qn";
   const std::string a(commandA.begin(), commandA.end());
   const std::string e(commandE.begin(), commandE.end());
   struct Case {
@@ -58,8 +59,31 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     bool driverListingFails;
     std::string lines;  // after the banner and the product count
     std::vector<std::wstring> commands;
+    std::wstring registeredA = L"MsiExec.exe /I" + code(L'A') + L" /i /I";
+    std::uint32_t typeA = MemoryInstaller::kRegSz;
   };
+  // Model KX-100: A alone is uninstalled, by `command` made from the registered `text` + "/I{A}".
+  const auto onlyA = [&](const char* name, const std::wstring& text, const std::wstring& command,
+                         std::uint32_t type = MemoryInstaller::kRegSz) {
+    const std::wstring run = command + L" /X" + code(L'A') + L" /Qn";
+    const std::string lines =
+        "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
+        "Debug: Uninstall command : " +
+        std::string(run.begin(), run.end()) +
+        "\nDebug: Not uninstall product : Tool [Pravik P5] Extra\n"
+        "Debug: Not uninstall product : Lower [novax kx-100]\n"
+        "Debug: Not uninstall product : [Pravik P5]\n";
+    return Case{
+        name, L"NOVAX KX-100", false, lines, {run + L" @300000"}, text + L" /I" + code(L'A'), type};
+  };
+  const std::wstring unexpanded = L"%SystemRoot%\\system32\\msiexec.exe %U%";
   const Case cases[] = {
+      onlyA("path with spaces", L"C:\\ProgramData\\KV Tools\\uninst.EXE",
+            L"\"C:\\ProgramData\\KV Tools\\uninst.EXE\""),
+      onlyA("/I in the path", L"C:/NOVAX/Installer/rec.exe", L"C:/NOVAX/Installer/rec.exe"),
+      onlyA("expanded", unexpanded, msiexec + L" %U%", MemoryInstaller::kRegExpandSz),
+      onlyA("not expanded", unexpanded, unexpanded),
+      onlyA("msiexec quoted", L"\"MSIEXEC\"", msiexec),
       {"installed drivers",
        std::nullopt,
        false,
@@ -101,10 +125,11 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
                    "[English]\nIDS_KVTOOL_ERR_ENUMPRN=Printers cannot be listed.\n");
   checkMessageFile(dir.child(L"KV_TOOLS_LNG.IRC"));
   setMessageBoxesEnabled(true);
+  system.environment[L"SystemRoot"] = L"C:\\Windows";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.driverListingFails) memory.failAlways(SpoolerOperation::EnumPrinterDrivers, 5);
-    fillInstaller();
+    fillInstaller(c.registeredA, c.typeA);
     run = CleanerRun();
     if (c.models) run.config.setModels(*c.models);
     uninstaller.commands.clear();
@@ -114,7 +139,9 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     uninstallProductsFirstPass(run);
     // [Pravik P5] has no uninstall entry: the discovery says so on standard output.
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              c.commands.empty() ? "" : "ERROR: failed with error code 0x2 (RegOpenKey)\n");
+              c.lines.find("Making") == std::string::npos
+                  ? ""
+                  : "ERROR: failed with error code 0x2 (RegOpenKey)\n");
     EXPECT_EQ(log(),
               "Debug: --- Uninstall Tarn Packages ---\n"
               "Info: Get enumerate product codes : num = 4\n" +
@@ -131,7 +158,7 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
 // The second pass works through the codes of the first, in a test run too; what the first pass
 // uninstalled has no name any more, and a failed uninstall is only logged.
 TEST_F(ProductUninstallTest, SecondPassReportsWhatTheFirstRemoved) {
-  const std::wstring commandE = L"MsiExec.exe /X" + code(L'E') + L" /Qn";
+  const std::wstring commandE = L"C:\\Windows\\system32\\msiexec.exe /X" + code(L'E') + L" /Qn";
   uninstaller.failing.insert(commandE);
   run.options.clean = false;
   testing::internal::CaptureStdout();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "system/environment_text.h"
 #include "system/system_services.h"
 
 namespace kv::test {
@@ -24,6 +25,11 @@ class FakeSystemServices : public SystemServicesWrapper {
   FakeSystemServices();
 
   std::optional<std::wstring> environmentVariable(const std::wstring& name) override;
+  std::optional<std::wstring> expandEnvironmentStrings(const std::wstring& text) override {
+    return expandPercentNames(text,
+                              [this](const std::wstring& n) { return environmentVariable(n); });
+  }
+  std::wstring systemDirectory() override { return systemFolder; }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
   std::uint32_t systemDefaultLocaleId() override { return localeId; }
@@ -36,6 +42,7 @@ class FakeSystemServices : public SystemServicesWrapper {
 
   std::map<std::wstring, std::wstring> environment;
   std::wstring computer = L"PC01";
+  std::wstring systemFolder = L"C:\\Windows\\system32";
   LocalTime clock{2026, 12, 6, 14, 5, 0};
   std::uint32_t localeId = 0x409;
   int messageBoxResult = 1;
