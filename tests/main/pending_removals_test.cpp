@@ -91,6 +91,7 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
             " unreadable 20261206 140500",
         "Info: Successfully removed port: DLM1", "Debug: Delete pending removals : " + notePath},
        unreadable},
+      {"no maker queue: no note", std::nullopt, true, {L"NOVAX D9"}, std::nullopt, std::nullopt, {}},
       {"unreadable in a test run: left alone",
        unreadable,
        false,
