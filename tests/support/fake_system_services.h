@@ -48,10 +48,8 @@ class FakeSystemServices : public SystemServicesWrapper {
   int messageBoxResult = 1;
   std::vector<ShownBox> shownBoxes;
   std::set<std::wstring> reparsePoints;
-  // The machine values of this test alone; a name in `failingValues` can be neither read nor
-  // written.
+  // The machine values of this test alone.
   std::map<std::wstring, std::string> machineValues;
-  std::set<std::wstring> failingValues;
 
  private:
   ScopedSystemServices installed_;
