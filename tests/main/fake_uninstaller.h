@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,21 +16,33 @@ inline std::wstring code(wchar_t letter) {
   return std::wstring(L"{00000000-0000-0000-0000-00000000000") + letter + L"}";
 }
 
-// Runs nothing: records each command and, unless told to fail it, takes the product named after
-// "/X" away, as its uninstaller would.
+// How a command given to FakeUninstaller ends, and whether its product is gone after it.
+struct FakeEnding {
+  ProcessOutcome outcome;
+  bool removes = false;
+};
+
+// Runs nothing: records each command and, unless told otherwise in `endings`, takes the product
+// named after "/X" away and exits 0, as its uninstaller would.
 class FakeUninstaller : public ProcessRunner {
  public:
   explicit FakeUninstaller(MemoryInstaller& installer) : installer_(installer) {}
-  bool runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
+  ProcessOutcome runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
     commands.push_back(commandLine + L" @" + std::to_wstring(timeLimitMs));
-    if (failAll || failing.contains(commandLine)) return false;
+    const auto told = endings.find(commandLine);
+    const FakeEnding ending = every ? *every
+                              : told != endings.end()
+                                  ? told->second
+                                  : FakeEnding{{ProcessOutcome::End::Exited}, true};
     const std::size_t at = commandLine.find(L"/X{");
-    if (at != std::wstring::npos) installer_.removeProduct(commandLine.substr(at + 2, 38));
-    return true;
+    if (ending.removes && at != std::wstring::npos) {
+      installer_.removeProduct(commandLine.substr(at + 2, 38));
+    }
+    return ending.outcome;
   }
   std::vector<std::wstring> commands;
-  std::set<std::wstring> failing;
-  bool failAll = false;  // every uninstaller fails to start or runs into the limit
+  std::map<std::wstring, FakeEnding> endings;
+  std::optional<FakeEnding> every;  // how every command ends, when set
 
  private:
   MemoryInstaller& installer_;
