@@ -2,12 +2,14 @@
 
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "fake_uninstaller.h"
 #include "main/cleaning_phases.h"
 #include "messages/error_dialog.h"
 #include "phase_test.h"
 #include "products/installer_memory.h"
+#include "system/utf8.h"
 
 namespace kv {
 namespace {
@@ -156,96 +158,86 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
   setMessageBoxesEnabled(false);
 }
 
-// Both passes over the codes of the first, with model P5: only E is chosen. Whether E is still
-// installed after the second pass decides, not its uninstaller's exit code; a failed package
-// counts in a clean run only, and a hung uninstaller is not started again.
+// Model P5 chooses E alone. Whether E is still installed after the second pass decides, not its
+// uninstaller's exit code; that counts in a clean run. A hung uninstaller is not started again.
 TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
-  const std::wstring commandE =
-      L"C:\\Windows\\system32\\msiexec.exe /X" + code(L'E') + L" /Qn /norestart";
-  const std::wstring codeE = code(L'E');
+  const std::wstring codeE = code(L'E'), commandE = L"MsiExec.exe /X" + codeE + L" /Qn /norestart";
   const std::string others =
       "Debug: Not uninstall product : Suite [NOVAX KX-100]\n"
       "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
       "Debug: Not uninstall product : Lower [novax kx-100]\n";
   const std::string runE =
-      "Debug: Uninstall product : [Pravik P5]\nInfo: Making uninstall string : [Pravik P5]\n"
-      "Debug: Uninstall command : " +
-      std::string(commandE.begin(), commandE.end()) + "\n";
-  const std::string first =
-      "Debug: --- Uninstall Tarn Packages ---\n"
-      "Info: Get enumerate product codes : num = 4\n" +
-      others;
+      "Debug: Uninstall product : [Pravik P5]\nInfo: Making uninstall string"
+      " : [Pravik P5]\nDebug: Uninstall command : " +
+      wideToUtf8(commandE) + "\n";
+  const std::string first = "Debug: --- Uninstall Tarn Packages ---\n";
+  const std::string ran = first + "Info: Get enumerate product codes : num = 4\n" + others + runE;
   const std::string again = "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\n";
-  const std::string gone =
-      "Debug: Failed to get product name : " + std::string(codeE.begin(), codeE.end()) + "\n";
   const std::string failed = "Error: Error: Failed to uninstall product : [Pravik P5]\n";
+  const std::string gone = "Debug: Failed to get product name : " + wideToUtf8(codeE) + "\n";
+  const std::string hung = "Debug: Not uninstall product again, its uninstaller did not end : ";
+  const std::string warn = "Warn: Restart required to finish uninstalling product : ";
+  const std::string cut = first + "Error: Failed to enumerate product codes.\n" + others;
   using End = ProcessOutcome::End;
-  struct Case {
-    const char* name;
-    bool clean;
-    test::FakeEnding ending;
-    std::string lines;
-    int runs;  // of E's command
-    int failures;
-  };
-  const Case cases[] = {
-      {"not started, test run", false, {}, first + runE + again + others + runE + failed, 2, 0},
-      {"1603 but removed",
-       true,
-       {{End::Exited, 1603}, true},
-       first + runE + again + others + gone,
-       1,
-       0},
-      {"1603, still installed",
-       true,
-       {{End::Exited, 1603}},
-       first + runE + again + others + runE + failed,
-       2,
-       1},
-      {"hung",
-       true,
-       {{End::TimedOut}},
-       first + runE + again + others +
-           "Debug: Not uninstall product again, its uninstaller did not end : [Pravik P5]\n" +
-           failed,
-       1,
-       1},
-      {"restart required",
-       true,
-       {{End::Exited, 3010}, true},
-       first + runE + "Warn: Restart required to finish uninstalling product : [Pravik P5]\n" +
-           again + others + gone,
-       1,
-       0},
-      // E comes after the failed index: neither pass sees it, the second does not list again.
-      {"listing fails part-way",
-       true,
-       {},
-       "Debug: --- Uninstall Tarn Packages ---\n"
-       "Error: Failed to enumerate product codes.\n" +
-           others + again + others,
-       0,
-       0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  const std::tuple<ProcessOutcome, bool, std::string, int, int> cases[] = {
+      {{End::Exited, 1603}, true, ran + again + others + gone, 1, 0},
+      {{End::Exited, 1603}, false, ran + again + others + runE + failed, 2, 1},
+      {{End::TimedOut}, false, ran + again + others + hung + "[Pravik P5]\n" + failed, 1, 1},
+      {{End::Exited, 3010}, true, ran + warn + "[Pravik P5]\n" + again + others + gone, 1, 0},
+      // E follows the failed index: the second pass works through the same short list.
+      {{}, false, cut + again + others, 0, 0}};
+  system.systemFolder.clear();
+  for (const auto& [outcome, removes, lines, runs, failures] : cases) {
+    SCOPED_TRACE(lines);
     fillInstaller();
-    if (c.runs == 0) installer.failNext(InstallerOperation::EnumProducts, 1610, 4);
+    if (runs == 0) installer.failNext(InstallerOperation::EnumProducts, 1610, 4);
     run = CleanerRun();
-    run.options.clean = c.clean;
+    run.options.clean = true;
     run.config.setModels(L"Pravik P5");
     uninstaller.commands.clear();
-    uninstaller.endings = {{commandE, c.ending}};
+    uninstaller.endings[commandE] = {outcome, removes};
     detailLog().open(dir.child(L"detail.log"));
     testing::internal::CaptureStdout();
     uninstallProductsFirstPass(run);
     uninstallProductsSecondPass(run);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(log(), c.lines);
-    EXPECT_EQ(uninstaller.commands, std::vector<std::wstring>(c.runs, commandE + L" @300000"));
-    EXPECT_EQ(run.failureCount, c.failures);
-    EXPECT_EQ(run.qCount + run.pCount, 0);
+    EXPECT_EQ(log(), lines);
+    EXPECT_EQ(uninstaller.commands, std::vector<std::wstring>(runs, commandE + L" @300000"));
+    EXPECT_EQ(run.failureCount, failures);
   }
+}
+
+// The second pass works through the codes of the first, in a test run too; what the first pass
+// uninstalled has no name any more, and a failed uninstall is only logged.
+TEST_F(ProductUninstallTest, SecondPassReportsWhatTheFirstRemoved) {
+  const std::wstring commandE =
+      L"C:\\Windows\\system32\\msiexec.exe /X" + code(L'E') + L" /Qn /norestart";
+  uninstaller.endings[commandE] = {};
+  run.options.clean = false;
+  testing::internal::CaptureStdout();
+  uninstallProductsFirstPass(run);
+  detailLog().open(dir.child(L"detail.log"));
+  uninstallProductsSecondPass(run);
+  testing::internal::GetCapturedStdout();
+  const std::string e(commandE.begin(), commandE.end());
+  const std::wstring codeA = code(L'A');
+  EXPECT_EQ(log(),
+            "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\n"
+            "Info: Entry driver list : num = 2\n"
+            "Debug: Failed to get product name : " +
+                std::string(codeA.begin(), codeA.end()) +
+                "\n"
+                "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+                "Debug: Not uninstall product : Lower [novax kx-100]\n"
+                "Debug: Uninstall product : [Pravik P5]\n"
+                "Info: Making uninstall string : [Pravik P5]\n"
+                "Debug: Uninstall command : " +
+                e +
+                "\n"
+                "Error: Error: Failed to uninstall product : [Pravik P5]\n");
+  EXPECT_EQ(run.productCodes,
+            (std::vector<std::wstring>{code(L'A'), code(L'B'), code(L'D'), code(L'E')}));
+  EXPECT_EQ(run.failureCount + run.qCount + run.pCount, 0);
 }
 
 TEST_F(ProductUninstallTest, NoMakersProductMeansNoDriverListingAndNoCommand) {
