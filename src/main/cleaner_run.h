@@ -21,7 +21,8 @@ namespace kv {
 struct CleanerRun {
   RunOptions options;
 
-  // Failed driver deletions: decides OK or NG and the exit code.
+  // Failed driver deletions and, in a clean run, the chosen packages still installed at the end:
+  // decides OK or NG and the exit code.
   std::int32_t failureCount = 0;
   // Failed connection and queue removals, and queues found busy or printing.
   std::int32_t qCount = 0;
@@ -34,6 +35,10 @@ struct CleanerRun {
 
   // The maker's installer packages, listed by the first uninstall pass and reused by the second.
   std::vector<std::wstring> productCodes;
+  // The codes of those an uninstall pass chose, until a pass finds them gone.
+  std::set<std::wstring> productsChosen;
+  // The codes of those whose uninstaller ran into the limit: not started a second time.
+  std::set<std::wstring> productsHung;
 
   std::wstring operationLogPath;
   // %ALLUSERSPROFILE%\NOVAX\KVXCLEAN.ini; empty with -P, without the variable, or when a file

@@ -1,5 +1,6 @@
 // The maker's installer packages whose product name ends in a model or driver name in brackets.
-// Both passes uninstall in a test run too: they never look at the mode.
+// Both passes uninstall in a test run too; only the count of packages left installed looks at
+// the mode.
 #include <optional>
 #include <string>
 #include <utility>
@@ -46,27 +47,66 @@ std::optional<std::wstring> uninstallCommand(const std::wstring& productCode,
   return uninstallCommandLine(productCode, registered);
 }
 
-void uninstallProduct(const std::wstring& productCode, const NameList& candidates) {
+// Windows Installer's "restart required" and "restart started" exit codes.
+constexpr std::uint32_t kRestartRequired = 3010;
+constexpr std::uint32_t kRestartInitiated = 1641;
+
+// The uninstaller's exit code is not taken as its verdict (one exits 1603 having removed its
+// product): whether the product is still installed at the end decides.
+void runUninstaller(CleanerRun& run, const std::wstring& productCode, const std::wstring& name) {
+  const std::optional<std::wstring> command = uninstallCommand(productCode, name);
+  if (!command) return;
+  detailLog().debug() << L"Uninstall command : " << *command << endLine;
+  const ProcessOutcome outcome = runChildProcess(*command, kUninstallLimitMs);
+  if (outcome.end == ProcessOutcome::End::TimedOut) run.productsHung.insert(productCode);
+  if (outcome.end == ProcessOutcome::End::Exited &&
+      (outcome.exitCode == kRestartRequired || outcome.exitCode == kRestartInitiated)) {
+    detailLog().warn() << L"Restart required to finish uninstalling product : " << name << endLine;
+  }
+}
+
+void uninstallProduct(CleanerRun& run, const std::wstring& productCode,
+                      const NameList& candidates) {
   Logger& log = detailLog();
   std::wstring name;
   if (!GetProductInfoValue(productCode, L"ProductName", name)) {
     log.debug() << L"Failed to get product name : " << productCode << endLine;
+    run.productsChosen.erase(productCode);
     return;
   }
   if (!matchesACandidate(name, candidates)) {
     log.debug() << L"Not uninstall product : " << name << endLine;
     return;
   }
+  run.productsChosen.insert(productCode);
+  // A second hanging uninstaller would only cost another five minutes.
+  if (run.productsHung.contains(productCode)) {
+    log.debug() << L"Not uninstall product again, its uninstaller did not end : " << name
+                << endLine;
+    return;
+  }
   log.debug() << L"Uninstall product : " << name << endLine;
-  const std::optional<std::wstring> command = uninstallCommand(productCode, name);
-  if (command) log.debug() << L"Uninstall command : " << *command << endLine;
-  // The uninstaller's own exit code is not looked at: only a start failure or a time-out fails.
-  if (!command || !bMciRunProcess(*command, kUninstallLimitMs)) {
-    log.error() << L"Error: Failed to uninstall product : " << name << endLine;
+  runUninstaller(run, productCode, name);
+}
+
+// A chosen product the installer service still names was not uninstalled, whatever its
+// uninstaller said. Only those the second pass saw installed are asked again: a product removed
+// earlier has already printed its failed read once. Counted in a clean run only, so that a test
+// run keeps its outcome.
+void reportProductsStillInstalled(CleanerRun& run) {
+  for (const std::wstring& productCode : run.productCodes) {
+    std::wstring name;
+    if (!run.productsChosen.contains(productCode) ||
+        !GetProductInfoValue(productCode, L"ProductName", name)) {
+      continue;
+    }
+    detailLog().error() << L"Error: Failed to uninstall product : " << name << endLine;
+    if (run.options.clean) ++run.failureCount;
+    run.productsChosen.erase(productCode);
   }
 }
 
-void uninstallMatchingProducts(const CleanerRun& run) {
+void uninstallMatchingProducts(CleanerRun& run) {
   if (run.productCodes.empty()) return;
   // Configured models name the packages; without them every installed driver does, whoever made
   // it, since the Publisher has already chosen the maker's packages.
@@ -81,7 +121,7 @@ void uninstallMatchingProducts(const CleanerRun& run) {
   }
   const NameList& candidates = byModels ? run.config.modelList : drivers;
   for (const std::wstring& productCode : run.productCodes)
-    uninstallProduct(productCode, candidates);
+    uninstallProduct(run, productCode, candidates);
   ReleaseNameList(drivers);
 }
 
@@ -101,6 +141,7 @@ void uninstallProductsFirstPass(CleanerRun& run) {
 void uninstallProductsSecondPass(CleanerRun& run) {
   detailLog().info() << L"KVTool cleaner Uninstall product Again: " << GetTimeText() << endLine;
   uninstallMatchingProducts(run);
+  reportProductsStillInstalled(run);
 }
 
 }  // namespace kv

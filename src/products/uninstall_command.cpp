@@ -38,13 +38,27 @@ std::size_t programLength(std::wstring_view command) {
   return std::min(command.find_first_of(kBlanks), command.size());
 }
 
+std::wstring_view unquoted(std::wstring_view program) {
+  if (program.size() >= 2 && program.front() == L'"' && program.back() == L'"') {
+    return program.substr(1, program.size() - 2);
+  }
+  return program;
+}
+
+bool isInstallerName(std::wstring_view name) {
+  return sameNoCase(name, L"msiexec") || sameNoCase(name, L"msiexec.exe");
+}
+
+// Rule 6: the installer in any folder, whose quiet mode restarts the PC by itself.
+bool isInstaller(std::wstring_view program) {
+  const std::wstring_view path = unquoted(program);
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return isInstallerName(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+}
+
 // Rule 4: the system's installer for a program named just msiexec, else the program as named.
 std::wstring installerByFullPath(const std::wstring& program) {
-  std::wstring_view name = program;
-  if (name.size() >= 2 && name.front() == L'"' && name.back() == L'"') {
-    name = name.substr(1, name.size() - 2);
-  }
-  if (!sameNoCase(name, L"msiexec") && !sameNoCase(name, L"msiexec.exe")) return program;
+  if (!isInstallerName(unquoted(program))) return program;
   std::wstring path = SystemServices::current().systemDirectory();
   if (path.empty()) return program;
   if (path.back() != L'\\') path += L'\\';
@@ -70,7 +84,8 @@ std::optional<std::wstring> uninstallCommandLine(
   if (!program.starts_with(L'"') && program.find_first_of(kBlanks) != std::wstring::npos) {
     program = L'"' + program + L'"';
   }
-  return command.substr(0, start) + program + arguments + L" /Qn";
+  const std::wstring quiet = isInstaller(program) ? L" /Qn /norestart" : L" /Qn";
+  return command.substr(0, start) + program + arguments + quiet;
 }
 
 }  // namespace kv

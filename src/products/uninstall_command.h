@@ -31,7 +31,9 @@ struct RegisteredCommand {
 //    build) the name stays. Other programs without a folder stay as they are named.
 // 5. An unquoted program that holds a blank is quoted, so that CreateProcessW starts it and no
 //    shorter path that ends at one of its spaces.
-// 6. " /Qn" is appended.
+// 6. " /Qn" is appended, and for the installer (a program named msiexec or msiexec.exe, in any
+//    folder) " /norestart" after it: quiet, it would otherwise restart the PC by itself when a
+//    file is in use, before the cleaner has done its work.
 // Blanks before the program are kept. nullopt when the command cannot be expanded: it is not run.
 std::optional<std::wstring> uninstallCommandLine(
     const std::wstring& productCode, const std::optional<RegisteredCommand>& registered);

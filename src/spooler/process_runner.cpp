@@ -10,11 +10,16 @@ ProcessRunner& ProcessRunner::current() {
 }
 
 // An exception (running out of memory while the command line is prepared) counts as a child that
-// could not be started: false, with nothing traced or reported, as the phase expects of one.
-bool bMciRunProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) {
+// could not be started, with nothing traced or reported, as the phase expects of one.
+ProcessOutcome runChildProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) {
   releaseLogFileLock();
   return callWithoutRaising(
-      false, [&] { return ProcessRunner::current().runProcess(commandLine, timeLimitMs); }, [] {});
+      ProcessOutcome{},
+      [&] { return ProcessRunner::current().runProcess(commandLine, timeLimitMs); }, [] {});
+}
+
+bool bMciRunProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) {
+  return runChildProcess(commandLine, timeLimitMs).end == ProcessOutcome::End::Exited;
 }
 
 }  // namespace kv

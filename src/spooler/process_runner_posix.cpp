@@ -104,9 +104,9 @@ std::optional<std::uint32_t> waitUntil(pid_t child, Clock::time_point deadline) 
 
 class PosixProcessRunner final : public ProcessRunner {
  public:
-  bool runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
+  ProcessOutcome runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
     std::vector<std::string> arguments = splitCommandLine(wideToUtf8(commandLine));
-    if (arguments.empty()) return false;
+    if (arguments.empty()) return {};
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -117,7 +117,7 @@ class PosixProcessRunner final : public ProcessRunner {
     // posix_spawnp reports a program that cannot be executed as its own failure.
     pid_t child = 0;
     if (posix_spawnp(&child, argv[0], actions.get(), nullptr, argv.data(), environ) != 0) {
-      return false;
+      return {};
     }
 
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeLimitMs);
@@ -129,10 +129,10 @@ class PosixProcessRunner final : public ProcessRunner {
       while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
       }
       traceProcessTimedOut(timeLimitMs);
-      return false;
+      return {ProcessOutcome::End::TimedOut};
     }
     traceProcessExitCode(*exitCode);
-    return true;
+    return {ProcessOutcome::End::Exited, *exitCode};
   }
 };
 

@@ -32,7 +32,7 @@ std::unique_ptr<wchar_t, FreeDeleter> currentDirectory() {
 
 class WindowsProcessRunner final : public ProcessRunner {
  public:
-  bool runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
+  ProcessOutcome runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -49,7 +49,7 @@ class WindowsProcessRunner final : public ProcessRunner {
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory.get(), &startup, &started)) {
-      return false;
+      return {};
     }
     // Owners close in the reverse order of their making: the process handle, then the thread's.
     const UniqueProcessHandle thread(started.hThread);
@@ -58,13 +58,13 @@ class WindowsProcessRunner final : public ProcessRunner {
     if (WaitForSingleObject(process.get(), timeLimitMs) == WAIT_TIMEOUT) {
       TerminateProcess(process.get(), 0);
       traceProcessTimedOut(timeLimitMs);
-      return false;
+      return {ProcessOutcome::End::TimedOut};
     }
     // A failed wait counts as an ended child; its code then reads as whatever is known, or 0.
     DWORD exitCode = 0;
     GetExitCodeProcess(process.get(), &exitCode);
     traceProcessExitCode(exitCode);
-    return true;
+    return {ProcessOutcome::End::Exited, exitCode};
   }
 };
 

@@ -73,7 +73,7 @@ uninstalled() {  # file
   read_package "$1"
   echo "Debug: Uninstall product : $name"
   [[ "$arch" == x86 ]] && echo "Info: Making uninstall string : $name"
-  echo "Debug: Uninstall command : $MSIEXEC /X$code /Qn"
+  echo "Debug: Uninstall command : $MSIEXEC /X$code /Qn /norestart"
 }
 kept() {  # file
   local code arch name

@@ -195,15 +195,14 @@ TEST(FailureDrills, EachEndsAsSpecifiedAndTouchesNoOtherMaker) {
          u.failAll = true;
        },
        1,
-       ", 4, NG\r\n",
-       {"Error: Error: Failed to uninstall product : Pkg [NOVAX D1]",
-        "Error: Failed to delete \\\\srv\\NOVAX C1.(5)",
+       ", 5, NG\r\n",
+       {"Error: Failed to delete \\\\srv\\NOVAX C1.(5)",
         "Error: Error: Failed to delete local queue N1.(32)",
         "Error: Failed to delete port DLM1.(13)", "Error: Failed to delete port DLM1.(13)",
         "Error: Error: Failed to delete driver NOVAX D1.(3001)",
         "Error: Error: Failed to delete driver NOVAX D1.(3001)",
         "Error: Error: Failed to uninstall product : Pkg [NOVAX D1]",
-        "Debug: KVTOOL cleaner execution completed. (4) [Q:5, P:4]"}},
+        "Debug: KVTOOL cleaner execution completed. (5) [Q:5, P:4]"}},
       // N3 and its port vanish once N1 is being checked.
       {"objects vanish after the listing",
        L"-C",

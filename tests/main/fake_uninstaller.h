@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "products/installer_memory.h"
@@ -15,21 +16,27 @@ inline std::wstring code(wchar_t letter) {
   return std::wstring(L"{00000000-0000-0000-0000-00000000000") + letter + L"}";
 }
 
-// Runs nothing: records each command and, unless told to fail it, takes the product named after
-// "/X" away, as its uninstaller would.
+// Runs nothing: records each command and, unless told otherwise in `endings`, takes the product
+// named after "/X" away and exits 0, as its uninstaller would.
 class FakeUninstaller : public ProcessRunner {
  public:
   explicit FakeUninstaller(MemoryInstaller& installer) : installer_(installer) {}
-  bool runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
+  ProcessOutcome runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
     commands.push_back(commandLine + L" @" + std::to_wstring(timeLimitMs));
-    if (failAll || failing.contains(commandLine)) return false;
+    if (failAll) return {};
+    const auto [outcome, removes] = endings.contains(commandLine)
+                                        ? endings[commandLine]
+                                        : Ending{{ProcessOutcome::End::Exited}, true};
     const std::size_t at = commandLine.find(L"/X{");
-    if (at != std::wstring::npos) installer_.removeProduct(commandLine.substr(at + 2, 38));
-    return true;
+    if (removes && at != std::wstring::npos)
+      installer_.removeProduct(commandLine.substr(at + 2, 38));
+    return outcome;
   }
   std::vector<std::wstring> commands;
-  std::set<std::wstring> failing;
-  bool failAll = false;  // every uninstaller fails to start or runs into the limit
+  // How a command ends, and whether its product is gone after it.
+  using Ending = std::pair<ProcessOutcome, bool>;
+  std::map<std::wstring, Ending> endings;
+  bool failAll = false;  // no uninstaller can be started
 
  private:
   MemoryInstaller& installer_;

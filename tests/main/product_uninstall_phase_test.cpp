@@ -2,12 +2,14 @@
 
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "fake_uninstaller.h"
 #include "main/cleaning_phases.h"
 #include "messages/error_dialog.h"
 #include "phase_test.h"
 #include "products/installer_memory.h"
+#include "system/utf8.h"
 
 namespace kv {
 namespace {
@@ -49,8 +51,8 @@ class ProductUninstallTest : public test::PhaseTest {
 
 TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
   const std::wstring msiexec = L"C:\\Windows\\system32\\msiexec.exe";
-  const std::wstring commandA = msiexec + L" /X" + code(L'A') + L" /i /X /Qn";
-  const std::wstring commandE = msiexec + L" /X" + code(L'E') + L" /Qn";
+  const std::wstring commandA = msiexec + L" /X" + code(L'A') + L" /i /X /Qn /norestart";
+  const std::wstring commandE = msiexec + L" /X" + code(L'E') + L" /Qn /norestart";
   const std::string a(commandA.begin(), commandA.end());
   const std::string e(commandE.begin(), commandE.end());
   struct Case {
@@ -65,7 +67,8 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
   // Model KX-100: A alone is uninstalled, by `command` made from the registered `text` + "/I{A}".
   const auto onlyA = [&](const char* name, const std::wstring& text, const std::wstring& command,
                          std::uint32_t type = MemoryInstaller::kRegSz) {
-    const std::wstring run = command + L" /X" + code(L'A') + L" /Qn";
+    const bool msi = command.find(L"msiexec") != std::wstring::npos;
+    const std::wstring run = command + L" /X" + code(L'A') + (msi ? L" /Qn /norestart" : L" /Qn");
     const std::string lines =
         "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
         "Debug: Uninstall command : " +
@@ -155,11 +158,61 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
   setMessageBoxesEnabled(false);
 }
 
+// Model P5 chooses E alone. Whether E is still installed after the second pass decides, not its
+// uninstaller's exit code; that counts in a clean run. A hung uninstaller is not started again.
+TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
+  const std::wstring codeE = code(L'E'), commandE = L"MsiExec.exe /X" + codeE + L" /Qn /norestart";
+  const std::string others =
+      "Debug: Not uninstall product : Suite [NOVAX KX-100]\n"
+      "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+      "Debug: Not uninstall product : Lower [novax kx-100]\n";
+  const std::string runE =
+      "Debug: Uninstall product : [Pravik P5]\nInfo: Making uninstall string"
+      " : [Pravik P5]\nDebug: Uninstall command : " +
+      wideToUtf8(commandE) + "\n";
+  const std::string first = "Debug: --- Uninstall Tarn Packages ---\n";
+  const std::string ran = first + "Info: Get enumerate product codes : num = 4\n" + others + runE;
+  const std::string again = "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\n";
+  const std::string failed = "Error: Error: Failed to uninstall product : [Pravik P5]\n";
+  const std::string gone = "Debug: Failed to get product name : " + wideToUtf8(codeE) + "\n";
+  const std::string hung = "Debug: Not uninstall product again, its uninstaller did not end : ";
+  const std::string warn = "Warn: Restart required to finish uninstalling product : ";
+  const std::string cut = first + "Error: Failed to enumerate product codes.\n" + others;
+  using End = ProcessOutcome::End;
+  const std::tuple<ProcessOutcome, bool, std::string, int, int> cases[] = {
+      {{End::Exited, 1603}, true, ran + again + others + gone, 1, 0},
+      {{End::Exited, 1603}, false, ran + again + others + runE + failed, 2, 1},
+      {{End::TimedOut}, false, ran + again + others + hung + "[Pravik P5]\n" + failed, 1, 1},
+      {{End::Exited, 3010}, true, ran + warn + "[Pravik P5]\n" + again + others + gone, 1, 0},
+      // E follows the failed index: the second pass works through the same short list.
+      {{}, false, cut + again + others, 0, 0}};
+  system.systemFolder.clear();
+  for (const auto& [outcome, removes, lines, runs, failures] : cases) {
+    SCOPED_TRACE(lines);
+    fillInstaller();
+    if (runs == 0) installer.failNext(InstallerOperation::EnumProducts, 1610, 4);
+    run = CleanerRun();
+    run.options.clean = true;
+    run.config.setModels(L"Pravik P5");
+    uninstaller.commands.clear();
+    uninstaller.endings[commandE] = {outcome, removes};
+    detailLog().open(dir.child(L"detail.log"));
+    testing::internal::CaptureStdout();
+    uninstallProductsFirstPass(run);
+    uninstallProductsSecondPass(run);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log(), lines);
+    EXPECT_EQ(uninstaller.commands, std::vector<std::wstring>(runs, commandE + L" @300000"));
+    EXPECT_EQ(run.failureCount, failures);
+  }
+}
+
 // The second pass works through the codes of the first, in a test run too; what the first pass
 // uninstalled has no name any more, and a failed uninstall is only logged.
 TEST_F(ProductUninstallTest, SecondPassReportsWhatTheFirstRemoved) {
-  const std::wstring commandE = L"C:\\Windows\\system32\\msiexec.exe /X" + code(L'E') + L" /Qn";
-  uninstaller.failing.insert(commandE);
+  const std::wstring commandE =
+      L"C:\\Windows\\system32\\msiexec.exe /X" + code(L'E') + L" /Qn /norestart";
+  uninstaller.endings[commandE] = {};
   run.options.clean = false;
   testing::internal::CaptureStdout();
   uninstallProductsFirstPass(run);

@@ -27,10 +27,10 @@ const std::wstring kOtherProduct = L"{20000000-0000-0000-0000-000000000002}";
 class StandInUninstaller : public ProcessRunner {
  public:
   explicit StandInUninstaller(MemoryInstaller& installer) : installer_(installer) {}
-  bool runProcess(const std::wstring& commandLine, std::uint32_t) override {
+  ProcessOutcome runProcess(const std::wstring& commandLine, std::uint32_t) override {
     const std::size_t at = commandLine.find(L"/X{");
     if (at != std::wstring::npos) installer_.removeProduct(commandLine.substr(at + 2, 38));
-    return true;
+    return {ProcessOutcome::End::Exited};
   }
 
  private:

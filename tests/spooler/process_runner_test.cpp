@@ -145,9 +145,9 @@ TEST_F(ProcessRunnerTest, UnreadableCurrentDirectoryIsReportedAndTheChildStillRu
 
 class RecordingRunner : public ProcessRunner {
  public:
-  bool runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
+  ProcessOutcome runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
     seen = commandLine + L" @" + std::to_wstring(timeLimitMs);
-    return answer;
+    return {answer ? ProcessOutcome::End::Exited : ProcessOutcome::End::TimedOut};
   }
   bool answer = false;
   std::wstring seen;

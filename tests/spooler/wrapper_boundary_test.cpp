@@ -158,7 +158,7 @@ TEST_F(WrapperBoundaryTest, ExceptionOfAQueueVisitLeavesTheListing) {
 
 class RaisingRunner : public ProcessRunner {
  public:
-  bool runProcess(const std::wstring&, std::uint32_t) override { throw std::bad_alloc(); }
+  ProcessOutcome runProcess(const std::wstring&, std::uint32_t) override { throw std::bad_alloc(); }
 };
 
 // A runner that raises is a child that could not be started: false, nothing recorded or traced.
