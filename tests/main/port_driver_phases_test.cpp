@@ -206,6 +206,18 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        "Info: Successfully deleted driver NOVAX D\n"
        "Debug: finishedSet.size = 1\n",
        0, 0},
+      {"port of another queue in upper case", true,
+       [](MemoryPrintSystem& m) {
+         m.addQueue({L"Q1", L"NOVAX D", L"sp"});
+         m.addQueue({L"Other", L"Acme 5", L"SP"});
+       },
+       "Info: Deleting port sp...\n"
+       "Warn: Port still used by a queue that is not cleaned: sp\n"
+       "$Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Info: Successfully deleted driver NOVAX D\n"
+       "Debug: finishedSet.size = 1\n",
+       0, 0},
       // Another maker's queue comes on the port after the queues were listed.
       {"port of a queue that came later", true,
        [](MemoryPrintSystem& m) {
