@@ -189,8 +189,9 @@ test_second_clean_changes_nothing() {
 test_32_bit_program_lists_the_64_bit_drivers() {
   KV_BUILD=$KV_WIN64_BUILD kvsetup add-driver 'Novax KX-900' >/dev/null
   mkdir -p "$DRIVE_C/kvpkg"
-  wixl -a x86 -D 'ProductCode={99999999-7E4F-4A51-9C2D-0E1F2A3B4C09}' -D 'ProductName=KX [Novax KX-900]' \
-    -D Manufacturer=NOVAX -o "$DRIVE_C/kvpkg/kx.msi" "$(demo_package_source)"
+  wixl -a x86 -D 'ProductCode={99999999-7E4F-4A51-9C2D-0E1F2A3B4C09}' \
+    -D 'ProductName=KX [Novax KX-900]' -D Manufacturer=NOVAX -o "$DRIVE_C/kvpkg/kx.msi" \
+    "$(demo_package_source)"
   wine msiexec /i 'C:\kvpkg\kx.msi' /qn </dev/null
   run_cleaner -T
   assert_contains $'\nInfo: Entry driver list : num = 1\n' "$(detail_text)" "driver listing"
