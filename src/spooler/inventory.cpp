@@ -3,12 +3,14 @@
 #include <array>
 #include <cstddef>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "spooler/print_spooler.h"
 #include "spooler/report_sites.h"
 #include "spooler/sized_enumeration.h"
 #include "spooler/wrapper_reports.h"
+#include "system/system_services.h"
 
 namespace kv {
 namespace {
@@ -104,15 +106,18 @@ void visitQueues(const EnumerationAnswer& answer, const QueueVisit& visit,
 bool entryDriverList(NameList& driverNames) {
   constexpr const wchar_t* kFunction = L"bMciEntryDriverList";
   PrintSpooler& spooler = PrintSpooler::current();
-  const auto answer =
-      enumerateWithSizing(spooler,
-                          [&](std::uint8_t* buffer, std::uint32_t size, std::uint32_t* needed,
-                              std::uint32_t* returned) {
-                            return spooler.enumPrinterDriversW(nullptr, nullptr, kDriverLevelNames,
-                                                               buffer, size, needed, returned);
-                          },
-                          {kFunction, L"EnumPrinterDrivers", report_site::kDriverListAllocation,
-                           report_site::kDriverListEnumeration});
+  // The machine's own drivers, those its queues use, also from the 32-bit program.
+  const std::optional<std::wstring> environment =
+      SystemServices::current().nativePrintEnvironment();
+  const auto answer = enumerateWithSizing(
+      spooler,
+      [&](std::uint8_t* buffer, std::uint32_t size, std::uint32_t* needed,
+          std::uint32_t* returned) {
+        return spooler.enumPrinterDriversW(nullptr, environment ? environment->c_str() : nullptr,
+                                           kDriverLevelNames, buffer, size, needed, returned);
+      },
+      {kFunction, L"EnumPrinterDrivers", report_site::kDriverListAllocation,
+       report_site::kDriverListEnumeration});
   if (!answer) return false;
   appendAllOrNothing(
       answer->count<DriverInfo1>(),

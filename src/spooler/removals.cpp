@@ -6,6 +6,7 @@
 #include "spooler/report_sites.h"
 #include "spooler/spooler_error.h"
 #include "spooler/wrapper_reports.h"
+#include "system/system_services.h"
 
 namespace kv {
 namespace {
@@ -56,8 +57,12 @@ bool deleteQueue(const std::wstring& queueName) {
 
 bool deleteDriver(const std::wstring& driverName) {
   PrintSpooler& spooler = PrintSpooler::current();
-  if (spooler.deletePrinterDriverExW(nullptr, nullptr, driverName.c_str(), kDeleteUnusedFiles,
-                                     kDriverVersion)) {
+  // Under WOW64 the caller's own environment holds none of the machine's drivers: each deletion
+  // there would fail with 1797 and count as done while the driver stays.
+  const std::optional<std::wstring> environment =
+      SystemServices::current().nativePrintEnvironment();
+  if (spooler.deletePrinterDriverExW(nullptr, environment ? environment->c_str() : nullptr,
+                                     driverName.c_str(), kDeleteUnusedFiles, kDriverVersion)) {
     reportPlatformError(0, kDriverFunction, report_site::kDriverDeleted, L"");
     return true;
   }

@@ -73,6 +73,14 @@ class SystemServices {
   // cannot be read, and on POSIX, which has no such folder.
   virtual std::wstring systemDirectory() = 0;
 
+  // The print environment of the machine's own drivers when this process runs under WOW64 (a
+  // 32-bit program on 64-bit Windows): "Windows x64" or "Windows ARM64". The spooler takes a
+  // missing environment as the caller's own, "Windows NT x86" there, whose drivers are not the
+  // ones the queues use. nullopt when the process is not under WOW64 (the 64-bit program,
+  // 32-bit Windows, POSIX), or under it on a machine of another kind: the caller's own is then
+  // the machine's.
+  virtual std::optional<std::wstring> nativePrintEnvironment() = 0;
+
   // Creates one directory with default security; its parent must exist. True on success.
   virtual bool createDirectory(const std::wstring& path) = 0;
 
@@ -145,6 +153,9 @@ class SystemServicesWrapper : public SystemServices {
     return target_.expandEnvironmentStrings(text);
   }
   std::wstring systemDirectory() override { return target_.systemDirectory(); }
+  std::optional<std::wstring> nativePrintEnvironment() override {
+    return target_.nativePrintEnvironment();
+  }
   bool pathExists(const std::wstring& path) override { return target_.pathExists(path); }
   bool createDirectory(const std::wstring& path) override { return target_.createDirectory(path); }
   bool createProtectedDirectory(const std::wstring& path) override {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "system/print_environment_win.h"
 #include "system/system_services.h"
 #include "system/win_handles.h"
 
@@ -107,6 +108,10 @@ class WindowsSystemServices final : public SystemServices {
       buffer.resize(length);
     }
     return std::wstring();
+  }
+
+  std::optional<std::wstring> nativePrintEnvironment() override {
+    return wow64NativePrintEnvironment();
   }
 
   bool pathExists(const std::wstring& path) override {

@@ -16,3 +16,11 @@ kv_add_machine_e2e_tests(cleaning cleaning_test.sh demo_machine
   test_port_shared_with_another_makers_queue_is_kept
   test_clean_with_one_model_removes_only_that_models_queues
   test_second_clean_changes_nothing)
+
+# The 32-bit program on a machine of the 64-bit set-up tool (the win64 build's).
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(KV_WIN64_BUILD ${CMAKE_SOURCE_DIR}/build/win64 CACHE PATH "The win64 build, for kvsetup.exe")
+  kv_add_machine_e2e_tests(cleaning cleaning_test.sh demo_machine
+    "KV_DEMO_MACHINE=${KV_DEMO_MACHINE};KV_WIN64_BUILD=${KV_WIN64_BUILD}"
+    test_32_bit_program_lists_the_64_bit_drivers)
+endif()

@@ -5,6 +5,7 @@
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/lib.sh"
 source "$here/demo_machine.sh"
+source "$here/demo_packages.sh"
 KV_WINE_TEMPLATE=${KV_DEMO_MACHINE:?the prepared demo machine}
 
 # The maker's queues in the order the spooler lists them (by name): queue|driver|port.
@@ -181,6 +182,19 @@ test_second_clean_changes_nothing() {
     "$detail" "driver header"
   assert_contains $'\nDebug: KVTOOL cleaner execution completed. (0) [Q:0, P:0]\n' \
     "$detail" "summary line"
+}
+
+# The 32-bit program (win32 only) lists the machine's own drivers, not the demo machine's 16 of
+# the 32-bit set-up tool: one driver of the 64-bit tool; a maker's package starts the listing.
+test_32_bit_program_lists_the_64_bit_drivers() {
+  KV_BUILD=$KV_WIN64_BUILD kvsetup add-driver 'Novax KX-900' >/dev/null
+  mkdir -p "$DRIVE_C/kvpkg"
+  wixl -a x86 -D 'ProductCode={99999999-7E4F-4A51-9C2D-0E1F2A3B4C09}' \
+    -D 'ProductName=KX [Novax KX-900]' -D Manufacturer=NOVAX -o "$DRIVE_C/kvpkg/kx.msi" \
+    "$(demo_package_source)"
+  wine msiexec /i 'C:\kvpkg\kx.msi' /qn </dev/null
+  run_cleaner -T
+  assert_contains $'\nInfo: Entry driver list : num = 1\n' "$(detail_text)" "driver listing"
 }
 
 e2e_main "$@"

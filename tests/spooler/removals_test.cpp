@@ -169,6 +169,17 @@ TEST(RemovalsTest, DriverRemoval) {
            reportLine(1, 3001, "DeletePrinterDriverEx", "bMciDeletePrinterDriverEx",
                       report_site::kDriverDeletion),
        {L"DeletePrinterDriverExW(null, null, KV Driver 1, 1, 3)"}},
+      {"under WOW64: the machine's own",
+       nullptr,
+       [] {
+         test::FakeSystemServices wow64;
+         wow64.printEnvironment = L"Windows x64";
+         return bMciDeletePrinterDriverEx(L"KV Driver 2");
+       },
+       true,
+       0,
+       "",
+       {L"DeletePrinterDriverExW(null, Windows x64, KV Driver 2, 1, 3)"}},
       {"refused as Wine does",
        [](MemoryPrintSystem& m) { m.failNext(Op::DeletePrinterDriverEx, 87); },
        remove(L"KV Driver 2"),

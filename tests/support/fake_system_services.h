@@ -30,6 +30,7 @@ class FakeSystemServices : public SystemServicesWrapper {
                               [this](const std::wstring& n) { return environmentVariable(n); });
   }
   std::wstring systemDirectory() override { return systemFolder; }
+  std::optional<std::wstring> nativePrintEnvironment() override { return printEnvironment; }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
   std::uint32_t systemDefaultLocaleId() override { return localeId; }
@@ -43,6 +44,7 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::map<std::wstring, std::wstring> environment;
   std::wstring computer = L"PC01";
   std::wstring systemFolder = L"C:\\Windows\\system32";
+  std::optional<std::wstring> printEnvironment;  // not under WOW64
   LocalTime clock{2026, 12, 6, 14, 5, 0};
   std::uint32_t localeId = 0x409;
   int messageBoxResult = 1;

@@ -34,10 +34,17 @@ class ProcessRunnerWineTest : public ::testing::Test {
 
 TEST_F(ProcessRunnerWineTest, ChildEndedInTimeGivesTrueWhateverItsCode) {
   struct Case {
-    const wchar_t* steps;
+    std::wstring steps;
     const char* traced;
   };
+  // An inheritable handle of ours, which the child must not get: 6 is ERROR_INVALID_HANDLE.
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const UniqueFileHandle event(CreateEventW(&inherit, TRUE, TRUE, nullptr));
+  ASSERT_TRUE(event);
+  const auto value = reinterpret_cast<std::uintptr_t>(event.get());
   const Case cases[] = {
+      {L"show -", "Debug: GetExitCodeProcess(1000)\r\n"},  // STARTF_USESHOWWINDOW, SW_HIDE
+      {L"handle " + std::to_wstring(value), "Debug: GetExitCodeProcess(6)\r\n"},
       {L"exit 1603", "Debug: GetExitCodeProcess(1603)\r\n"},
       {L"exit 3221225477", "Debug: GetExitCodeProcess(3221225477)\r\n"},
       {L"", "Debug: GetExitCodeProcess(0)\r\n"},

@@ -4,6 +4,9 @@
 //   sleep <ms>     sleeps
 //   touch <file>   creates <file>
 //   exit <code>    ends at once with <code>, an unsigned decimal number
+//   show -         ends at once with 1000 + wShowWindow of its STARTUPINFO when that asks for
+//                  STARTF_USESHOWWINDOW, else with 999
+//   handle <value> ends at once with GetHandleInformation's error for that handle, 0 if valid
 // After the last step it ends with 0; an unknown step ends it with 2.
 #include <windows.h>
 
@@ -44,6 +47,14 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(std::wcstoul(value, nullptr, 10));
     } else if (step == L"touch") {
       writeText(value, "");
+    } else if (step == L"show") {
+      STARTUPINFOW startup{};
+      GetStartupInfoW(&startup);
+      ExitProcess(startup.dwFlags & STARTF_USESHOWWINDOW ? 1000 + startup.wShowWindow : 999);
+    } else if (step == L"handle") {
+      DWORD flags = 0;
+      const auto handle = reinterpret_cast<HANDLE>(std::wcstoull(value, nullptr, 10));
+      ExitProcess(GetHandleInformation(handle, &flags) ? 0 : GetLastError());
     } else if (step == L"exit") {
       ExitProcess(std::wcstoul(value, nullptr, 10));
     } else {
