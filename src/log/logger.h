@@ -23,9 +23,9 @@ std::wstring withVisibleControls(std::wstring_view text);
 // Writes the pieces of one line to a stream and, with the echo on, to standard output. The stream
 // gets a line whole when it ends, in one write, so that a run stopped at any point leaves only
 // whole lines in its file (the echo gets each piece at once); a line the stream could not take
-// is lost and the stream is made good again for the next one. A piece's control characters are written visibly (see
-// withVisibleControls), so that no name can end a line or begin a forged one: the only line ends
-// are those the sink writes itself. No operation throws.
+// is lost and the stream is made good again for the next one. A piece's control characters are
+// written visibly (see withVisibleControls), so that no name can end a line or begin a forged one:
+// the only line ends are those the sink writes itself. No operation throws.
 class LogSink {
  public:
   LogSink() = default;

@@ -23,8 +23,9 @@ bool bMciDeletePort(const std::wstring& portName, const std::wstring& monitorNam
                     std::uint32_t protocol);
 
 // The monitor name under which the port's monitor is reached: the first inventory entry of that
-// name (letter case aside, as the spooler compares) decides; a port of the standard TCP/IP monitor gives "Standard TCP/IP Port"
-// whichever of its two texts the spooler reported. Empty when the port is not in the inventory.
+// name (letter case aside, as the spooler compares) decides; a port of the standard TCP/IP monitor
+// gives "Standard TCP/IP Port" whichever of its two texts the spooler reported. Empty when the port
+// is not in the inventory.
 std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInventoryIndex& ports);
 // The same for a single lookup, without an index kept for the next one.
 std::wstring MciGetPortMonitorName(const std::wstring& portName, const PortInfoList& ports);

@@ -279,8 +279,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        "Debug: finishedSet.count = 0\n"
        "Info: Successfully deleted driver NOVAX D\n"
        "Debug: finishedSet.size = 1\n",
-       0, 0,
-       "\nWarn: Failed to enumerate printers again; ports in use as first listed.\n"},
+       0, 0, "\nWarn: Failed to enumerate printers again; ports in use as first listed.\n"},
       {"port of another queue in a test run", false,
        [](MemoryPrintSystem& m) {
          m.addQueue({L"Q1", L"NOVAX D", L"SP"});
