@@ -96,6 +96,13 @@ TEST_F(PortDriverPhasesTest, EachMonitorNameTakesItsRoute) {
   }
 }
 
+// The driver phase's lines when "NOVAX D" goes at the first attempt ("$": its header).
+#define NOVAX_D_DELETED                         \
+  "$Info: Deleting driver NOVAX D...\n"         \
+  "Debug: finishedSet.count = 0\n"              \
+  "Info: Successfully deleted driver NOVAX D\n" \
+  "Debug: finishedSet.size = 1\n"
+
 // Two maker queues Q1 and Q2 that share port "SP" and driver "NOVAX D", unless a case says
 // otherwise; the whole removal runs on them.
 TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime) {
@@ -186,11 +193,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        },
        "Info: Deleting port NOVAX D...\n"
        "Info: Port monitor name: Local Monitor\n"
-       "Info: Successfully removed port: NOVAX D\n"
-       "$Info: Deleting driver NOVAX D...\n"
-       "Debug: finishedSet.count = 0\n"
-       "Info: Successfully deleted driver NOVAX D\n"
-       "Debug: finishedSet.size = 1\n",
+       "Info: Successfully removed port: NOVAX D\n" NOVAX_D_DELETED,
        0, 0},
       // Another maker's queue prints to the maker's port (pooled, in other letter case): the
       // port stays, in a test run as in a real one.
@@ -200,11 +203,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
          m.addQueue({L"Other", L"Acme 5", L"LPT9:,sp"});
        },
        "Info: Deleting port SP...\n"
-       "Warn: Port still used by a queue that is not cleaned: SP\n"
-       "$Info: Deleting driver NOVAX D...\n"
-       "Debug: finishedSet.count = 0\n"
-       "Info: Successfully deleted driver NOVAX D\n"
-       "Debug: finishedSet.size = 1\n",
+       "Warn: Port still used by a queue that is not cleaned: SP\n" NOVAX_D_DELETED,
        0, 0},
       {"port of another queue in upper case", true,
        [](MemoryPrintSystem& m) {
@@ -212,11 +211,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
          m.addQueue({L"Other", L"Acme 5", L"SP"});
        },
        "Info: Deleting port sp...\n"
-       "Warn: Port still used by a queue that is not cleaned: sp\n"
-       "$Info: Deleting driver NOVAX D...\n"
-       "Debug: finishedSet.count = 0\n"
-       "Info: Successfully deleted driver NOVAX D\n"
-       "Debug: finishedSet.size = 1\n",
+       "Warn: Port still used by a queue that is not cleaned: sp\n" NOVAX_D_DELETED,
        0, 0},
       // Another maker's queue comes on the port after the queues were listed.
       {"port of a queue that came later", true,
@@ -227,11 +222,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
          });
        },
        "Info: Deleting port SP...\n"
-       "Warn: Port still used by a queue that is not cleaned: SP\n"
-       "$Info: Deleting driver NOVAX D...\n"
-       "Debug: finishedSet.count = 0\n"
-       "Info: Successfully deleted driver NOVAX D\n"
-       "Debug: finishedSet.size = 1\n",
+       "Warn: Port still used by a queue that is not cleaned: SP\n" NOVAX_D_DELETED,
        0, 0},
       // Each port of a pooled queue's text is a port of its own, guarded on its own.
       {"pooled ports", true,
@@ -245,11 +236,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        "Info: Port monitor name: Local Monitor\n"
        "Info: Successfully removed port: POOLA:\n"
        "Info: Deleting port POOLB:...\n"
-       "Warn: Port still used by a queue that is not cleaned: POOLB:\n"
-       "$Info: Deleting driver NOVAX D...\n"
-       "Debug: finishedSet.count = 0\n"
-       "Info: Successfully deleted driver NOVAX D\n"
-       "Debug: finishedSet.size = 1\n",
+       "Warn: Port still used by a queue that is not cleaned: POOLB:\n" NOVAX_D_DELETED,
        0, 0},
       // The spooler lists the port in another case than the queue names it.
       {"port text in another case", true,
@@ -259,11 +246,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        },
        "Info: Deleting port casep1:...\n"
        "Info: Port monitor name: Local Monitor\n"
-       "Info: Successfully removed port: casep1:\n"
-       "$Info: Deleting driver NOVAX D...\n"
-       "Debug: finishedSet.count = 0\n"
-       "Info: Successfully deleted driver NOVAX D\n"
-       "Debug: finishedSet.size = 1\n",
+       "Info: Successfully removed port: casep1:\n" NOVAX_D_DELETED,
        0, 0},
       // The second listing fails: the first one's guard stands, and the run says so.
       {"second listing fails", true,
@@ -274,11 +257,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
                          [&m] { m.failNext(SpoolerOperation::EnumPrinters, 5, 1); });
        },
        "Info: Deleting port SP...\n"
-       "Warn: Port still used by a queue that is not cleaned: SP\n"
-       "$Info: Deleting driver NOVAX D...\n"
-       "Debug: finishedSet.count = 0\n"
-       "Info: Successfully deleted driver NOVAX D\n"
-       "Debug: finishedSet.size = 1\n",
+       "Warn: Port still used by a queue that is not cleaned: SP\n" NOVAX_D_DELETED,
        0, 0, "\nWarn: Failed to enumerate printers again; ports in use as first listed.\n"},
       {"port of another queue in a test run", false,
        [](MemoryPrintSystem& m) {
