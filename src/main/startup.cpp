@@ -138,7 +138,7 @@ void startUp(CleanerRun& run, const std::wstring& programPath) {
 
   detailLog().debug() << buildStamp() << endLine;
 
-  if (!options.popup) writeSilentModeFile(run);
+  if (!messageBoxesEnabled()) writeSilentModeFile(run);
 }
 
 }  // namespace kv
