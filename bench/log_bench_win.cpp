@@ -24,7 +24,7 @@ int wmain(int argc, wchar_t* argv[]) {
 
   std::vector<double> passes;
   for (long r = 0; r < repeats; ++r) {
-    kv::Logger log(kv::LogLevel::ALL);
+    kv::Logger log(kv::LogLevel::All);
     if (!log.open(path)) return 1;
     const auto start = std::chrono::steady_clock::now();
     for (long i = 0; i < lines; ++i) {

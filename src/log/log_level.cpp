@@ -11,9 +11,9 @@ LogLevel levelFromName(const std::wstring& name) {
     LogLevel level;
   };
   static constexpr Named kLevels[] = {
-      {L"OFF", LogLevel::OFF},     {L"FATAL", LogLevel::FATAL},     {L"ERROR", LogLevel::ERROR},
-      {L"WARN", LogLevel::WARN},   {L"WARNING", LogLevel::WARNING}, {L"INFO", LogLevel::INFO},
-      {L"DEBUG", LogLevel::DEBUG}, {L"ALL", LogLevel::ALL},
+      {L"OFF", LogLevel::Off},     {L"FATAL", LogLevel::Fatal},     {L"ERROR", LogLevel::Error},
+      {L"WARN", LogLevel::Warn},   {L"WARNING", LogLevel::Warning}, {L"INFO", LogLevel::Info},
+      {L"DEBUG", LogLevel::Debug}, {L"ALL", LogLevel::All},
   };
   std::wstring upper = name;
   // Upper-cased under the C locale that start-up set to the user's default.
@@ -21,7 +21,7 @@ LogLevel levelFromName(const std::wstring& name) {
   for (const Named& entry : kLevels) {
     if (upper == entry.name) return entry.level;
   }
-  return LogLevel::INFO;
+  return LogLevel::Info;
 }
 
 }  // namespace kv

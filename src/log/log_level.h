@@ -5,17 +5,18 @@
 
 namespace kv {
 
-// Severity of a log line; a higher value is more severe. A Logger writes lines whose level is
+// Severity of a log line; a higher value is more severe. The enumerators are not in capitals:
+// <windows.h> defines ERROR as a macro. A Logger writes lines whose level is
 // at least its threshold.
 enum class LogLevel : std::int32_t {
-  ALL = 100,
-  DEBUG = 200,
-  INFO = 300,
-  WARN = 400,
-  WARNING = 400,
-  ERROR = 500,
-  FATAL = 600,
-  OFF = 1000,
+  All = 100,
+  Debug = 200,
+  Info = 300,
+  Warn = 400,
+  Warning = 400,
+  Error = 500,
+  Fatal = 600,
+  Off = 1000,
 };
 
 // The level named by `name` in any letter case ("warning", "Debug", ...); INFO for any other

@@ -105,17 +105,17 @@ void Logger::lineEnded() { file_.unlockAfterLine(); }
 bool Logger::startOver() { return stream_ != nullptr && file_.startOver(); }
 
 Logger& detailLog() {
-  static Logger log(LogLevel::INFO);
+  static Logger log(LogLevel::Info);
   return log;
 }
 
 Logger& operationLog() {
-  static Logger log(LogLevel::INFO);
+  static Logger log(LogLevel::Info);
   return log;
 }
 
 Logger& traceLog() {
-  static Logger* log = new Logger(LogLevel::OFF);  // deliberately never destroyed
+  static Logger* log = new Logger(LogLevel::Off);  // deliberately never destroyed
   return *log;
 }
 

@@ -80,10 +80,10 @@ class Logger : public LogSink {
   void setEcho(bool echo) { echo_ = echo; }
   bool isOpen() const { return stream_ != nullptr; }
 
-  LogSink& debug() { return begin(LogLevel::DEBUG, L"Debug: "); }
-  LogSink& info() { return begin(LogLevel::INFO, L"Info: "); }
-  LogSink& warn() { return begin(LogLevel::WARN, L"Warn: "); }
-  LogSink& error() { return begin(LogLevel::ERROR, L"Error: "); }
+  LogSink& debug() { return begin(LogLevel::Debug, L"Debug: "); }
+  LogSink& info() { return begin(LogLevel::Info, L"Info: "); }
+  LogSink& warn() { return begin(LogLevel::Warn, L"Warn: "); }
+  LogSink& error() { return begin(LogLevel::Error, L"Error: "); }
   Logger& plain() { return *this; }
 
   // Empties the file for a line that is to be its only content, even when other processes

@@ -119,7 +119,7 @@ void startUp(CleanerRun& run, const std::wstring& programPath) {
   startOperationRecord(system.computerName());
   openDetailLog(opening, logDirectory);
 
-  detailLog().setLevel(options.logLevel ? levelFromName(*options.logLevel) : LogLevel::ALL);
+  detailLog().setLevel(options.logLevel ? levelFromName(*options.logLevel) : LogLevel::All);
   detailLog().info() << L"KVTool cleaner started: " << GetTimeText() << endLine;
   opening.report();
 

@@ -43,6 +43,10 @@ ProcessRunner& platformProcessRunner();
 // Installs another instance as ProcessRunner::current() for the lifetime of the scope.
 using ScopedProcessRunner = ScopedInstance<ProcessRunner>;
 
+// For the platform runners: writes "_getcwd error: <description of errorNumber>" and a line end
+// to standard error, as the C library's perror does.
+void reportCurrentDirectoryFailure(int errorNumber);
+
 // Runs one command line through ProcessRunner::current() and tells how it ended. The last error
 // code of the wrappers (dwMciGetLastError) is left as it was. Never raises: an exception in the
 // runner gives NotStarted.

@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "log/logger.h"
 #include "spooler/process_runner.h"
-#include "spooler/process_runner_reports.h"
 #include "system/utf8.h"
 
 extern char** environ;
@@ -128,10 +128,10 @@ class PosixProcessRunner final : public ProcessRunner {
       int status = 0;
       while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
       }
-      traceProcessTimedOut(timeLimitMs);
+      traceLog().debug() << L"Process has timed out ! (" << timeLimitMs << L" msec)" << endLine;
       return {ProcessOutcome::End::TimedOut};
     }
-    traceProcessExitCode(*exitCode);
+    traceLog().debug() << L"GetExitCodeProcess(" << *exitCode << L")" << endLine;
     return {ProcessOutcome::End::Exited, *exitCode};
   }
 };

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "log/logger.h"
 #include "spooler/process_runner.h"
-#include "spooler/process_runner_reports.h"
 #include "system/win_handles.h"
 
 namespace kv {
@@ -57,13 +57,13 @@ class WindowsProcessRunner final : public ProcessRunner {
 
     if (WaitForSingleObject(process.get(), timeLimitMs) == WAIT_TIMEOUT) {
       TerminateProcess(process.get(), 0);
-      traceProcessTimedOut(timeLimitMs);
+      traceLog().debug() << L"Process has timed out ! (" << timeLimitMs << L" msec)" << endLine;
       return {ProcessOutcome::End::TimedOut};
     }
     // A failed wait counts as an ended child; its code then reads as whatever is known, or 0.
     DWORD exitCode = 0;
     GetExitCodeProcess(process.get(), &exitCode);
-    traceProcessExitCode(exitCode);
+    traceLog().debug() << L"GetExitCodeProcess(" << exitCode << L")" << endLine;
     return {ProcessOutcome::End::Exited, exitCode};
   }
 };

@@ -46,7 +46,7 @@ TEST(SilentModeFile, SetsTheOneKeyAndKeepsTheRest) {
     const std::wstring path = dir.child(L"KVXCLEAN.ini");
     if (c.before) test::writeBytes(dir.path() / "KVXCLEAN.ini", c.before);
     ASSERT_TRUE(detailLog().open(dir.child(L"detail.log")));
-    detailLog().setLevel(LogLevel::ALL);
+    detailLog().setLevel(LogLevel::All);
 
     EXPECT_TRUE(writeSilentModeINIFile(path, c.messageBoxesOn));
     detailLog().close();
@@ -60,7 +60,7 @@ TEST(SilentModeFile, SetsTheOneKeyAndKeepsTheRest) {
              (c.messageBoxesOn ? "Off" : "On") + "\n";
     EXPECT_EQ(withoutCarriageReturns(test::readBytes(dir.path() / "detail.log")), lines);
   }
-  detailLog().setLevel(LogLevel::INFO);
+  detailLog().setLevel(LogLevel::Info);
 }
 
 TEST(SilentModeFile, MissingFolderFailsWithBothErrors) {

@@ -28,16 +28,16 @@ TEST_F(LoggerTest, LineIsWrittenWhenItsLevelReachesTheThreshold) {
     const char* stored;
   };
   const Case cases[] = {
-      {LogLevel::INFO, Debug, ""},
-      {LogLevel::INFO, Info, "Info: text\r\n"},
-      {LogLevel::DEBUG, Debug, "Debug: text\r\n"},
-      {LogLevel::ALL, Debug, "Debug: text\r\n"},
-      {LogLevel::WARN, Info, ""},
-      {LogLevel::WARNING, Warn, "Warn: text\r\n"},
-      {LogLevel::ERROR, Warn, ""},
-      {LogLevel::ERROR, Error, "Error: text\r\n"},
-      {LogLevel::FATAL, Error, ""},
-      {LogLevel::OFF, Error, ""},
+      {LogLevel::Info, Debug, ""},
+      {LogLevel::Info, Info, "Info: text\r\n"},
+      {LogLevel::Debug, Debug, "Debug: text\r\n"},
+      {LogLevel::All, Debug, "Debug: text\r\n"},
+      {LogLevel::Warn, Info, ""},
+      {LogLevel::Warning, Warn, "Warn: text\r\n"},
+      {LogLevel::Error, Warn, ""},
+      {LogLevel::Error, Error, "Error: text\r\n"},
+      {LogLevel::Fatal, Error, ""},
+      {LogLevel::Off, Error, ""},
   };
   for (const Case& c : cases) {
     Logger log(c.threshold);
@@ -53,7 +53,7 @@ TEST_F(LoggerTest, LineIsWrittenWhenItsLevelReachesTheThreshold) {
 }
 
 TEST_F(LoggerTest, PlainLineIgnoresTheThreshold) {
-  Logger log(LogLevel::OFF);
+  Logger log(LogLevel::Off);
   ASSERT_TRUE(log.open(path()));
   log.error() << L"dropped" << endLine;
   log.plain() << L"Cleaner: PC01" << endLine;
@@ -62,7 +62,7 @@ TEST_F(LoggerTest, PlainLineIgnoresTheThreshold) {
 }
 
 TEST_F(LoggerTest, PiecesOfEveryKindInPlainDecimal) {
-  Logger log(LogLevel::ALL);
+  Logger log(LogLevel::All);
   ASSERT_TRUE(log.open(path()));
   log.info() << "narrow " << L"wide " << std::wstring(L"string ") << std::int32_t{-1} << L" "
              << std::uint32_t{4294967295u} << L" " << std::uint64_t{18446744073709551615ull}
@@ -76,7 +76,7 @@ TEST_F(LoggerTest, PiecesOfEveryKindInPlainDecimal) {
 
 // A run stopped in the middle of a line leaves none of it.
 TEST_F(LoggerTest, ALineReachesTheFileWholeWhenItEnds) {
-  Logger log(LogLevel::ALL);
+  Logger log(LogLevel::All);
   ASSERT_TRUE(log.open(path()));
   log.info() << L"first";
   EXPECT_EQ(fileText(), "");
@@ -88,7 +88,7 @@ TEST_F(LoggerTest, ALineReachesTheFileWholeWhenItEnds) {
 
 TEST_F(LoggerTest, OpenEmptiesAnExistingFile) {
   test::writeBytes(dir.path() / "log.txt", "earlier run\r\n");
-  Logger log(LogLevel::INFO);
+  Logger log(LogLevel::Info);
   ASSERT_TRUE(log.open(path()));
   EXPECT_EQ(fileText(), "");
   log.info() << L"new" << endLine;
@@ -98,7 +98,7 @@ TEST_F(LoggerTest, OpenEmptiesAnExistingFile) {
 
 TEST_F(LoggerTest, OpenToAppendKeepsWhatTheFileHoldsOrCreatesIt) {
   test::writeBytes(dir.path() / "log.txt", "earlier run\r\n");
-  Logger log(LogLevel::INFO);
+  Logger log(LogLevel::Info);
   ASSERT_TRUE(log.open(path(), LogFileOpening::Append));
   log.info() << L"new" << endLine;
   log.close();
@@ -110,7 +110,7 @@ TEST_F(LoggerTest, OpenToAppendKeepsWhatTheFileHoldsOrCreatesIt) {
 }
 
 TEST_F(LoggerTest, OpenInMissingDirectoryFailsAndWritesOnlyToTheEcho) {
-  Logger log(LogLevel::INFO);
+  Logger log(LogLevel::Info);
   EXPECT_FALSE(log.open(dir.child(L"missing/log.txt")));
   EXPECT_FALSE(log.isOpen());
 
@@ -124,7 +124,7 @@ TEST_F(LoggerTest, OpenInMissingDirectoryFailsAndWritesOnlyToTheEcho) {
 }
 
 TEST_F(LoggerTest, AfterCloseLinesGoOnlyToTheEcho) {
-  Logger log(LogLevel::INFO);
+  Logger log(LogLevel::Info);
   ASSERT_TRUE(log.open(path()));
   log.info() << L"kept" << endLine;
   log.close();
@@ -145,7 +145,7 @@ TEST_F(LoggerTest, EchoCopiesFileLinesToStandardOutput) {
       {L"\x7F\x1F", "\\x7F\\x1F"},
       {L"Q\r\nInfo: Successfully deleted", "Q\\x0D\\x0AInfo: Successfully deleted"}};
   for (const auto& [name, shown] : cases) {
-    Logger log(LogLevel::INFO);
+    Logger log(LogLevel::Info);
     ASSERT_TRUE(log.open(path()));
     log.setEcho(true);
     testing::internal::CaptureStdout();
@@ -185,9 +185,9 @@ TEST(LogSink, PieceTheStreamRefusesIsLostAndLaterPiecesAreWritten) {
 }
 
 TEST(Logger, ProcessWideLogsStartAsSpecified) {
-  EXPECT_EQ(detailLog().level(), LogLevel::INFO);
-  EXPECT_EQ(operationLog().level(), LogLevel::INFO);
-  EXPECT_EQ(traceLog().level(), LogLevel::OFF);
+  EXPECT_EQ(detailLog().level(), LogLevel::Info);
+  EXPECT_EQ(operationLog().level(), LogLevel::Info);
+  EXPECT_EQ(traceLog().level(), LogLevel::Off);
   EXPECT_FALSE(traceLog().isOpen());
   testing::internal::CaptureStdout();
   traceLog().debug() << L"dropped" << endLine;
@@ -202,7 +202,7 @@ namespace kv {
 namespace {
 
 TEST_F(LoggerTest, TextIsStoredInTheAnsiCodePage) {
-  Logger log(LogLevel::INFO);
+  Logger log(LogLevel::Info);
   ASSERT_TRUE(log.open(path()));
   log.info() << L"Caf\u00e9 \u65e5" << endLine << L"next" << endLine;
   log.close();

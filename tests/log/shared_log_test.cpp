@@ -47,7 +47,7 @@ TEST(SharedLog, LinesOfRunsWritingOneDetailLogStayWhole) {
   test::TempDir dir;
   const std::wstring path = dir.child(L"shared.log");
   inChildren([&](int child) {
-    Logger log(LogLevel::ALL);
+    Logger log(LogLevel::All);
     if (!log.open(path, LogFileOpening::Append)) _exit(2);
     for (int line = 0; line < kLines; ++line) {
       // Many pieces a line, each flushed on its own.
@@ -83,8 +83,8 @@ TEST(SharedLog, RunsWritingTwoLogsInTurnsNeverWaitForEachOther) {
   inChildren([&](int child) {
     alarm(20);  // a run that waits for ever ends as a failure instead
     std::this_thread::sleep_until(start);
-    Logger one(LogLevel::ALL);
-    Logger other(LogLevel::ALL);
+    Logger one(LogLevel::All);
+    Logger other(LogLevel::All);
     if (!one.open(child % 2 == 0 ? first : second, LogFileOpening::Append) ||
         !other.open(child % 2 == 0 ? second : first, LogFileOpening::Append)) {
       _exit(2);
@@ -123,7 +123,7 @@ TEST(SharedLog, TheLockIsKeptAfterALineUntilTheRunWaits) {
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-      Logger log(LogLevel::ALL);
+      Logger log(LogLevel::All);
       if (!log.open(path, LogFileOpening::Append)) _exit(2);
       log.info() << L"one line" << endLine;
       if (waits) releaseLogFileLock();

@@ -19,12 +19,12 @@ class PhaseTest : public ::testing::Test {
  protected:
   PhaseTest() {
     EXPECT_TRUE(detailLog().open(dir.child(L"detail.log")));
-    detailLog().setLevel(LogLevel::ALL);
+    detailLog().setLevel(LogLevel::All);
     run.options.clean = true;
   }
   ~PhaseTest() override {
     detailLog().close();
-    detailLog().setLevel(LogLevel::INFO);
+    detailLog().setLevel(LogLevel::Info);
   }
 
   // The detail log so far, with "\n" line ends; from the first line that begins with `marker`

@@ -111,7 +111,7 @@ TEST(RunSequence, FailuresReachTheSummaryTheRecordAndTheBoxInThatOrder) {
     ASSERT_TRUE(operationLog().open(dir.child(L"Operation.log")));
     startOperationRecord(L"PC01");
     ASSERT_TRUE(detailLog().open(dir.child(L"detail.log")));
-    detailLog().setLevel(LogLevel::ALL);
+    detailLog().setLevel(LogLevel::All);
     checkMessageFile(dir.child(L"KV_TOOLS_LNG.IRC"));
     setMessageBoxesEnabled(true);
     CleanerRun run;
@@ -119,7 +119,7 @@ TEST(RunSequence, FailuresReachTheSummaryTheRecordAndTheBoxInThatOrder) {
 
     EXPECT_EQ(runSequence(run), c.exitCode);
     setMessageBoxesEnabled(false);
-    detailLog().setLevel(LogLevel::INFO);
+    detailLog().setLevel(LogLevel::Info);
     const std::string detail = test::readBytes(dir.path() / "detail.log");
     EXPECT_NE(detail.find(c.summary), std::string::npos) << detail;
     EXPECT_EQ(test::readBytes(dir.path() / "Operation.log"), c.record);

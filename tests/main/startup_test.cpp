@@ -33,7 +33,7 @@ class StartUpTest : public ::testing::Test {
     for (Logger* log : {&detailLog(), &operationLog()}) {
       log->close();
       log->setEcho(false);
-      log->setLevel(LogLevel::INFO);
+      log->setLevel(LogLevel::Info);
     }
     setMessageBoxesEnabled(false);
     std::filesystem::remove_all(dir_);

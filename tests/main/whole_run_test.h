@@ -26,7 +26,7 @@ class WholeRunTest : public ::testing::Test {
     for (Logger* log : {&detailLog(), &operationLog()}) {
       log->close();
       log->setEcho(false);
-      log->setLevel(LogLevel::INFO);
+      log->setLevel(LogLevel::Info);
     }
   }
 

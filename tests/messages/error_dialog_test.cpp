@@ -14,7 +14,7 @@ class ErrorDialogTest : public ::testing::Test {
  protected:
   ErrorDialogTest() {
     detailLog().open(dir.child(L"detail.log"));
-    detailLog().setLevel(LogLevel::ALL);
+    detailLog().setLevel(LogLevel::All);
     test::writeBytes(dir.path() / "KV_TOOLS_LNG.IRC",
                      "\xEF\xBB\xBF[English]\r\n"
                      "AFX_IDS_APP_TITLE=Cleaner\r\n"
@@ -25,7 +25,7 @@ class ErrorDialogTest : public ::testing::Test {
   }
   ~ErrorDialogTest() override {
     detailLog().close();
-    detailLog().setLevel(LogLevel::INFO);
+    detailLog().setLevel(LogLevel::Info);
     setMessageBoxesEnabled(false);
   }
 

@@ -31,7 +31,7 @@ class FatalEndTest : public ::testing::Test {
     operationLog().open((dir_ / "Operation.log").wstring());
     startOperationRecord(L"PC01");
     detailLog().open((dir_ / "detail.log").wstring());
-    detailLog().setLevel(LogLevel::ALL);
+    detailLog().setLevel(LogLevel::All);
     test::writeBytes(dir_ / "KV_TOOLS_LNG.IRC", messageFile);
     checkMessageFile((dir_ / "KV_TOOLS_LNG.IRC").wstring());
     setMessageBoxesEnabled(popup);

@@ -51,7 +51,7 @@ TEST(ErrorReportingTest, ReadingTheCodeChangesNothing) {
 TEST(ErrorReportingTest, TraceLogAtOffWritesNoLineAnywhere) {
   test::FakeSystemServices system;
   test::TempDir dir;
-  ASSERT_EQ(traceLog().level(), LogLevel::OFF);
+  ASSERT_EQ(traceLog().level(), LogLevel::Off);
   ASSERT_TRUE(traceLog().open(dir.child(L"trace.log")));  // a file, but the threshold stays OFF
   vMciReportError(5, L"bMciX", 3, L"DeletePrinter", 1);
   vMciReportError(87, L"bMciX", 4, L"XcvData", 2);

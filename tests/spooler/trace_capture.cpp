@@ -9,11 +9,11 @@ namespace kv::test {
 
 TraceCapture::TraceCapture() {
   EXPECT_TRUE(traceLog().open(dir_.child(L"trace.log")));
-  traceLog().setLevel(LogLevel::ALL);
+  traceLog().setLevel(LogLevel::All);
 }
 
 TraceCapture::~TraceCapture() {
-  traceLog().setLevel(LogLevel::OFF);
+  traceLog().setLevel(LogLevel::Off);
   traceLog().close();
 }
 
