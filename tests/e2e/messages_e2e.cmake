@@ -9,6 +9,6 @@ kv_add_e2e_tests(messages_test.sh
 
 # Reads a message box's caption and text for the test that shows a real box under Xvfb.
 add_executable(message_box_reader message_box_reader_win.cpp)
-target_link_libraries(message_box_reader PRIVATE kv_includes user32)
+target_link_libraries(message_box_reader PRIVATE kv_common user32)
 target_link_options(message_box_reader PRIVATE -municode)
 kv_add_e2e_tests(messages_test.sh test_error_box_is_shown_on_a_display)

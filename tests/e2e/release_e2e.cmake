@@ -1,13 +1,13 @@
 # End-to-end tests of what the release build puts into kvcleaner.exe: version information,
 # manifest and the build time stamp.
 add_executable(resource_reader resource_reader_win.cpp)
-target_link_libraries(resource_reader PRIVATE kv_includes kv_system version)
+target_link_libraries(resource_reader PRIVATE kv_system version)
 target_link_options(resource_reader PRIVATE -municode)
 
 # Planted beside the program as msi.dll and winspool.drv; leaves a mark where it is loaded.
 add_library(planted_dll SHARED planted_dll_win.cpp)
 set_target_properties(planted_dll PROPERTIES PREFIX "" OUTPUT_NAME kvplanted)
-target_link_libraries(planted_dll PRIVATE kv_includes)
+target_link_libraries(planted_dll PRIVATE kv_system)
 
 set(kv_release_tests
   test_version_information_and_manifest_are_in_the_program
