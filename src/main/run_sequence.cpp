@@ -2,8 +2,8 @@
 
 #include "log/log_placement.h"
 #include "log/logger.h"
+#include "log/maker_folder.h"
 #include "log/operation_record.h"
-#include "main/all_users_links.h"
 #include "main/cleaning_phases.h"
 #include "main/pending_removals.h"
 #include "messages/error_dialog.h"
