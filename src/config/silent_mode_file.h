@@ -4,10 +4,8 @@
 
 namespace kv {
 
-// The settings file the maker's uninstallers read while the first uninstall pass runs:
-// %ALLUSERSPROFILE%\NOVAX\KVXCLEAN.ini, UTF-8 with its byte-order mark.
-inline constexpr wchar_t kSilentModeFileName[] = L"KVXCLEAN.ini";
-
+// The settings file the maker's uninstallers read while the first uninstall pass runs
+// (silentModeFilePath), UTF-8 with its byte-order mark.
 // Sets [SilentMode] SilentMode to "Off" when message boxes are on, else "On", keeping whatever
 // else the file at `path` holds, and saves it. Logs to the detail log. True when the value was
 // set and the file saved; a file that could not be loaded (for example a new one) is written

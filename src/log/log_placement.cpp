@@ -15,31 +15,6 @@ void appendPadded(std::wstring& out, int value, size_t width) {
 
 }  // namespace
 
-std::optional<std::wstring> makerFolder() {
-  const std::optional<std::wstring> profile =
-      SystemServices::current().environmentVariable(L"ALLUSERSPROFILE");
-  if (!profile) return std::nullopt;
-  return *profile + L"\\NOVAX";
-}
-
-bool makeProtectedLevel(const std::wstring& path) {
-  SystemServices& system = SystemServices::current();
-  // Runs started together race to make the level: the one that loses finds it made.
-  return system.pathExists(path) || system.createProtectedDirectory(path) ||
-         system.pathExists(path);
-}
-
-bool GetLogDirectory(std::wstring& directory) {
-  const std::optional<std::wstring> maker = makerFolder();
-  if (!maker || !makeProtectedLevel(*maker)) return false;
-  const std::wstring logs = *maker + L"\\MXQLOG";
-  // Nothing is made behind a planted link; the path is kept, and start-up refuses to open the
-  // logs through it.
-  if (!SystemServices::current().isReparsePoint(*maker) && !makeProtectedLevel(logs)) return false;
-  directory = logs;
-  return true;
-}
-
 std::wstring GetTimeText() {
   const LocalTime now = SystemServices::current().localTime();
   std::wstring text;

@@ -3,7 +3,6 @@
 #include "log/logger.h"
 #include "main/cleaning_phases.h"
 #include "main/driver_filter_walk.h"
-#include "main/pending_removals.h"
 #include "main/queue_condition.h"
 #include "messages/fatal_end.h"
 #include "messages/result_codes.h"
@@ -39,17 +38,17 @@ void deleteQueue(CleanerRun& run, const std::wstring& name) {
 
 }  // namespace
 
-void removeLocalQueues(CleanerRun& run) {
-  Logger& log = detailLog();
+void listLocalQueues(CleanerRun& run) {
   if (!bMciEntryQueue_Driver_PortList(&run.queueNames, &run.queueDrivers, &run.queuePorts)) {
-    log.error() << L"Failed to enumerate printers." << endLine;
+    detailLog().error() << L"Failed to enumerate printers." << endLine;
     fatalEnd(kResultEnumPrinters, L"");
   }
   filterByDriver(run.modelSet, run.queueNames, run.queueDrivers, &run.queuePorts,
                  &run.otherQueuesPorts);
-  takeOverPendingRemovals(run);
-  notePendingRemovals(run);
+}
 
+void removeLocalQueues(CleanerRun& run) {
+  Logger& log = detailLog();
   log.debug() << L"--- Local Queue + Driver + Port dumps ---" << endLine;
   for (std::size_t i = 0; i < run.queueNames.size(); ++i) {
     log.debug() << L"Local Queue: " << run.queueNames[i] << L" Driver: " << run.queueDrivers[i]

@@ -1,5 +1,4 @@
-#include "main/pending_removals.h"
-
+// The note of pending removals: taken over, written and settled.
 #include <cstdio>
 #include <set>
 #include <string>
@@ -7,6 +6,7 @@
 
 #include "config/pending_removals_note.h"
 #include "log/logger.h"
+#include "main/cleaning_phases.h"
 #include "main/driver_filter.h"
 #include "system/system_services.h"
 

@@ -3,30 +3,12 @@
 #include "log/log_placement.h"
 #include "log/logger.h"
 #include "log/operation_record.h"
-#include "main/all_users_links.h"
 #include "main/cleaning_phases.h"
-#include "main/pending_removals.h"
 #include "messages/error_dialog.h"
 #include "messages/result_codes.h"
-#include "system/file_access.h"
 
 namespace kv {
 namespace {
-
-// The silent-mode settings file lives only while the first uninstall pass runs: one this run made
-// is deleted, one that was there gets its bytes back. With message boxes on (-P) the file is none
-// of this run's business. Nothing is written or deleted through a planted link.
-void removeSilentModeFile(const CleanerRun& run) {
-  if (messageBoxesEnabled() || run.silentModePath.empty()) return;
-  if (!run.silentModeOriginal) {
-    deleteFileUnlessLinked(run.silentModePath);
-    return;
-  }
-  const bool restored = !writeRefusedByLink(run.silentModePath) &&
-                        writeWholeFile(run.silentModePath, *run.silentModeOriginal);
-  LogSink& line = restored ? detailLog().debug() : detailLog().error();
-  line << L"Restore File : " << run.silentModePath << endLine;
-}
 
 int finishRun(CleanerRun& run) {
   Logger& log = detailLog();
@@ -60,6 +42,9 @@ int runSequence(CleanerRun& run) {
   removeSilentModeFile(run);
 
   removeRemoteQueues(run);
+  listLocalQueues(run);
+  takeOverPendingRemovals(run);
+  notePendingRemovals(run);
   removeLocalQueues(run);
   removePorts(run);
   removeDrivers(run);

@@ -7,8 +7,8 @@
 #include "log/log_level.h"
 #include "log/log_placement.h"
 #include "log/logger.h"
+#include "log/maker_folder.h"
 #include "log/operation_record.h"
-#include "main/all_users_links.h"
 #include "main/program_files.h"
 #include "messages/error_dialog.h"
 #include "messages/fatal_end.h"
@@ -40,9 +40,7 @@ class LogOpening {
 
   // One Error line a link, on the detail log (on the console when that log was refused).
   void report() const {
-    for (const std::wstring& link : refused_) {
-      detailLog().error() << kRefusedWrite << link << endLine;
-    }
+    for (const std::wstring& link : refused_) reportRefusedWrite(link);
   }
 
  private:
@@ -74,9 +72,9 @@ void openDetailLog(LogOpening& opening, const std::wstring& logDirectory) {
 // that was there keeps its bytes, to be put back after that pass; one whose bytes cannot be read
 // is left alone, since they could not be put back.
 void writeSilentModeFile(CleanerRun& run) {
-  const std::optional<std::wstring> folder = makerFolder();
-  if (!folder) return;
-  run.silentModePath = *folder + L"\\" + kSilentModeFileName;
+  const std::optional<std::wstring> path = silentModeFilePath();
+  if (!path) return;
+  run.silentModePath = *path;
   bool written = false;
   bool leftAlone = false;
   if (!writeRefusedByLink(run.silentModePath)) {

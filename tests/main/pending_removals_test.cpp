@@ -7,7 +7,6 @@
 
 #include "config/pending_removals_note.h"
 #include "main/cleaning_phases.h"
-#include "main/pending_removals.h"
 #include "phase_test.h"
 
 namespace kv {
@@ -130,7 +129,7 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
     run.options.clean = c.clean;
     fillModelSet(c.models, run.modelSet);
     detailLog().open(dir.child(L"detail.log"));
-    removeLocalQueues(run);
+    removeLocalQueuesNoted();
     removePorts(run);
     removeDrivers(run);
     settlePendingRemovals(run);

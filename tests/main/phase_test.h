@@ -6,6 +6,7 @@
 
 #include "log/logger.h"
 #include "main/cleaner_run.h"
+#include "main/cleaning_phases.h"
 #include "spooler/spooler_memory.h"
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
@@ -47,6 +48,15 @@ class PhaseTest : public ::testing::Test {
       if (!call.starts_with(L"Enum")) calls.push_back(call);
     }
     return calls;
+  }
+
+  // The steps of a run from the listing of the local queues to their deletion, in runSequence's
+  // order.
+  void removeLocalQueuesNoted() {
+    listLocalQueues(run);
+    takeOverPendingRemovals(run);
+    notePendingRemovals(run);
+    removeLocalQueues(run);
   }
 
   void addQueue(const std::wstring& name, const std::wstring& driver, const std::wstring& port,

@@ -284,7 +284,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
     run = CleanerRun();
     run.options.clean = c.clean;
     detailLog().open(dir.child(L"detail.log"));
-    removeLocalQueues(run);
+    removeLocalQueuesNoted();
     removePorts(run);
     removeDrivers(run);
 
@@ -302,7 +302,7 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
 
 TEST_F(PortDriverPhasesTest, NoMakerQueueLeftWritesOnlyTheDriverHeader) {
   addQueue(L"Other", L"Acme 5", L"LPT1:");
-  removeLocalQueues(run);
+  removeLocalQueuesNoted();
   removePorts(run);
   removeDrivers(run);
   EXPECT_EQ(log("Info: KVTool cleaner Deleting local queue started"),

@@ -17,7 +17,7 @@ TEST_F(QueuePhasesTest, SimulationFiltersFromTheLastQueueAndListsTheRestInOrder)
   addQueue(L"Q3", L"PS Driver for Omni Print", L"P3");
   addQueue(L"Q4", L"Acme Zulu", L"P4");
   run.options.clean = false;
-  removeLocalQueues(run);
+  removeLocalQueuesNoted();
   EXPECT_EQ(log(),
             "Debug: Matching NFG string found : Q4 Driver: Acme Zulu\n"
             "Debug: Matching NFG string found : Q3 Driver: PS Driver for Omni Print\n"
@@ -65,7 +65,7 @@ TEST_F(QueuePhasesTest, ModelsReplaceTheBrandTexts) {
       fillModelSet(run.config.modelList, run.modelSet);
     }
     detailLog().open(dir.child(L"detail.log"));
-    removeLocalQueues(run);
+    removeLocalQueuesNoted();
     EXPECT_EQ(run.queueNames, c.kept);
     EXPECT_TRUE(log().starts_with(c.firstFilterLine)) << log();
     // The three lists stay aligned: each kept queue keeps its own driver and port.
@@ -195,7 +195,7 @@ TEST_F(QueuePhasesTest, OnlyIdleQueuesAreDeleted) {
     run = CleanerRun();
     run.options.clean = true;
     detailLog().open(dir.child(L"detail.log"));
-    removeLocalQueues(run);
+    removeLocalQueuesNoted();
     EXPECT_EQ(log("Info: Deleting local queue"),
               "Info: Deleting local queue Q...\n" + verifying + c.lines);
     EXPECT_EQ(memory.queues().empty(), c.deleted);

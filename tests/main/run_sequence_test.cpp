@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "config/pending_removals_note.h"
 #include "log/logger.h"
 #include "log/operation_record.h"
 #include "main/cleaner_main.h"
@@ -105,6 +106,12 @@ TEST(RunSequence, FailuresReachTheSummaryTheRecordAndTheBoxInThatOrder) {
     memory.addDriver(L"NOVAX A");
     memory.addDriver(L"NOVAX B");
     if (c.driversFail) memory.failAlways(SpoolerOperation::DeletePrinterDriverEx, 5);
+    // An earlier run's note is taken over once the local queues are listed, and this run's note
+    // is there before the first queue goes.
+    system.machineValues[kPendingRemovalsValueName] = "not a note";
+    std::string noteAtDeletion;
+    memory.afterNextCall(SpoolerOperation::DeletePrinter,
+                         [&] { noteAtDeletion = system.machineValues[kPendingRemovalsValueName]; });
 
     test::writeBytes(dir.path() / "KV_TOOLS_LNG.IRC", kMessageFile);
     system.operationLogPath = dir.path() / "Operation.log";
@@ -122,6 +129,9 @@ TEST(RunSequence, FailuresReachTheSummaryTheRecordAndTheBoxInThatOrder) {
     detailLog().setLevel(LogLevel::Info);
     const std::string detail = test::readBytes(dir.path() / "detail.log");
     EXPECT_NE(detail.find(c.summary), std::string::npos) << detail;
+    EXPECT_NE(detail.find("QB Driver: NOVAX A\r\nWarn: Failed to read pending removals"),
+              std::string::npos);
+    EXPECT_EQ(noteAtDeletion, encodePendingRemovals({{L"NOVAX A", L"PA"}, {L"NOVAX B", L"PB"}}));
     EXPECT_EQ(test::readBytes(dir.path() / "Operation.log"), c.record);
     ASSERT_EQ(system.shownBoxes.size(), c.boxes);
     if (c.boxes == 1) {
