@@ -33,7 +33,8 @@ FileReadResult readWholeFile(const std::wstring& path, std::size_t maxBytes, std
 }
 
 bool writeWholeFile(const std::wstring& path, const std::string& bytes) {
-  // The one file the cleaner saves whole lies below the all-users profile.
+  // What is written whole is the settings file (saved, or its earlier bytes put back), which lies
+  // below the all-users profile where a user may have planted a link: a link is never followed.
   std::FILE* file = openFileForWriting(path, LinkAtPath::Refuse);
   if (file == nullptr) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
