@@ -1,10 +1,10 @@
 // The installer service on a system without one: no installed products and an empty registry,
 // so that the program runs and finds nothing to uninstall. It answers with the in-memory
 // stand-in's codes (tests/standins/installer_memory.h), which a native test compares.
-#include <set>
 #include <string_view>
 
 #include "products/installer_service.h"
+#include "system/handle_numbers.h"
 
 namespace kv {
 namespace {
@@ -30,9 +30,7 @@ class EmptyInstallerService final : public InstallerService {
     if (!isOpen(root)) return kInvalidHandle;
     const std::wstring_view path = subKey != nullptr ? subKey : L"";
     if (path.find_first_not_of(L'\\') != std::wstring_view::npos) return kFileNotFound;
-    const std::uintptr_t id = nextKey_++;
-    keys_.insert(id);
-    *key = static_cast<RegistryKey>(id);
+    *key = static_cast<RegistryKey>(keys_.open());
     return kSuccess;
   }
 
@@ -45,16 +43,15 @@ class EmptyInstallerService final : public InstallerService {
 
   std::int32_t regCloseKey(RegistryKey key) override {
     if (key == kLocalMachine) return kSuccess;
-    return keys_.erase(static_cast<std::uintptr_t>(key)) != 0 ? kSuccess : kInvalidHandle;
+    return keys_.close(static_cast<std::uintptr_t>(key)) ? kSuccess : kInvalidHandle;
   }
 
  private:
   bool isOpen(RegistryKey key) const {
-    return key == kLocalMachine || keys_.contains(static_cast<std::uintptr_t>(key));
+    return key == kLocalMachine || keys_.isOpen(static_cast<std::uintptr_t>(key));
   }
 
-  std::set<std::uintptr_t> keys_;
-  std::uintptr_t nextKey_ = 1;
+  HandleNumbers keys_;
 };
 
 }  // namespace

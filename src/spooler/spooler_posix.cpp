@@ -1,10 +1,10 @@
 // The print spooler on a system without one: a print system that holds no objects, so that the
 // program runs and finds nothing to clean. It answers as an empty winspool would, with the
 // in-memory stand-in's codes (tests/standins/spooler_memory.h), which a native test compares.
-#include <set>
 #include <string_view>
 
 #include "spooler/print_spooler.h"
+#include "system/handle_numbers.h"
 
 namespace kv {
 namespace {
@@ -38,9 +38,7 @@ class EmptyPrintSystem final : public PrintSpooler {
     const std::wstring_view wanted = name != nullptr ? name : L"";
     if (wanted.starts_with(L",XcvMonitor ")) return fail(kErrorUnknownPort);
     if (!wanted.empty()) return fail(kErrorInvalidPrinterName);
-    const std::uintptr_t id = nextHandle_++;
-    serverHandles_.insert(id);
-    *handle = reinterpret_cast<SpoolerHandle>(id);
+    *handle = reinterpret_cast<SpoolerHandle>(servers_.open());
     return true;
   }
 
@@ -51,8 +49,7 @@ class EmptyPrintSystem final : public PrintSpooler {
   }
 
   bool closePrinter(SpoolerHandle handle) override {
-    return serverHandles_.erase(reinterpret_cast<std::uintptr_t>(handle)) != 0 ||
-           fail(kErrorInvalidHandle);
+    return servers_.close(reinterpret_cast<std::uintptr_t>(handle)) || fail(kErrorInvalidHandle);
   }
 
   bool deletePrinter(SpoolerHandle) override { return fail(kErrorInvalidHandle); }
@@ -94,8 +91,7 @@ class EmptyPrintSystem final : public PrintSpooler {
     return false;
   }
 
-  std::set<std::uintptr_t> serverHandles_;
-  std::uintptr_t nextHandle_ = 1;
+  HandleNumbers servers_;
   std::uint32_t lastError_ = 0;
 };
 
