@@ -22,7 +22,7 @@
 
 #include "main/queue_condition.h"
 #include "spooler/port_records.h"
-#include "system/win_handles.h"
+#include "spooler/unique_printer_handle_win.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "generated_print_system.h"
-#include "products/installer_memory.h"
+#include "standins/installer_memory.h"
 
 namespace kv::bench {
 

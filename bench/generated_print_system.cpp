@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "spooler/memory_object_list.h"
+#include "standins/memory_object_list.h"
 #include "system/utf16_text.h"
 
 namespace kv::bench {

@@ -3,7 +3,8 @@
 # by kv_spooler and what links it, and an include of a layer the library does not link (a higher
 # one, or a neighbour) fails to build.
 #
-# kv_layer_library(<target>): for the library made in the current src/ folder.
+# kv_layer_library(<target>): for the library made in the current folder (src/<layer>, or
+# tests/standins for the stand-ins).
 function(kv_layer_library target)
   get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   set(root ${PROJECT_BINARY_DIR}/layers/${target})

@@ -94,8 +94,8 @@ class InstallerService {
 
 // The platform's own installer service: msi.dll from the system folder and advapi32 on Windows,
 // where an msi operation whose function cannot be loaded returns the load's error (126: no such
-// DLL, 127: no such function). The native build has none and answers with an empty in-memory
-// installer.
+// DLL, 127: no such function). The native build has none and answers as an installer with nothing
+// installed (installer_service_posix.cpp).
 InstallerService& platformInstallerService();
 
 // Installs another instance as InstallerService::current() for the lifetime of the scope.

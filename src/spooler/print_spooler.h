@@ -141,8 +141,8 @@ class PrintSpooler {
 
 // The platform's own spooler: winspool.drv from the system folder on Windows, where an operation
 // whose function cannot be loaded fails with the load's error as last-error value (126: no such
-// DLL, 127: no such function). The native build has none and answers with an empty in-memory
-// print system.
+// DLL, 127: no such function). The native build has none and answers as an empty print system
+// (spooler_posix.cpp).
 PrintSpooler& platformPrintSpooler();
 
 // Installs another instance as PrintSpooler::current() for the lifetime of the scope.

@@ -14,9 +14,6 @@
 namespace kv {
 namespace {
 
-// Process and thread handles close with CloseHandle, as file handles do.
-using UniqueProcessHandle = UniqueHandle<HANDLE, FileHandleTraits>;
-
 struct FreeDeleter {
   void operator()(wchar_t* text) const { std::free(text); }
 };

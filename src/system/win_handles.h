@@ -2,9 +2,9 @@
 
 // Owners of Win32 handles, for the product's platform files and the test fixtures alike: each
 // closes its handle when it goes out of scope, so every return path releases what it opened.
-// Windows only; the using file links the library of the closing call (advapi32, winspool).
+// Windows only; the using file links the library of the closing call (advapi32). The spooler's
+// own handle lives with the spooler (spooler/unique_printer_handle_win.h).
 #include <windows.h>
-#include <winspool.h>
 
 #include <utility>
 
@@ -49,11 +49,9 @@ struct RegKeyTraits {
   static bool valid(HKEY key) { return key != nullptr; }
   static void close(HKEY key) { RegCloseKey(key); }
 };
-struct PrinterHandleTraits {
-  static bool valid(HANDLE handle) { return handle != nullptr; }
-  static void close(HANDLE handle) { ClosePrinter(handle); }
-};
-struct FileHandleTraits {
+// Kernel objects that CloseHandle closes: CreateFileW fails with INVALID_HANDLE_VALUE, the others
+// (processes, threads, events) with null.
+struct KernelHandleTraits {
   static bool valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
   static void close(HANDLE handle) { CloseHandle(handle); }
 };
@@ -62,11 +60,10 @@ struct ModuleTraits {
   static void close(HMODULE module) { FreeLibrary(module); }
 };
 
-// Named apart from spooler/printer_handle.h's PrinterHandle, which closes through the spooler
-// interface rather than winspool itself.
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
-using UniquePrinterHandle = UniqueHandle<HANDLE, PrinterHandleTraits>;
-using UniqueFileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
+using UniqueFileHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+// A process or thread, as CreateProcessW and OpenProcess hand them out.
+using UniqueProcessHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 // A DLL loaded with LoadLibraryExW (never one of GetModuleHandleW, which is not counted).
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 

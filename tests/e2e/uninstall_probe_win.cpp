@@ -43,8 +43,8 @@ DWORD runAndWait(std::wstring command) {
                       &startup, &started)) {
     return GetLastError();
   }
-  const kv::UniqueFileHandle process(started.hProcess);
-  const kv::UniqueFileHandle thread(started.hThread);
+  const kv::UniqueProcessHandle process(started.hProcess);
+  const kv::UniqueProcessHandle thread(started.hThread);
   WaitForSingleObject(process.get(), INFINITE);
   DWORD exitCode = 0;
   GetExitCodeProcess(process.get(), &exitCode);

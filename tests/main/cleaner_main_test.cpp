@@ -10,8 +10,8 @@
 
 #include "log/logger.h"
 #include "main/startup.h"
-#include "products/installer_memory.h"
-#include "spooler/spooler_memory.h"
+#include "standins/installer_memory.h"
+#include "standins/spooler_memory.h"
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
 #include "support/temp_dir.h"

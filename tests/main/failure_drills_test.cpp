@@ -9,7 +9,7 @@
 #include "fake_uninstaller.h"
 #include "main/cleaner_main.h"
 #include "main/driver_filter.h"
-#include "spooler/spooler_memory.h"
+#include "standins/spooler_memory.h"
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
 

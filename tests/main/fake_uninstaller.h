@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "products/installer_memory.h"
 #include "spooler/process_runner.h"
+#include "standins/installer_memory.h"
 
 namespace kv::test {
 

@@ -7,7 +7,7 @@
 #include "log/logger.h"
 #include "main/cleaner_run.h"
 #include "main/cleaning_phases.h"
-#include "spooler/spooler_memory.h"
+#include "standins/spooler_memory.h"
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
 #include "support/temp_dir.h"

@@ -8,7 +8,7 @@
 #include "main/cleaning_phases.h"
 #include "messages/error_dialog.h"
 #include "phase_test.h"
-#include "products/installer_memory.h"
+#include "standins/installer_memory.h"
 #include "system/utf8.h"
 
 namespace kv {

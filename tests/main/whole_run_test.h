@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "log/logger.h"
-#include "products/installer_memory.h"
-#include "spooler/spooler_memory.h"
+#include "standins/installer_memory.h"
+#include "standins/spooler_memory.h"
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
 #include "support/temp_dir.h"

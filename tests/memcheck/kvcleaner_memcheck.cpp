@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "main/cleaner_main.h"
-#include "products/installer_memory.h"
 #include "spooler/process_runner.h"
-#include "spooler/spooler_memory.h"
+#include "standins/installer_memory.h"
+#include "standins/spooler_memory.h"
 
 namespace kv {
 namespace {

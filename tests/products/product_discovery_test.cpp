@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "console_capture.h"
-#include "products/installer_memory.h"
+#include "products/installer_service_wrapper.h"
+#include "standins/installer_memory.h"
 
 namespace kv {
 namespace {
@@ -196,34 +197,18 @@ TEST(ProductDiscovery, UninstallValue) {
   }
 }
 
-// The in-memory installer, raising std::bad_alloc once, right after the next call of one
-// operation (a key it opened is then held by the caller).
-class RaisingInstaller : public MemoryInstaller {
+// Raises std::bad_alloc once, right after the next call of one operation on the in-memory
+// installer behind it (a key it opened is then held by the caller).
+class RaisingInstaller : public InstallerServiceWrapper {
  public:
-  std::uint32_t msiEnumProductsW(std::uint32_t index, wchar_t* productCode) override {
-    return after(Op::EnumProducts, MemoryInstaller::msiEnumProductsW(index, productCode));
-  }
-  std::uint32_t msiGetProductInfoW(const wchar_t* product, const wchar_t* property, wchar_t* value,
-                                   std::uint32_t* valueChars) override {
-    return after(Op::GetProductInfo,
-                 MemoryInstaller::msiGetProductInfoW(product, property, value, valueChars));
-  }
-  std::int32_t regOpenKeyW(RegistryKey root, const wchar_t* subKey, RegistryKey* key) override {
-    return after(Op::OpenKey, MemoryInstaller::regOpenKeyW(root, subKey, key));
-  }
-  std::int32_t regQueryValueExW(RegistryKey key, const wchar_t* valueName, std::uint32_t* reserved,
-                                std::uint32_t* type, std::uint8_t* data,
-                                std::uint32_t* dataBytes) override {
-    return after(Op::QueryValue, MemoryInstaller::regQueryValueExW(key, valueName, reserved, type,
-                                                                   data, dataBytes));
-  }
+  using InstallerServiceWrapper::InstallerServiceWrapper;
 
   std::optional<Op> raiseAfter;
 
  private:
-  template <typename Result>
-  Result after(Op operation, Result result) {
-    if (raiseAfter != operation) return result;
+  void pass(Op operation, CallRef call) override {
+    call();
+    if (raiseAfter != operation) return;
     raiseAfter.reset();
     throw std::bad_alloc();
   }
@@ -262,18 +247,19 @@ TEST(ProductDiscovery, ExceptionInsideAnOperationIsItsFailureWithCode8) {
            {"value read", Op::QueryValue, uninstallString, fails(L"8", L"GetUninstallValue")},
        }) {
     SCOPED_TRACE(c.what);
-    RaisingInstaller installer;
+    MemoryInstaller memory;
+    RaisingInstaller installer(memory);
     ScopedInstallerService installed(installer);
     test::ConsoleCapture console;
-    installer.addProduct({code(0), {{L"Publisher", L"NOVAX"}, {L"ProductName", L"KV 0"}}});
-    installer.addProduct({code(1), {{L"Publisher", L"NOVAX"}, {L"ProductName", L"KV 1"}}});
-    installer.addUninstallEntry(code(1), {{L"UninstallString", MemoryInstaller::textValue(L"x")}});
+    memory.addProduct({code(0), {{L"Publisher", L"NOVAX"}, {L"ProductName", L"KV 0"}}});
+    memory.addProduct({code(1), {{L"Publisher", L"NOVAX"}, {L"ProductName", L"KV 1"}}});
+    memory.addUninstallEntry(code(1), {{L"UninstallString", MemoryInstaller::textValue(L"x")}});
     installer.raiseAfter = c.raiseAfter;
     std::wstring value = L"stale";
     EXPECT_EQ(c.read(value), c.expected.result);
     EXPECT_EQ(value, c.expected.value);
     EXPECT_EQ(console.out, c.expected.printed);
-    EXPECT_EQ(installer.openKeyCount(), 0u);
+    EXPECT_EQ(memory.openKeyCount(), 0u);
   }
 }
 

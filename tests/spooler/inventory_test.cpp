@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 
+#include "spooler/print_spooler_wrapper.h"
 #include "spooler/report_sites.h"
 #include "spooler/sized_enumeration.h"
 #include "spooler/spooler_buffer.h"
@@ -148,8 +149,10 @@ TEST_F(InventoryTest, PortListCanKeepOnlyTheWantedNamesWithAllTheirEntries) {
 
 // A print system whose driver listing answers one record over a buffer of "x" with no
 // terminator, its pointer placed by the case: what a spooler might answer but never should.
-class PointingPrintSystem : public MemoryPrintSystem {
+class PointingPrintSystem : public PrintSpoolerWrapper {
  public:
+  using PrintSpoolerWrapper::PrintSpoolerWrapper;
+
   static constexpr std::uint32_t kNeeded = 257;  // 265 bytes offered: an odd last byte
 
   std::function<const wchar_t*(std::uint8_t* buffer, std::uint32_t size)> point;
@@ -200,7 +203,8 @@ TEST(InventoryBufferTest, TextsAreReadOnlyInsideTheBuffer) {
   };
   for (const Case& c : cases) {
     test::FakeSystemServices system;
-    PointingPrintSystem spooler;
+    MemoryPrintSystem memory;
+    PointingPrintSystem spooler(memory);
     spooler.point = c.point;
     ScopedPrintSpooler installed(spooler);
     NameList drivers;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "spooler/error_reporting.h"
-#include "spooler/spooler_memory.h"
+#include "standins/spooler_memory.h"
 #include "support/fake_system_services.h"
 #include "trace_capture.h"
 

@@ -7,6 +7,7 @@
 
 #include "machine_setup/machine_setup.h"
 #include "machine_setup/setup_steps_win.h"
+#include "spooler/unique_printer_handle_win.h"
 #include "system/win_handles.h"
 
 namespace kv::setup {

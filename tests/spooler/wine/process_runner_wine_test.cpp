@@ -78,7 +78,7 @@ TEST_F(ProcessRunnerWineTest, ChildStillRunningAtTheLimitIsKilledAndGivesFalse) 
 
   const std::string pid = test::readBytes(dir.path() / "pid");
   ASSERT_FALSE(pid.empty()) << "the child had not started its first step at the limit";
-  const UniqueFileHandle process(
+  const UniqueProcessHandle process(
       OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, std::stoul(pid)));
   ASSERT_TRUE(process) << GetLastError();
   EXPECT_EQ(WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);

@@ -1,5 +1,5 @@
 // The lists of the in-memory print system: an index must answer exactly as a walk of the list.
-#include "spooler/memory_object_list.h"
+#include "standins/memory_object_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
-#include "products/installer_memory.h"
+#include "standins/installer_memory.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,56 @@ TEST(MemoryInstaller, InjectedResults) {
   EXPECT_EQ(installer.regOpenKeyW(kLocalMachine, L"software\\microsoft", &key), 0);
   EXPECT_EQ(installer.calls().back(), L"RegOpenKeyW(HKLM, software\\microsoft)");
 }
+
+#ifndef _WIN32
+// The native program's own installer service has no products and an empty registry, and
+// answers as an empty in-memory one.
+TEST(MemoryInstaller, EmptyOneAnswersAsTheNativePlatformsOwn) {
+  wchar_t text[InstallerService::kProductCodeChars];
+  std::uint32_t chars = 39, reserved = 0;
+  RegistryKey key = RegistryKey::None;
+  using Call = std::function<std::int64_t(InstallerService&)>;
+  const auto open = [&](RegistryKey root, const wchar_t* subKey) {
+    return [&, root, subKey](InstallerService& s) { return s.regOpenKeyW(root, subKey, &key); };
+  };
+  const auto query = [&](RegistryKey which, std::uint32_t* reservedArg, std::uint8_t* data) {
+    return [&, which, reservedArg, data](InstallerService& s) {
+      return s.regQueryValueExW(which, L"UninstallString", reservedArg, nullptr, data, nullptr);
+    };
+  };
+  const std::vector<Call> calls{
+      [&](InstallerService& s) { return s.msiEnumProductsW(0, text); },
+      [&](InstallerService& s) { return s.msiEnumProductsW(0, nullptr); },
+      [&](InstallerService& s) { return s.msiGetProductInfoW(L"{x}", L"Publisher", text, &chars); },
+      [&](InstallerService& s) {
+        return s.msiGetProductInfoW(L"{x}", L"Publisher", text, nullptr);
+      },
+      [&](InstallerService& s) {
+        return s.msiGetProductInfoW(nullptr, L"Publisher", nullptr, nullptr);
+      },
+      open(kLocalMachine, L"SOFTWARE"),
+      open(static_cast<RegistryKey>(77), L""),
+      [&](InstallerService& s) { return s.regOpenKeyW(kLocalMachine, L"", nullptr); },
+      query(kLocalMachine, nullptr, nullptr),
+      query(key, &reserved, nullptr),
+      query(kLocalMachine, nullptr, reinterpret_cast<std::uint8_t*>(text)),
+      open(kLocalMachine, L"\\\\"),
+      query(static_cast<RegistryKey>(1), nullptr, nullptr),
+      [&](InstallerService& s) { return s.regCloseKey(static_cast<RegistryKey>(1)); },
+      [&](InstallerService& s) { return s.regCloseKey(static_cast<RegistryKey>(1)); },
+      open(kLocalMachine, nullptr),
+      [&](InstallerService& s) { return s.regCloseKey(kLocalMachine); },
+  };
+  const auto answers = [&](InstallerService& installer) {
+    std::vector<std::int64_t> seen;
+    for (const Call& call : calls) seen.push_back(call(installer));
+    seen.push_back(static_cast<std::int64_t>(key));
+    return seen;
+  };
+  MemoryInstaller memory;
+  EXPECT_EQ(answers(platformInstallerService()), answers(memory));
+}
+#endif
 
 }  // namespace
 }  // namespace kv

@@ -7,13 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "products/installer_service.h"
-#include "system/fault_plan.h"
+#include "products/installer_service_wrapper.h"
+#include "standins/fault_plan.h"
 
 namespace kv {
-
-// The installer and registry operations, for failure injection.
-enum class InstallerOperation { EnumProducts, GetProductInfo, OpenKey, QueryValue, CloseKey };
 
 // An installer service and registry held in memory that honour the Win32 contract of
 // InstallerService: caller-owned buffers, 234 with the needed size when they are too small,

@@ -1,4 +1,4 @@
-#include "products/installer_memory.h"
+#include "standins/installer_memory.h"
 
 #include <algorithm>
 #include <cstring>

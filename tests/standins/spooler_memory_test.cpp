@@ -1,6 +1,6 @@
 // The in-memory print system's own contract, where a fault would slip past the wrapper tests:
 // buffer layout, sizes, handles and the test controls.
-#include "spooler/spooler_memory.h"
+#include "standins/spooler_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -359,6 +359,73 @@ TEST(MemoryPrintSystemTest, JournalWritesEachCallLikeTheCall) {
                                 L"DeletePortW(null, null, LPT1:)",
                             }));
 }
+
+#ifndef _WIN32
+// The native program's own print system holds nothing and answers as an empty in-memory one.
+TEST(MemoryPrintSystemTest, EmptyOneAnswersAsTheNativePlatformsOwn) {
+  std::uint8_t buffer[8];
+  std::uint32_t needed = 0, returned = 0, status = 0;
+  SpoolerHandle server = nullptr;
+  using Call = std::function<bool(PrintSpooler&)>;
+  const auto open = [&](const wchar_t* name) {
+    return [&, name](PrintSpooler& s) { return s.openPrinterW(name, &server, kPrinterAllAccess); };
+  };
+  const std::vector<Call> calls{
+      [&](PrintSpooler& s) {
+        return s.enumPrintersW(6, nullptr, 2, nullptr, 0, &needed, &returned);
+      },
+      [&](PrintSpooler& s) {
+        return s.enumPrintersW(2, nullptr, 1, buffer, 8, &needed, &returned);
+      },
+      [&](PrintSpooler& s) {
+        return s.enumPrintersW(2, nullptr, 2, nullptr, 8, &needed, &returned);
+      },
+      [&](PrintSpooler& s) {
+        return s.enumPrintersW(2, nullptr, 2, buffer, 8, nullptr, &returned);
+      },
+      [&](PrintSpooler& s) {
+        return s.enumPrinterDriversW(0, 0, 1, buffer, 8, &needed, &returned);
+      },
+      [&](PrintSpooler& s) {
+        return s.enumPrinterDriversW(0, 0, 2, buffer, 8, &needed, &returned);
+      },
+      [&](PrintSpooler& s) { return s.enumPortsW(nullptr, 2, buffer, 8, &needed, &returned); },
+      [&](PrintSpooler& s) { return s.enumPortsW(nullptr, 1, buffer, 8, &needed, nullptr); },
+      open(L"Queue"),
+      open(L",XcvMonitor DLM"),
+      open(L",XcvPort P"),
+      [&](PrintSpooler& s) { return s.openPrinterW(L"", nullptr, kPrinterAllAccess); },
+      open(nullptr),
+      [&](PrintSpooler& s) { return s.getPrinterW(server, 2, buffer, 8, &needed); },
+      [&](PrintSpooler& s) { return s.deletePrinter(server); },
+      [&](PrintSpooler& s) {
+        return s.xcvDataW(server, L"DeletePort", nullptr, 0, nullptr, 0, &needed, &status);
+      },
+      [&](PrintSpooler& s) { return s.closePrinter(server); },
+      [&](PrintSpooler& s) { return s.closePrinter(server); },
+      open(L""),
+      [&](PrintSpooler& s) { return s.closePrinter(server); },
+      [&](PrintSpooler& s) { return s.deletePrinterConnectionW(L"\\\\srv\\q"); },
+      [&](PrintSpooler& s) { return s.deletePrinterConnectionW(nullptr); },
+      [&](PrintSpooler& s) { return s.deletePrinterDriverExW(0, 0, L"Driver", 0, 0); },
+      [&](PrintSpooler& s) { return s.deletePrinterDriverExW(0, 0, nullptr, 0, 0); },
+      [&](PrintSpooler& s) { return s.deletePortW(nullptr, nullptr, L"LPT1:"); },
+      [&](PrintSpooler& s) { return s.deletePortW(nullptr, nullptr, nullptr); },
+  };
+  const auto answers = [&](PrintSpooler& spooler) {
+    std::vector<std::vector<std::uint64_t>> seen;
+    server = nullptr;
+    for (const Call& call : calls) {
+      needed = returned = 7;
+      const bool ok = call(spooler);
+      seen.push_back({ok, spooler.lastError(), needed, returned, server != nullptr});
+    }
+    return seen;
+  };
+  MemoryPrintSystem memory;
+  EXPECT_EQ(answers(platformPrintSpooler()), answers(memory));
+}
+#endif
 
 }  // namespace
 }  // namespace kv

@@ -8,26 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "spooler/memory_object_list.h"
-#include "spooler/print_spooler.h"
-#include "system/fault_plan.h"
+#include "spooler/print_spooler_wrapper.h"
+#include "standins/fault_plan.h"
+#include "standins/memory_object_list.h"
 
 namespace kv {
-
-// The spooler operations, for failure injection and hooks.
-enum class SpoolerOperation {
-  EnumPrinters,
-  EnumPrinterDrivers,
-  EnumPorts,
-  OpenPrinter,
-  GetPrinter,
-  ClosePrinter,
-  DeletePrinter,
-  DeletePrinterConnection,
-  DeletePrinterDriverEx,
-  DeletePort,
-  XcvData,
-};
 
 // A print system held in memory that honours winspool's contract: two-call buffer sizing
 // (records at the start of the caller's buffer, their strings packed behind them, pointers into

@@ -1,11 +1,11 @@
-#include "spooler/spooler_memory.h"
+#include "standins/spooler_memory.h"
 
 #include <algorithm>
 #include <cwctype>
 #include <string_view>
 #include <utility>
 
-#include "spooler/record_packing.h"
+#include "standins/record_packing.h"
 #include "system/utf16_text.h"
 
 namespace kv {
