@@ -1,6 +1,7 @@
 #include "spooler/port_deletion.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "log/logger.h"
@@ -37,17 +38,17 @@ bool isMakersMonitor(const std::wstring& monitorName) {
 // anything is built, instead of being cut to a name that could belong to another port.
 bool refuseNameThatDoesNotFit(const std::u16string& portName, const std::u16string& monitorName,
                               const std::wstring& widePort, const std::wstring& wideMonitor) {
-  if (portName.size() > kMaxRecordPortNameLength) {
-    traceLog().debug() << L"Error : Port name too long(" << widePort << L")" << endLine;
-    reportPlatformError(static_cast<std::int32_t>(kErrorInvalidParameter), kFunction,
-                        report_site::kPortNameTooLong, L"Port name too long");
+  // Each refusal is reported as a failed call named after its problem.
+  const auto refuse = [](std::int32_t line, const wchar_t* problem, const std::wstring& name) {
+    reportFailedCall(static_cast<std::int32_t>(kErrorInvalidParameter),
+                     {kFunction, line, problem, name});
     return true;
+  };
+  if (portName.size() > kMaxRecordPortNameLength) {
+    return refuse(report_site::kPortNameTooLong, L"Port name too long", widePort);
   }
   if (monitorName.size() > kMaxMonitorNameLength) {
-    traceLog().debug() << L"Error : Monitor name too long(" << wideMonitor << L")" << endLine;
-    reportPlatformError(static_cast<std::int32_t>(kErrorInvalidParameter), kFunction,
-                        report_site::kMonitorNameTooLong, L"Monitor name too long");
-    return true;
+    return refuse(report_site::kMonitorNameTooLong, L"Monitor name too long", wideMonitor);
   }
   return false;
 }
@@ -86,15 +87,14 @@ bool deletePortThroughMonitor(const std::wstring& portName, const std::wstring& 
   if (!spooler.xcvDataW(monitor.get(), L"DeletePort", record.data(),
                         static_cast<std::uint32_t>(record.size()), nullptr, 0, &outputNeeded,
                         &status)) {
-    const std::int32_t code = platformErrorCode(spooler);
-    trace.debug() << L"Error : XcvData(DeletePort)" << endLine;
-    reportPlatformError(code, kFunction, report_site::kMonitorCall, L"XcvData");
+    reportFailedCall(platformErrorCode(spooler),
+                     {kFunction, report_site::kMonitorCall, L"XcvData", L"DeletePort"});
     return false;
   }
   if (status != 0) {
-    trace.debug() << L"Error : XcvData(DeletePort, " << status << L")" << endLine;
-    vMciReportError(static_cast<std::int32_t>(status), kFunction, report_site::kMonitorStatus,
-                    L"XcvData", kReportFormMonitorStatus);
+    reportFailedCall(static_cast<std::int32_t>(status),
+                     {kFunction, report_site::kMonitorStatus, L"XcvData",
+                      L"DeletePort, " + std::to_wstring(status), kReportFormMonitorStatus});
     return false;
   }
   trace.debug() << L"XcvData(DeletePort) dwStatus:(" << status << L")" << endLine;
