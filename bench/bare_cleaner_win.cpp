@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "main/queue_condition.h"
-#include "spooler/port_records.h"
+#include "spooler/port_monitors.h"
 #include "spooler/unique_printer_handle_win.h"
 
 namespace {
@@ -117,33 +117,23 @@ std::map<std::wstring, std::wstring> listPortMonitors() {
   std::map<std::wstring, std::wstring> monitors;
   const auto* records = reinterpret_cast<const PORT_INFO_2W*>(buffer.data());
   for (DWORD i = 0; i < count && !buffer.empty(); ++i) {
-    std::wstring monitor = text(records[i].pMonitorName);
-    if (text(records[i].pDescription) == L"Standard TCP/IP Port" || monitor == L"TCPMON.DLL") {
-      monitor = L"Standard TCP/IP Port";
-    }
-    monitors.emplace(text(records[i].pPortName), monitor);
+    monitors.emplace(
+        text(records[i].pPortName),
+        kv::monitorNameReaching(text(records[i].pMonitorName), text(records[i].pDescription)));
   }
   return monitors;
 }
 
-void deletePort(const std::wstring& port, const std::wstring& monitor) {
-  const bool makers = monitor == L"DeviceLinkMonitor" || monitor == L"NetPath IO Agent";
-  if (!makers && monitor != L"Standard TCP/IP Port" && monitor != L"ZT AK9 port" &&
-      monitor != L"VNDX port") {
+void deletePort(const std::wstring& port, const std::wstring& monitorName) {
+  const kv::PortMonitor& monitor = kv::portMonitorReachedAs(monitorName);
+  if (monitor.route == kv::PortRemovalRoute::Spooler) {
     DeletePortW(nullptr, nullptr, const_cast<LPWSTR>(port.c_str()));
     return;
   }
-  const std::u16string name(port.begin(), port.end());
-  std::vector<BYTE> record;
-  if (makers) {
-    const kv::portdata_s data =
-        kv::makePortData(name, port.find_first_of(L":/,") == std::wstring::npos ? 2 : 3);
-    record.assign(reinterpret_cast<const BYTE*>(&data), reinterpret_cast<const BYTE*>(&data + 1));
-  } else {
-    const kv::DELETE_PORT_DATA_1 data = kv::makeDeletePortData1(name);
-    record.assign(reinterpret_cast<const BYTE*>(&data), reinterpret_cast<const BYTE*>(&data + 1));
-  }
-  const UniquePrinterHandle handle = open(L",XcvMonitor " + monitor, SERVER_ACCESS_ADMINISTER);
+  const std::uint32_t protocol = monitor.protocolOf != nullptr ? monitor.protocolOf(port) : 0;
+  std::vector<BYTE> record =
+      monitor.deletePortRecord(std::u16string(port.begin(), port.end()), protocol);
+  const UniquePrinterHandle handle = open(L",XcvMonitor " + monitorName, SERVER_ACCESS_ADMINISTER);
   if (!handle) return;
   DWORD needed = 0;
   DWORD status = 0;

@@ -13,33 +13,23 @@
 #include "spooler/error_reporting.h"
 #include "spooler/inventory.h"
 #include "spooler/port_deletion.h"
-#include "spooler/port_info.h"
 #include "spooler/port_inventory_index.h"
+#include "spooler/port_monitors.h"
 #include "spooler/port_names.h"
 #include "spooler/removals.h"
 
 namespace kv {
 namespace {
 
-bool goesThroughMonitor(std::int32_t kind) {
-  return kind == kPortKindStandardTcpIp || kind == kPortKindDeviceLink ||
-         kind == kPortKindNetPath || kind == kPortKindZtAk9 || kind == kPortKindVndx;
-}
-
-// The maker's monitors tell a network port (3) from a direct one (2) by its name.
-std::uint32_t makersPortProtocol(const std::wstring& portName) {
-  return portName.find_first_of(L":/,") == std::wstring::npos ? 2 : 3;
-}
-
 void deletePortThroughMonitor(CleanerRun& run, const std::wstring& port,
-                              const std::wstring& monitor, std::int32_t kind) {
+                              const std::wstring& monitorName, const PortMonitor& monitor) {
   Logger& log = detailLog();
   std::uint32_t protocol = 0;
-  if (kind == kPortKindDeviceLink || kind == kPortKindNetPath) {
-    protocol = makersPortProtocol(port);
+  if (monitor.protocolOf != nullptr) {
+    protocol = monitor.protocolOf(port);
     log.info() << L"Alder port protocol type: " << protocol << endLine;
   }
-  if (bMciDeletePort(port, monitor, protocol)) {
+  if (bMciDeletePort(port, monitorName, protocol)) {
     log.info() << L"Successfully deleted port: " << port << endLine;
     run.finishedSet.insert(port);
   } else {
@@ -84,9 +74,9 @@ void deletePort(CleanerRun& run, const PortInventoryIndex& inventory, const std:
     return;
   }
   log.info() << L"Port monitor name: " << monitor << endLine;
-  const std::int32_t kind = portKindOfLookedUpMonitor(monitor);
-  if (goesThroughMonitor(kind)) {
-    deletePortThroughMonitor(run, port, monitor, kind);
+  const PortMonitor& known = portMonitorReachedAs(monitor);
+  if (known.route == PortRemovalRoute::Monitor) {
+    deletePortThroughMonitor(run, port, monitor, known);
   } else {
     removePortThroughSpooler(run, port);
   }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "spooler/port_monitors.h"
 #include "spooler/print_spooler.h"
 #include "spooler/report_sites.h"
 #include "spooler/sized_enumeration.h"
@@ -157,7 +158,7 @@ bool entryPortInfoList(PortInfoList& ports, const PortNameTest* wanted) {
           entry.portName = answer->text(port.pPortName);
           if (port.pMonitorName != nullptr) {
             entry.monitorName = answer->text(port.pMonitorName);
-            entry.kind = portKindOfEnumeratedMonitor(entry.monitorName);
+            entry.kind = portMonitorEnumeratedAs(entry.monitorName).kind;
           } else {
             entry.kind = kPortKindNoMonitor;
           }

@@ -1,10 +1,11 @@
 #include "spooler/port_deletion.h"
 
-#include <cstring>
+#include <string>
 #include <vector>
 
 #include "log/logger.h"
 #include "spooler/error_reporting.h"
+#include "spooler/port_monitors.h"
 #include "spooler/port_records.h"
 #include "spooler/print_spooler.h"
 #include "spooler/printer_handle.h"
@@ -17,37 +18,25 @@ namespace kv {
 namespace {
 
 constexpr const wchar_t* kFunction = L"bMciDeletePort";
-constexpr const wchar_t* kStandardTcpIpMonitor = L"Standard TCP/IP Port";
 constexpr const wchar_t* kXcvMonitorPrefix = L",XcvMonitor ";
 // The transceive name is held in 256 characters with its terminator, after the 12 of the prefix.
 constexpr std::size_t kMaxMonitorNameLength = 243;
-
-template <typename Record>
-std::vector<std::uint8_t> bytesOf(const Record& record) {
-  std::vector<std::uint8_t> bytes(sizeof(Record));
-  std::memcpy(bytes.data(), &record, sizeof(Record));
-  return bytes;
-}
-
-bool isMakersMonitor(const std::wstring& monitorName) {
-  return monitorName == L"DeviceLinkMonitor" || monitorName == L"NetPath IO Agent";
-}
 
 // Names that do not fit the monitor's input record or the transceive name are refused before
 // anything is built, instead of being cut to a name that could belong to another port.
 bool refuseNameThatDoesNotFit(const std::u16string& portName, const std::u16string& monitorName,
                               const std::wstring& widePort, const std::wstring& wideMonitor) {
-  if (portName.size() > kMaxRecordPortNameLength) {
-    traceLog().debug() << L"Error : Port name too long(" << widePort << L")" << endLine;
-    reportPlatformError(static_cast<std::int32_t>(kErrorInvalidParameter), kFunction,
-                        report_site::kPortNameTooLong, L"Port name too long");
+  // Each refusal is reported as a failed call named after its problem.
+  const auto refuse = [](std::int32_t line, const wchar_t* problem, const std::wstring& name) {
+    reportFailedCall(static_cast<std::int32_t>(kErrorInvalidParameter),
+                     {kFunction, line, problem, name});
     return true;
+  };
+  if (portName.size() > kMaxRecordPortNameLength) {
+    return refuse(report_site::kPortNameTooLong, L"Port name too long", widePort);
   }
   if (monitorName.size() > kMaxMonitorNameLength) {
-    traceLog().debug() << L"Error : Monitor name too long(" << wideMonitor << L")" << endLine;
-    reportPlatformError(static_cast<std::int32_t>(kErrorInvalidParameter), kFunction,
-                        report_site::kMonitorNameTooLong, L"Monitor name too long");
-    return true;
+    return refuse(report_site::kMonitorNameTooLong, L"Monitor name too long", wideMonitor);
   }
   return false;
 }
@@ -62,14 +51,12 @@ bool deletePortThroughMonitor(const std::wstring& portName, const std::wstring& 
     return false;
   }
 
-  std::vector<std::uint8_t> record;
-  if (isMakersMonitor(monitorName)) {
+  const PortMonitor& reached = portMonitorReachedAs(monitorName);
+  if (reached.protocolOf != nullptr) {
     trace.debug() << L"Delete Monitor :" << monitorName << endLine;
     if (protocol != 0) trace.debug() << L"Delete Protocol:" << protocol << endLine;
-    record = bytesOf(makePortData(portUnits, protocol));
-  } else {
-    record = bytesOf(makeDeletePortData1(portUnits));
   }
+  const std::vector<std::uint8_t> record = reached.deletePortRecord(portUnits, protocol);
 
   PrintSpooler& spooler = PrintSpooler::current();
   const std::wstring transceiveName = kXcvMonitorPrefix + monitorName;
@@ -86,15 +73,14 @@ bool deletePortThroughMonitor(const std::wstring& portName, const std::wstring& 
   if (!spooler.xcvDataW(monitor.get(), L"DeletePort", record.data(),
                         static_cast<std::uint32_t>(record.size()), nullptr, 0, &outputNeeded,
                         &status)) {
-    const std::int32_t code = platformErrorCode(spooler);
-    trace.debug() << L"Error : XcvData(DeletePort)" << endLine;
-    reportPlatformError(code, kFunction, report_site::kMonitorCall, L"XcvData");
+    reportFailedCall(platformErrorCode(spooler),
+                     {kFunction, report_site::kMonitorCall, L"XcvData", L"DeletePort"});
     return false;
   }
   if (status != 0) {
-    trace.debug() << L"Error : XcvData(DeletePort, " << status << L")" << endLine;
-    vMciReportError(static_cast<std::int32_t>(status), kFunction, report_site::kMonitorStatus,
-                    L"XcvData", kReportFormMonitorStatus);
+    reportFailedCall(static_cast<std::int32_t>(status),
+                     {kFunction, report_site::kMonitorStatus, L"XcvData",
+                      L"DeletePort, " + std::to_wstring(status), kReportFormMonitorStatus});
     return false;
   }
   trace.debug() << L"XcvData(DeletePort) dwStatus:(" << status << L")" << endLine;
@@ -106,9 +92,7 @@ bool deletePortThroughMonitor(const std::wstring& portName, const std::wstring& 
 std::wstring lookUpMonitorName(const std::wstring& portName, const PortInventoryIndex& ports) {
   const portinfo_s* port = ports.find(portName);
   if (port == nullptr) return std::wstring();
-  if (port->description == kStandardTcpIpMonitor) return port->description;
-  if (port->monitorName == L"TCPMON.DLL") return kStandardTcpIpMonitor;
-  return port->monitorName;
+  return monitorNameReaching(port->monitorName, port->description);
 }
 
 }  // namespace

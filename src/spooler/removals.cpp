@@ -1,6 +1,5 @@
 #include "spooler/removals.h"
 
-#include "log/logger.h"
 #include "spooler/print_spooler.h"
 #include "spooler/printer_handle.h"
 #include "spooler/report_sites.h"
@@ -26,16 +25,13 @@ bool deleteConnection(const std::wstring& connectionName) {
     return true;
   }
   const std::int32_t code = platformErrorCode(spooler);
-  if (!connectionName.empty()) {
-    traceLog().debug() << L"Error : DeletePrinterConnection(" << connectionName << L")" << endLine;
-  }
-  if (code == static_cast<std::int32_t>(kErrorFileNotFound)) {
-    reportPlatformError(0, kConnectionFunction, report_site::kConnectionAlreadyGone, L"");
-    return true;
-  }
-  reportPlatformError(code, kConnectionFunction, report_site::kConnectionDeletion,
-                      L"DeletePrinterConnection");
-  return false;
+  // A connection that is gone already is traced as the failed call it was, but counts as done.
+  const bool alreadyGone = code == static_cast<std::int32_t>(kErrorFileNotFound);
+  reportFailedCall(alreadyGone ? 0 : code, {kConnectionFunction,
+                                            alreadyGone ? report_site::kConnectionAlreadyGone
+                                                        : report_site::kConnectionDeletion,
+                                            L"DeletePrinterConnection", connectionName});
+  return alreadyGone;
 }
 
 bool deleteQueue(const std::wstring& queueName) {
@@ -71,11 +67,8 @@ bool deleteDriver(const std::wstring& driverName) {
     reportPlatformError(0, kDriverFunction, report_site::kDriverAlreadyGone, L"");
     return true;
   }
-  if (!driverName.empty()) {
-    traceLog().debug() << L"Error : DeletePrinterDriverEx(" << driverName << L")" << endLine;
-  }
-  reportPlatformError(code, kDriverFunction, report_site::kDriverDeletion,
-                      L"DeletePrinterDriverEx");
+  reportFailedCall(
+      code, {kDriverFunction, report_site::kDriverDeletion, L"DeletePrinterDriverEx", driverName});
   return false;
 }
 

@@ -1,6 +1,7 @@
 #include "spooler/status_checks.h"
 
 #include <cstring>
+#include <string>
 
 #include "log/logger.h"
 #include "spooler/print_spooler.h"
@@ -16,8 +17,9 @@ namespace {
 constexpr std::uint32_t kStatusLevel = 6;
 constexpr std::uint32_t kFullRecordLevel = 2;
 
-void traceQueryFailure(std::uint32_t needed) {
-  traceLog().debug() << L"Error : GetPrinter(" << needed << L")" << endLine;
+// A failed GetPrinterW is traced with the size it answered.
+FailedCall queryFailure(const wchar_t* functionName, std::int32_t line, std::uint32_t needed) {
+  return {functionName, line, L"GetPrinter", std::to_wstring(needed)};
 }
 
 std::int32_t readPrinterStatus(PrintSpooler& spooler, const std::wstring& queueName) {
@@ -32,8 +34,7 @@ std::int32_t readPrinterStatus(PrintSpooler& spooler, const std::wstring& queueN
   if (needed == 0) {
     const std::int32_t code = platformErrorCode(spooler);
     queue.close();
-    traceQueryFailure(needed);
-    reportPlatformError(code, kFunction, report_site::kStatusSizeQuery, L"GetPrinter");
+    reportFailedCall(code, queryFailure(kFunction, report_site::kStatusSizeQuery, needed));
     return kPrinterStatusUnavailable;
   }
   // Whole 32-bit words, at least one more than the size asked for.
@@ -47,8 +48,7 @@ std::int32_t readPrinterStatus(PrintSpooler& spooler, const std::wstring& queueN
                            &needed)) {
     const std::int32_t code = platformErrorCode(spooler);
     queue.close();
-    traceQueryFailure(needed);
-    reportPlatformError(code, kFunction, report_site::kStatusQuery, L"GetPrinter");
+    reportFailedCall(code, queryFailure(kFunction, report_site::kStatusQuery, needed));
     return 0;
   }
   std::uint32_t statusWord = 0;
@@ -77,8 +77,7 @@ bool readPrinterJobs(const std::wstring& queueName) {
   if (needed == 0) {
     const std::int32_t code = platformErrorCode(spooler);
     queue.close();
-    traceQueryFailure(needed);
-    reportPlatformError(code, kFunction, report_site::kJobsSizeQuery, L"GetPrinter");
+    reportFailedCall(code, queryFailure(kFunction, report_site::kJobsSizeQuery, needed));
     return sizeQuerySucceeded;
   }
   // Whole records, at least one more than the size asked for, so that one full record is
@@ -95,8 +94,7 @@ bool readPrinterJobs(const std::wstring& queueName) {
                            &needed)) {
     const std::int32_t code = platformErrorCode(spooler);
     queue.close();
-    traceQueryFailure(needed);
-    reportPlatformError(code, kFunction, report_site::kJobsQuery, L"GetPrinter");
+    reportFailedCall(code, queryFailure(kFunction, report_site::kJobsQuery, needed));
     return false;
   }
   PrinterInfo2 printer{};

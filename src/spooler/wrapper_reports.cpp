@@ -11,13 +11,16 @@ void reportPlatformError(std::int32_t code, const std::wstring& functionName, st
   vMciReportError(code, functionName, line, apiName, kReportFormPlatform);
 }
 
-void reportOpenPrinterFailure(PrintSpooler& spooler, const std::wstring& name,
-                              const std::wstring& functionName, std::int32_t line) {
-  const std::int32_t code = platformErrorCode(spooler);
-  if (!name.empty()) {
-    traceLog().debug() << L"Error : OpenPrinter(" << name << L")" << endLine;
+void reportFailedCall(std::int32_t code, const FailedCall& call) {
+  if (!call.subject.empty()) {
+    traceLog().debug() << L"Error : " << call.apiName << L"(" << call.subject << L")" << endLine;
   }
-  reportPlatformError(code, functionName, line, L"OpenPrinter");
+  vMciReportError(code, call.functionName, call.line, call.apiName, call.form);
+}
+
+void reportOpenPrinterFailure(PrintSpooler& spooler, const std::wstring& name,
+                              const wchar_t* functionName, std::int32_t line) {
+  reportFailedCall(platformErrorCode(spooler), {functionName, line, L"OpenPrinter", name});
 }
 
 void reportUnexpectedFailure(const std::wstring& functionName, std::int32_t line,

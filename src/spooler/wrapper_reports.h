@@ -4,23 +4,37 @@
 #include <string>
 #include <utility>
 
+#include "spooler/error_reporting.h"
 #include "spooler/print_spooler.h"
 #include "system/exception_boundary.h"
 
 namespace kv {
 
-// The reports the wrappers write about the platform's own calls, in message form 1.
+// The reports the wrappers write about the platform's own calls, in message form 1 unless a
+// failed call says otherwise.
 
 // Records `code` for the platform call `apiName` made by `functionName` at report site `line`:
 // 0 with an empty name after a success, else the call's failure code.
 void reportPlatformError(std::int32_t code, const std::wstring& functionName, std::int32_t line,
                          const std::wstring& apiName);
 
-// Reports a failed OpenPrinterW of `name`. The spooler's code is taken first, because the trace
-// line that follows may change the platform's last error; "Error : OpenPrinter(<name>)" is traced
-// unless the name is empty; then the code is reported as an "OpenPrinter" failure.
+// A platform call that failed in a wrapper.
+struct FailedCall {
+  const wchar_t* functionName;  // the wrapper
+  std::int32_t line;            // its report site
+  const wchar_t* apiName;       // the platform call
+  std::wstring subject;         // what the call was given; empty: the failure is not traced
+  std::int32_t form = kReportFormPlatform;
+};
+
+// Reports `call` with `code`, which the caller takes right after the call failed, because the
+// trace line may change the platform's last error: "Error : <api>(<subject>)" is traced unless
+// the subject is empty, then the code is reported in the call's form.
+void reportFailedCall(std::int32_t code, const FailedCall& call);
+
+// A failed OpenPrinterW of `name`, with the spooler's code.
 void reportOpenPrinterFailure(PrintSpooler& spooler, const std::wstring& name,
-                              const std::wstring& functionName, std::int32_t line);
+                              const wchar_t* functionName, std::int32_t line);
 
 // The platform call named when memory cannot be had.
 inline constexpr wchar_t kAllocationApi[] = L"malloc";
