@@ -19,3 +19,11 @@ kv_add_e2e_tests(release_test.sh ${kv_release_tests})
 list(TRANSFORM kv_release_tests PREPEND e2e.)
 set_property(TEST ${kv_release_tests} APPEND PROPERTY ENVIRONMENT KV_VERSION=${PROJECT_VERSION}
                                                               KV_OBJDUMP=${CMAKE_OBJDUMP})
+
+# The signed package of both builds: registered with the win32 build, which scripts/test makes
+# after the win64 one.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  kv_add_e2e_tests(package_test.sh test_signed_package_verifies_and_runs)
+  set_property(TEST e2e.test_signed_package_verifies_and_runs APPEND PROPERTY ENVIRONMENT
+               KV_WIN64_BUILD=${KV_WIN64_BUILD})
+endif()
