@@ -7,12 +7,20 @@
 #include "spooler/error_reporting.h"
 #include "spooler/inventory.h"
 #include "spooler/removals.h"
+#include "system/system_services.h"
 
 namespace kv {
 
 void removeRemoteQueues(CleanerRun& run) {
   Logger& log = detailLog();
   log.debug() << L"-----Remote queues-----" << endLine;
+  // The spooler lists the connections of the calling account only, and answers LocalSystem
+  // with none at all: say so, or a run by a distribution tool seems to have found nothing.
+  if (SystemServices::current().runsAsLocalSystem()) {
+    log.warn() << L"Running as LocalSystem, which sees no user's network printer connections: "
+                  L"they stay (run in the user's session to remove them)."
+               << endLine;
+  }
   if (!bMciEntryConnectionList(run.connectionNames, run.connectionDrivers)) {
     log.error() << L"Failed to enumerate network queue connections." << endLine;
     fatalEnd(kResultEnumNetPrinters, L"");

@@ -81,6 +81,11 @@ class SystemServices {
   // the machine's.
   virtual std::optional<std::wstring> nativePrintEnvironment() = 0;
 
+  // True when this process runs as LocalSystem (the token's user is S-1-5-18), as distribution
+  // tools run programs: that account sees no user's network printer connections. False for any
+  // other account, when it cannot be told, and on POSIX.
+  virtual bool runsAsLocalSystem() = 0;
+
   // Creates one directory with default security; its parent must exist. True on success.
   virtual bool createDirectory(const std::wstring& path) = 0;
 
@@ -156,6 +161,7 @@ class SystemServicesWrapper : public SystemServices {
   std::optional<std::wstring> nativePrintEnvironment() override {
     return target_.nativePrintEnvironment();
   }
+  bool runsAsLocalSystem() override { return target_.runsAsLocalSystem(); }
   bool pathExists(const std::wstring& path) override { return target_.pathExists(path); }
   bool createDirectory(const std::wstring& path) override { return target_.createDirectory(path); }
   bool createProtectedDirectory(const std::wstring& path) override {

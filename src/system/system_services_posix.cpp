@@ -64,6 +64,7 @@ class PosixSystemServices final : public SystemServices {
 
   std::wstring systemDirectory() override { return std::wstring(); }
   std::optional<std::wstring> nativePrintEnvironment() override { return std::nullopt; }
+  bool runsAsLocalSystem() override { return false; }
 
   // lstat, as Windows' GetFileAttributesW: a link that leads nowhere is present all the same.
   bool pathExists(const std::wstring& path) override {

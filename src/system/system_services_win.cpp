@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "system/print_environment_win.h"
+#include "system/process_account_win.h"
 #include "system/system_services.h"
 #include "system/win_handles.h"
 
@@ -113,6 +114,8 @@ class WindowsSystemServices final : public SystemServices {
   std::optional<std::wstring> nativePrintEnvironment() override {
     return wow64NativePrintEnvironment();
   }
+
+  bool runsAsLocalSystem() override { return processRunsAsLocalSystem(); }
 
   bool pathExists(const std::wstring& path) override {
     return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -81,7 +81,11 @@ TEST_F(QueuePhasesTest, ConnectionsAreDisconnectedOrLoggedAsDone) {
     bool clean;
     const char* lines;
     std::int32_t qCount;
+    bool localSystem = false;
   };
+  const char* const localSystemLine =
+      "Warn: Running as LocalSystem, which sees no user's network printer connections: they stay "
+      "(run in the user's session to remove them).\n";
   const Case cases[] = {
       {true,
        "Info: Disconnecting \\\\srv\\NOVAX 1...\n"
@@ -95,6 +99,13 @@ TEST_F(QueuePhasesTest, ConnectionsAreDisconnectedOrLoggedAsDone) {
        "Info: Disconnecting \\\\srv\\Haldenjet 2...\n"
        "Info: SIMULATION:Successfully deleted remote connection \\\\srv\\Haldenjet 2\n",
        0},
+      // The spooler would list LocalSystem's connections only; the stand-in lists them anyway.
+      {false,
+       "Info: Disconnecting \\\\srv\\NOVAX 1...\n"
+       "Info: SIMULATION:Successfully deleted remote connection \\\\srv\\NOVAX 1\n"
+       "Info: Disconnecting \\\\srv\\Haldenjet 2...\n"
+       "Info: SIMULATION:Successfully deleted remote connection \\\\srv\\Haldenjet 2\n",
+       0, true},
   };
   for (const Case& c : cases) {
     memory = MemoryPrintSystem();
@@ -104,19 +115,20 @@ TEST_F(QueuePhasesTest, ConnectionsAreDisconnectedOrLoggedAsDone) {
     memory.failNext(SpoolerOperation::DeletePrinterConnection, kErrorAccessDenied, 1);
     run = CleanerRun();
     run.options.clean = c.clean;
+    system.localSystem = c.localSystem;
     run.qCount = 7;
     run.pCount = 9;
     detailLog().open(dir.child(L"detail.log"));
     removeRemoteQueues(run);
-    EXPECT_EQ(log(),
-              std::string("Debug: -----Remote queues-----\n"
-                          "Debug: vector size after query 3\n"
-                          "Debug: Matching NFG string found : \\\\srv\\Haldenjet 2 Driver: "
-                          "HaldenJet 2\n"
-                          "Debug: No NFG driver string found,removing from list: \\\\srv\\Other "
-                          "Driver: Other\n"
-                          "Debug: Matching NFG string found : \\\\srv\\NOVAX 1 Driver: NOVAX 1\n") +
-                  c.lines);
+    EXPECT_EQ(log(), std::string("Debug: -----Remote queues-----\n") +
+                         (c.localSystem ? localSystemLine : "") +
+                         "Debug: vector size after query 3\n"
+                         "Debug: Matching NFG string found : \\\\srv\\Haldenjet 2 Driver: "
+                         "HaldenJet 2\n"
+                         "Debug: No NFG driver string found,removing from list: \\\\srv\\Other "
+                         "Driver: Other\n"
+                         "Debug: Matching NFG string found : \\\\srv\\NOVAX 1 Driver: NOVAX 1\n" +
+                         c.lines);
     EXPECT_EQ(run.qCount, c.qCount);
     EXPECT_EQ(run.pCount, 0);
     EXPECT_EQ(memory.connections().size(), c.clean ? 2u : 3u);

@@ -31,6 +31,7 @@ class FakeSystemServices : public SystemServicesWrapper {
   }
   std::wstring systemDirectory() override { return systemFolder; }
   std::optional<std::wstring> nativePrintEnvironment() override { return printEnvironment; }
+  bool runsAsLocalSystem() override { return localSystem; }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
   std::uint32_t systemDefaultLocaleId() override { return localeId; }
@@ -45,6 +46,7 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::wstring computer = L"PC01";
   std::wstring systemFolder = L"C:\\Windows\\system32";
   std::optional<std::wstring> printEnvironment;  // not under WOW64
+  bool localSystem = false;
   LocalTime clock{2026, 12, 6, 14, 5, 0};
   std::uint32_t localeId = 0x409;
   int messageBoxResult = 1;
