@@ -9,8 +9,8 @@
 #
 # Needs KV_BUILD (the win64 build directory, with kvcleaner, kvbare, kvsetup and the test port
 # monitor built), KV_WINE_TEMPLATE (a booted prefix) and KV_TREE_TIME (the native bench build's
-# kvtreetime). Prints Markdown tables and the ratios;
-# exits 1 when a run did not leave the machine as its check expects.
+# kvtreetime). Prints Markdown tables and the ratios; exits 1 when a run did not leave the
+# machine as its check expects.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # kvsetup and demo_machine_prepare, which builds whatever demo_machine_build builds.
@@ -143,7 +143,8 @@ check_cleaned() {  # exit code
   local left ports note
   left=$(kvsetup list queues | wc -l)
   ports=$(kvsetup list ports | grep -c -E '^(DLM|LPT)_')
-  # reg.exe prints the values of an existing key, and nothing when it has none.
+  # The 64-bit view, where the cleaner keeps it; reg.exe prints an existing key's values, and
+  # nothing when it has none.
   note=$(wine reg query 'HKLM\SOFTWARE\NOVAX\kvcleaner' /reg:64 2>/dev/null </dev/null) ||
     note="no key"
   if [[ "$1" != 1 || "$left" != "$BENCH_OTHER_QUEUES" || "$ports" != 0 ]]; then
@@ -375,14 +376,14 @@ bench_main() {
     # shellcheck disable=SC2086
     echo "- \`$program\` / \`$bare\`, round by round, wall: $(spread 3 ${ratio_wall[$name]});" \
       "the median lies in $low–$high with ${coverage} % confidence. Aim at most 1.05: $verdict."
-    read -r quartile low high < <(lower_quartile_ratio "${wall[$name|program]}" "${wall[$name|bare]}")
-    echo "- lower quartiles, wall: $quartile (95 % bootstrap interval $low–$high); runs on a busy" \
-      "machine often land on a slower level, and the lower quartile follows the quiet one."
     # shellcheck disable=SC2086
     read -r low high coverage < <(median_interval ${ratio_cpu[$name]})
     # shellcheck disable=SC2086
     echo "- the same, CPU time (its processes and the wine server): $(spread 3 ${ratio_cpu[$name]});" \
       "the median lies in $low–$high with ${coverage} % confidence."
+    read -r quartile low high < <(lower_quartile_ratio "${wall[$name|program]}" "${wall[$name|bare]}")
+    echo "- the lower quartiles' ratio, wall: $quartile (95 % bootstrap interval $low–$high); on a" \
+      "busy machine runs often land on a slower level, and the lower quartile follows the quiet one."
   done
   echo "- the cleaner's own parts, measured alone: start and end without arguments" \
     "${cleaner_start} ms against ${bare_start} ms for the bare program (medians of 7); its" \
