@@ -1,28 +1,47 @@
-// The spooler calls of `kvcleaner.exe -C` and nothing else: no logs, no options, no message
-// texts, no installer. scripts/bench times it under Wine beside the cleaner on the same machine,
-// so the difference is the cleaner's own work.
+// The system calls of `kvcleaner.exe -C` and nothing else: no logs, no options, no message
+// texts, no settings file. scripts/bench times it under Wine beside the cleaner on the same
+// machine, so the difference is the cleaner's own work.
 //
 //   kvbare.exe <brand word> [--no-second-listing]
 //
-// A queue or connection is the maker's when its driver name, upper-cased, contains the brand
-// word. The calls and their order are the cleaner's: the connections, then for each of the
-// maker's queues its status, its jobs and its deletion, then a second look at the queues, the
-// ports with their monitors and each maker port once, then each maker driver until one deletion
-// of it succeeds. Exit code 1 when a driver was not deleted (always so under Wine), else 0.
+// The calls and their order are the cleaner's:
+// - first uninstall pass: the installer's products and the Publisher of each; for the maker's
+//   ("NOVAX"), the installed drivers, each product's ProductName, and for a name ending in
+//   "[<driver>]" its uninstall entry's UninstallString and the uninstaller, run and waited for;
+// - the connections, then the local queues; a queue or connection is the maker's when its
+//   driver name, upper-cased, contains the brand word;
+// - the note of pending removals read, then written with the maker's queues;
+// - for each of the maker's queues its status, its jobs and its deletion; a second look at the
+//   queues, the ports with their monitors and each maker port once; each maker driver until one
+//   deletion of it succeeds;
+// - the note deleted; the second uninstall pass, and the ProductName of each product chosen.
+// A note left by an earlier run is read but not acted on: the bench machine has none.
+// Exit code 1 when a driver was not deleted (always so under Wine) or a chosen product is still
+// installed, else 0.
 // --no-second-listing leaves out the second look at the queues, to show what it costs.
 #include <windows.h>
+// <msi.h> and <winspool.h> need the types of <windows.h>.
+#include <msi.h>
 #include <winspool.h>
 
+#include <algorithm>
+#include <array>
 #include <cwctype>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "config/pending_removals_note.h"
 #include "main/queue_condition.h"
+#include "products/uninstall_command.h"
 #include "spooler/port_monitors.h"
 #include "spooler/unique_printer_handle_win.h"
+#include "system/print_environment_win.h"
+#include "system/system_library_win.h"
+#include "system/win_handles.h"
 
 namespace {
 
@@ -141,15 +160,194 @@ void deletePort(const std::wstring& port, const std::wstring& monitorName) {
            0, &needed, &status);
 }
 
+// The installer's calls, with msi.dll loaded as the cleaner loads it (installer_service_win.cpp):
+// from the system folder only, when the first uninstall pass begins.
+class Installer {
+ public:
+  // The codes of the products whose Publisher is exactly the maker's, in the installer's order.
+  std::vector<std::wstring> makerProducts() const {
+    std::vector<std::wstring> codes;
+    if (!enumProducts_) return codes;
+    for (DWORD index = 0;; ++index) {
+      std::array<wchar_t, 40> code{};
+      if (enumProducts_.get()(index, code.data()) != ERROR_SUCCESS) return codes;
+      code.back() = L'\0';
+      if (property(code.data(), L"Publisher") == L"NOVAX") codes.emplace_back(code.data());
+    }
+  }
+
+  // A product's property with the cleaner's sizing: room for 1023 characters, asked again with
+  // the reported length while it does not fit, three calls at most.
+  std::optional<std::wstring> property(const std::wstring& product, const wchar_t* name) const {
+    if (!getProductInfo_) return std::nullopt;
+    std::vector<wchar_t> buffer(1024);
+    UINT result = ERROR_MORE_DATA;
+    for (int attempt = 0; attempt < 3 && result == ERROR_MORE_DATA; ++attempt) {
+      DWORD chars = static_cast<DWORD>(buffer.size());
+      result = getProductInfo_.get()(product.c_str(), name, buffer.data(), &chars);
+      if (result == ERROR_MORE_DATA) {
+        buffer.assign(std::max(std::size_t{chars} + 1, buffer.size()), L'\0');
+      }
+    }
+    if (result != ERROR_SUCCESS) return std::nullopt;
+    buffer.back() = L'\0';
+    return std::wstring(buffer.data());
+  }
+
+ private:
+  kv::SystemLibrary msi_{L"msi.dll"};
+  kv::SystemProcedure<decltype(::MsiEnumProductsW)> enumProducts_ =
+      KV_SYSTEM_PROCEDURE(msi_, MsiEnumProductsW);
+  kv::SystemProcedure<decltype(::MsiGetProductInfoW)> getProductInfo_ =
+      KV_SYSTEM_PROCEDURE(msi_, MsiGetProductInfoW);
+};
+
+// The installed drivers' names, of the machine's own environment as the cleaner asks for them.
+std::vector<std::wstring> listDrivers() {
+  const std::optional<std::wstring> environment = kv::wow64NativePrintEnvironment();
+  LPWSTR asked = environment ? const_cast<LPWSTR>(environment->c_str()) : nullptr;
+  DWORD count = 0;
+  const std::vector<BYTE> buffer = enumerate(
+      [asked](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+        return EnumPrinterDriversW(nullptr, asked, 1, data, size, needed, returned);
+      },
+      count);
+  std::vector<std::wstring> names;
+  const auto* records = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
+  for (DWORD i = 0; i < count && !buffer.empty(); ++i) names.push_back(text(records[i].pName));
+  return names;
+}
+
+// The product's UninstallString, read as the cleaner reads it: 2048 bytes at most.
+std::optional<kv::RegisteredCommand> registeredCommand(const std::wstring& productCode) {
+  const std::wstring path = std::wstring(kv::kUninstallKeyPath) + productCode;
+  kv::UniqueRegKey key;
+  if (RegOpenKeyW(HKEY_LOCAL_MACHINE, path.c_str(), key.put()) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::array<wchar_t, 1024> value{};
+  DWORD bytes = sizeof value;
+  DWORD type = 0;
+  if (RegQueryValueExW(key.get(), L"UninstallString", nullptr, &type,
+                       reinterpret_cast<BYTE*>(value.data()), &bytes) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  value.back() = L'\0';
+  return kv::RegisteredCommand{value.data(), static_cast<std::uint32_t>(type)};
+}
+
+// Runs an uninstaller as the cleaner does (process_runner_win.cpp): hidden, waited for five
+// minutes at most, then ended. True when it had to be ended.
+bool hung(const std::wstring& commandLine) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
+  writable.push_back(L'\0');
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &started)) {
+    return false;
+  }
+  const kv::UniqueProcessHandle thread(started.hThread);
+  const kv::UniqueProcessHandle process(started.hProcess);
+  if (WaitForSingleObject(process.get(), 300000) == WAIT_TIMEOUT) {
+    TerminateProcess(process.get(), 0);
+    return true;
+  }
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.get(), &exitCode);
+  return false;
+}
+
+struct Products {
+  std::vector<std::wstring> codes;  // the maker's
+  std::set<std::wstring> chosen;    // those whose name ends in an installed driver's
+  std::set<std::wstring> hung;
+};
+
+// One uninstall pass without configured models: every installed driver names the packages.
+void uninstallPass(const Installer& installer, Products& products) {
+  if (products.codes.empty()) return;
+  const std::vector<std::wstring> drivers = listDrivers();
+  for (const std::wstring& code : products.codes) {
+    const std::optional<std::wstring> name = installer.property(code, L"ProductName");
+    if (!name) {
+      products.chosen.erase(code);
+      continue;
+    }
+    const bool matches = std::any_of(drivers.rbegin(), drivers.rend(), [&](const auto& driver) {
+      return name->ends_with(L"[" + driver + L"]");
+    });
+    if (!matches) continue;
+    products.chosen.insert(code);
+    if (products.hung.contains(code)) continue;
+    const std::optional<std::wstring> command =
+        kv::uninstallCommandLine(code, registeredCommand(code));
+    if (command && hung(*command)) products.hung.insert(code);
+  }
+}
+
+// The cleaner's note of pending removals: its key, in the 64-bit view.
+constexpr wchar_t kNoteKey[] = L"SOFTWARE\\NOVAX\\kvcleaner";
+
+// True when there is a note: sized, then read.
+bool readNote() {
+  kv::UniqueRegKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNoteKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                    key.put()) != ERROR_SUCCESS) {
+    return false;
+  }
+  DWORD size = 0;
+  if (RegQueryValueExW(key.get(), kv::kPendingRemovalsValueName, nullptr, nullptr, nullptr,
+                       &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  std::string bytes(size, '\0');
+  return RegQueryValueExW(key.get(), kv::kPendingRemovalsValueName, nullptr, nullptr,
+                          reinterpret_cast<BYTE*>(bytes.data()), &size) == ERROR_SUCCESS;
+}
+
+// The note of the maker's queues, the very bytes the cleaner writes.
+bool writeNote(const std::vector<Printer>& queues) {
+  std::string bytes = kv::encodePendingRemovals({});
+  for (const Printer& queue : queues) kv::appendPendingRemoval(bytes, queue.driver, queue.port);
+  kv::UniqueRegKey key;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kNoteKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.put(),
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  return RegSetValueExW(key.get(), kv::kPendingRemovalsValueName, 0, REG_BINARY,
+                        reinterpret_cast<const BYTE*>(bytes.data()),
+                        static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+}
+
+void deleteNote() {
+  kv::UniqueRegKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNoteKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, key.put()) ==
+      ERROR_SUCCESS) {
+    RegDeleteValueW(key.get(), kv::kPendingRemovalsValueName);
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t* argv[]) {
+  // As the cleaner's entry: no DLL loaded by name may come from the program's folder.
+  kv::restrictDllSearchToSystemFolder();
   const bool secondListing = argc == 2;
   if (argc != 2 && (argc != 3 || std::wstring(argv[2]) != L"--no-second-listing")) return 2;
   const std::wstring brand = upper(argv[1]);
   const auto makers = [&](const Printer& printer) {
     return upper(printer.driver).find(brand) != std::wstring::npos;
   };
+
+  const Installer installer;
+  Products products;
+  products.codes = installer.makerProducts();
+  uninstallPass(installer, products);
 
   for (const Printer& connection : listPrinters(PRINTER_ENUM_CONNECTIONS)) {
     if (makers(connection)) DeletePrinterConnectionW(const_cast<LPWSTR>(connection.name.c_str()));
@@ -163,6 +361,8 @@ int wmain(int argc, wchar_t* argv[]) {
     else
       portsOfOthers.insert(upper(queue.port));
   }
+  bool noteStored = readNote();
+  if (!queues.empty() && writeNote(queues)) noteStored = true;
   for (const Printer& queue : queues) {
     if (idle(queue.name)) deleteQueue(queue.name);
   }
@@ -194,6 +394,12 @@ int wmain(int argc, wchar_t* argv[]) {
     } else {
       ++failures;
     }
+  }
+  if (noteStored) deleteNote();
+
+  uninstallPass(installer, products);
+  for (const std::wstring& code : products.codes) {
+    if (products.chosen.contains(code) && installer.property(code, L"ProductName")) ++failures;
   }
   return failures > 0 ? 1 : 0;
 }

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# The Wine half of scripts/bench: kvcleaner.exe -C beside kvbare.exe (the same spooler calls,
-# nothing else) on a machine of the maker's queues made with kvsetup. Each run gets a fresh copy
-# of the prepared machine; the two programs take turns, and the medians are compared.
+# The Wine half of scripts/bench: pairs of programs on a machine of the maker's queues made with
+# kvsetup, each program beside a bare one that makes the same system calls and nothing else
+# (kvcleaner.exe -C beside kvbare.exe). Each run gets a fresh copy of the prepared machine. A
+# round runs every program once, in an order rotated from round to round, so that both of a pair
+# meet the same load; the ratio of a pair is taken round by round and summarized by its median.
 #
-#   bash bench/wine_bench.sh <work directory> <maker queues> <runs each>
+#   bash bench/wine_bench.sh <work directory> <maker queues> <rounds>
 #
 # Needs KV_BUILD (the win64 build directory, with kvcleaner, kvbare, kvsetup and the test port
-# monitor built) and KV_WINE_TEMPLATE (a booted prefix). Prints a Markdown table and the ratio;
-# exits 1 when a run did not leave the machine as a clean run must.
+# monitor built), KV_WINE_TEMPLATE (a booted prefix) and KV_TREE_TIME (the native bench build's
+# kvtreetime). Prints Markdown tables and the ratios; exits 1 when a run did not leave the
+# machine as its check expects.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # kvsetup and demo_machine_prepare, which builds whatever demo_machine_build builds.
@@ -71,16 +74,42 @@ settle() {
   done
 }
 
+# A copy of a prefix in which the system folders' files (1.1 of its 1.3 GB), which no program run
+# here writes, are hard links to the original's; their spool folders, which the spooler changes,
+# are copied, as is everything else.
+copy_machine() {  # from to
+  local from=$1 to=$2 entry folder
+  mkdir -p "$to/drive_c/windows" || return 1
+  for entry in "$from"/* "$from"/.[!.]*; do
+    [[ -e "$entry" || -L "$entry" ]] || continue
+    [[ "${entry##*/}" == drive_c ]] || cp -a "$entry" "$to/" || return 1
+  done
+  for entry in "$from"/drive_c/*; do
+    [[ "${entry##*/}" == windows ]] || cp -a "$entry" "$to/drive_c/" || return 1
+  done
+  for entry in "$from"/drive_c/windows/*; do
+    folder=${entry##*/}
+    if [[ "$folder" == system32 || "$folder" == syswow64 ]]; then
+      cp -al "$entry" "$to/drive_c/windows/" || return 1
+      if [[ -d "$entry/spool" ]]; then
+        rm -rf "$to/drive_c/windows/$folder/spool"
+        cp -a "$entry/spool" "$to/drive_c/windows/$folder/" || return 1
+      fi
+    else
+      cp -a "$entry" "$to/drive_c/windows/" || return 1
+    fi
+  done
+}
+
 # A fresh copy of the machine with the programs in C:\kvtool, written out, its wine server and
 # services started and idle; sets WINEPREFIX and BENCH_DIR (the Unix path of C:\kvtool).
 prefix_up() {  # machine
   export WINEPREFIX=$BENCH_WORK/run WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   rm -rf "$WINEPREFIX"
-  cp -a "$1" "$WINEPREFIX" || return 1
+  copy_machine "$1" "$WINEPREFIX" || return 1
   BENCH_DIR=$WINEPREFIX/drive_c/kvtool
   mkdir -p "$BENCH_DIR"
-  cp "$KV_BUILD/src/main/kvcleaner.exe" "$KV_BUILD/bench/kvbare.exe" \
-    "$KV_BUILD/bench/kvlogbench.exe" "$BENCH_DIR/"
+  cp "${BENCH_FILES[@]}" "$BENCH_DIR/" || return 1
   cp "$KV_BUILD/src/main/KV_TOOLS_LNG.IRC" "$BENCH_DIR/" 2>/dev/null || true
   sync
   (wineserver -p >/dev/null 2>&1 </dev/null &)
@@ -93,33 +122,68 @@ prefix_down() {
   wineserver -w >/dev/null 2>&1
 }
 
-# Runs a program of C:\kvtool from there, as a deployment would run the cleaner; prints the wall
-# milliseconds and returns its exit code.
+# Runs a program of C:\kvtool from there, as a deployment would run the cleaner; prints "<wall ms>
+# <CPU ms>", the wall time of the wine command and the CPU time of all the processes it started
+# (kvtreetime; the program's own process is start.exe's orphan under Wine), and returns its exit
+# code.
 timed() {  # program arguments...
-  local program=$1 start status
+  local program=$1 times status
   shift
-  start=$(date +%s%N)
-  (cd "$BENCH_DIR" && wine "C:\\kvtool\\$program" "$@" >/dev/null 2>&1 </dev/null)
+  times=$(cd "$BENCH_DIR" && "$KV_TREE_TIME" wine "C:\\kvtool\\$program" "$@")
   status=$?
-  echo $((($(date +%s%N) - start) / 1000000))
+  echo "$times"
   return $status
 }
 
-# One timed run in a fresh copy of the machine: prints "<wall ms> <wine server CPU ms> <exit code>
-# <queues left> <maker ports left>".
-bench_run() {  # machine program arguments...
-  local machine=$1
-  shift
-  prefix_up "$machine" || return 1
-  local ms status server_before server_after left ports
-  server_before=$(server_cpu_ms)
-  ms=$(timed "$@")
-  status=$?
-  server_after=$(server_cpu_ms)
+# The checks of a run, called with the prefix still up and the program's exit code; each prints
+# what is wrong and returns 1, or returns 0. A clean run leaves the other maker's queues, none of
+# the maker's ports and its note of pending removals deleted (the key that held it stays); it
+# ends with exit code 1, since Wine refuses every driver deletion with 87.
+check_cleaned() {  # exit code
+  local left ports note
   left=$(kvsetup list queues | wc -l)
   ports=$(kvsetup list ports | grep -c -E '^(DLM|LPT)_')
+  # The 64-bit view, where the cleaner keeps it; reg.exe prints an existing key's values, and
+  # nothing when it has none.
+  note=$(wine reg query 'HKLM\SOFTWARE\NOVAX\kvcleaner' /reg:64 2>/dev/null </dev/null) ||
+    note="no key"
+  if [[ "$1" != 1 || "$left" != "$BENCH_OTHER_QUEUES" || "$ports" != 0 ]]; then
+    echo "exit code $1, $left queues and $ports maker ports left (expected 1, $BENCH_OTHER_QUEUES" \
+      "and 0)"
+    return 1
+  fi
+  if [[ "$note" == "no key" || "$note" == *PendingRemovals* ]]; then
+    echo "the note of pending removals was not written and deleted: $(tr -d '\r' <<<"$note")"
+    return 1
+  fi
+}
+
+# The pairs measured: a name, the check of its runs, the bare program's command and the
+# program's. Each pair's programs run once a round; adding a pair is one more call.
+declare -a PAIRS=()
+bench_pair() {  # name check bare-command program-command
+  PAIRS+=("$1|$2|$3|$4")
+}
+bench_pair cleaner check_cleaned 'kvbare.exe NOVAX' 'kvcleaner.exe -C'
+
+# One timed run in a fresh copy of the machine, checked: prints "<wall ms> <process CPU ms>
+# <wine server CPU ms>"; returns 1 when its check failed.
+bench_run() {  # machine check program arguments...
+  local machine=$1 check=$2
+  shift 2
+  prefix_up "$machine" || return 1
+  local times status server_before server_after problem
+  server_before=$(server_cpu_ms)
+  times=$(timed "$@")
+  status=$?
+  server_after=$(server_cpu_ms)
+  problem=$("$check" "$status") || status=fail
   prefix_down
-  echo "$ms $((server_after - server_before)) $status $left $ports"
+  echo "$times $((server_after - server_before))"
+  if [[ "$status" == fail ]]; then
+    echo "$*: $problem" >&2
+    return 1
+  fi
 }
 
 # What the cleaner does beyond the bare calls, each part alone in one prefix: starting and ending
@@ -127,10 +191,11 @@ bench_run() {  # machine program arguments...
 bench_parts() {  # machine
   prefix_up "$1" || return 1
   local -A start=()
-  local i program log_ms piece_us
+  local i program ms log_ms piece_us
   for ((i = 0; i < 7; ++i)); do
     for program in kvbare.exe kvcleaner.exe; do
-      start[$program]+="$(timed "$program") "
+      read -r ms _ < <(timed "$program")
+      start[$program]+="$ms "
     done
   done
   read -r log_ms piece_us < <(cd "$BENCH_DIR" &&
@@ -138,18 +203,73 @@ bench_parts() {  # machine
     tr -d '\r')
   prefix_down
   # shellcheck disable=SC2086  # one number per word
-  echo "$(median ${start[kvbare.exe]}) $(median ${start[kvcleaner.exe]}) $log_ms $piece_us"
+  echo "$(quantile 0.5 ${start[kvbare.exe]}) $(quantile 0.5 ${start[kvcleaner.exe]}) $log_ms $piece_us"
 }
 
-median() {  # numbers...
-  printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END {
-    print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'
+# The q-quantile of the numbers, linear between the two nearest (0.5: the median).
+quantile() {  # q numbers...
+  local q=$1
+  shift
+  printf '%s\n' "$@" | sort -g | awk -v q="$q" '{ v[NR] = $1 } END {
+    h = (NR - 1) * q + 1; i = int(h); f = h - i
+    printf "%.4g\n", (i < NR ? v[i] + f * (v[i + 1] - v[i]) : v[NR]) }'
+}
+
+# "median (quartiles q1–q3, min–max)" of the numbers, with `digits` decimals.
+spread() {  # digits numbers...
+  local digits=$1
+  shift
+  printf '%s\n' "$@" | sort -g | awk -v d="$digits" '{ v[NR] = $1 } function q(p,  h, i) {
+    h = (NR - 1) * p + 1; i = int(h); return i < NR ? v[i] + (h - i) * (v[i + 1] - v[i]) : v[NR] }
+    END { f = "%." d "f"; printf f " (quartiles " f "–" f ", min–max " f "–" f ")\n",
+      q(0.5), q(0.25), q(0.75), v[1], v[NR] }'
+}
+
+# An interval that holds the median of the ratios' distribution with a known probability, from
+# their order statistics alone (no assumption on their shape): the k-th smallest and k-th
+# largest, k the largest with a coverage of at least 95 %. Prints "<low> <high> <coverage %>";
+# with fewer than six numbers no such k exists and min–max is given with its coverage.
+median_interval() {  # numbers...
+  printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END {
+    n = NR; tail = 0; k = 0; p = 0.5 ^ n
+    # [v[k], v[n + 1 - k]] misses the median with probability 2 P(B <= k - 1), B ~ Binomial(n,
+    # 1/2); k grows while that stays at most 5 %.
+    for (j = 0; j < n; ++j) {
+      if (2 * (tail + p) > 0.05) break
+      tail += p; k = j + 1; p = p * (n - j) / (j + 1)
+    }
+    if (k == 0) { tail = 0.5 ^ n; k = 1 }  # min-max
+    printf "%.3f %.3f %.1f\n", v[k], v[n + 1 - k], 100 * (1 - 2 * tail) }'
+}
+
+# The ratio of two programs' lower quartiles, the level their runs reach when the machine lets
+# them, with a 95 % bootstrap interval (2,000 resamplings of each program's runs). Prints
+# "<ratio> <low> <high>".
+lower_quartile_ratio() {  # "program numbers" "bare numbers"
+  awk -v a="$1" -v b="$2" 'function q1(v, n,  i, j, t, h) {
+      for (i = 2; i <= n; ++i) for (j = i; j > 1 && v[j - 1] > v[j]; --j) {
+        t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
+      h = (n - 1) * 0.25 + 1; i = int(h)
+      return i < n ? v[i] + (h - i) * (v[i + 1] - v[i]) : v[n] }
+    BEGIN {
+      srand(1); n = split(a, x); m = split(b, y)
+      for (i = 1; i <= n; ++i) u[i] = x[i]
+      for (i = 1; i <= m; ++i) w[i] = y[i]
+      ratio = q1(u, n) / q1(w, m)
+      for (r = 1; r <= 2000; ++r) {
+        for (i = 1; i <= n; ++i) u[i] = x[int(rand() * n) + 1]
+        for (i = 1; i <= m; ++i) w[i] = y[int(rand() * m) + 1]
+        boot[r] = q1(u, n) / q1(w, m)
+      }
+      q1(boot, 2000)  # sorts them
+      printf "%.3f %.3f %.3f\n", ratio, boot[50], boot[1951] }'
 }
 
 bench_main() {
   BENCH_WORK=$1
   BENCH_MAKER_QUEUES=$2
-  local runs=$3 machine=$1/machine failed=0
+  [[ -x "${KV_TREE_TIME:?}" ]] || return 1
+  local rounds=$3 machine=$1/machine failed=0
   # A machine made earlier for as many queues by the same kvsetup and monitor is used again.
   local stamp=$machine/kvbench-maker-queues
   if [[ "$(cat "$stamp" 2>/dev/null)" == "$BENCH_MAKER_QUEUES" &&
@@ -166,68 +286,120 @@ bench_main() {
     echo "machine made in $((SECONDS - setup_start)) s" >&2
   fi
 
-  # name|program and arguments; the cleaner runs as a deployment would, without -D or -V. The
-  # last two show where the difference goes: the cleaner without its detail log lines (-L OFF),
-  # the bare calls without the second look at the queues before the ports are deleted.
-  local -a variants=('bare|kvbare.exe NOVAX' 'cleaner|kvcleaner.exe -C'
-    'cleaner_unlogged|kvcleaner.exe -C -L OFF' 'bare_one_listing|kvbare.exe NOVAX --no-second-listing')
-  local -A wall=() cpu=()
-  local i variant name command result ms cpu_ms status left ports
-  for ((i = 1; i <= runs; ++i)); do
-    for variant in "${variants[@]}"; do
-      IFS='|' read -r name command <<<"$variant"
-      # shellcheck disable=SC2086  # the command's words are its arguments
-      result=$(bench_run "$machine" $command)
-      read -r ms cpu_ms status left ports <<<"$result"
-      echo "run $i: $name ${ms} ms, wine server CPU ${cpu_ms} ms, exit code $status, $left queues and" \
-        "$ports maker ports left" >&2
-      if [[ "$status" != 1 || "$left" != "$BENCH_OTHER_QUEUES" || "$ports" != 0 ]]; then
-        echo "$name did not clean as expected: exit code 1 (no driver can be deleted under" \
-          "Wine), the other maker's $BENCH_OTHER_QUEUES queues and none of the maker's ports left" >&2
-        failed=1
-      fi
-      wall[$name]+="$ms "
-      cpu[$name]+="$cpu_ms "
+  # The programs of the pairs, found in the build by their names, and the log benchmark.
+  BENCH_FILES=("$KV_BUILD/bench/kvlogbench.exe")
+  local pair name check bare program file
+  for pair in "${PAIRS[@]}"; do
+    IFS='|' read -r name check bare program <<<"$pair"
+    for file in "${bare%% *}" "${program%% *}"; do
+      file=$(find "$KV_BUILD" -name "$file" -not -path '*/CMakeFiles/*' -print -quit)
+      [[ -n "$file" ]] || {
+        echo "$name: a program is not built" >&2
+        return 1
+      }
+      BENCH_FILES+=("$file")
     done
   done
+
+  # Every program of every pair once a round; the order is rotated by one each round, so that
+  # each program runs as often before as after its bare partner and each takes each place.
+  local -a order=()
+  for pair in "${PAIRS[@]}"; do
+    IFS='|' read -r name check bare program <<<"$pair"
+    order+=("$name|bare|$check|$bare" "$name|program|$check|$program")
+  done
+  local -A wall=() cpu=() server=() ratio_wall=() ratio_cpu=()
+  local round i slot side command result ms cpu_ms server_ms key started=$SECONDS
+  local loads=""
+  for ((round = 1; round <= rounds; ++round)); do
+    loads+="$(cut -d' ' -f1 /proc/loadavg) "
+    local -A this_wall=() this_cpu=()
+    for ((i = 0; i < ${#order[@]}; ++i)); do
+      slot=${order[(i + round) % ${#order[@]}]}
+      IFS='|' read -r name side check command <<<"$slot"
+      # shellcheck disable=SC2086  # the command's words are its arguments
+      result=$(bench_run "$machine" "$check" $command) || failed=1
+      read -r ms cpu_ms server_ms <<<"$result"
+      if [[ -z "$server_ms" ]]; then
+        echo "round $round: $command could not be run" >&2
+        return 1
+      fi
+      key="$name|$side"
+      echo "round $round: $command ${ms} ms, process CPU ${cpu_ms} ms, wine server CPU" \
+        "${server_ms} ms" >&2
+      wall[$key]+="$ms "
+      cpu[$key]+="$cpu_ms "
+      server[$key]+="$server_ms "
+      this_wall[$key]=$ms
+      this_cpu[$key]=$((cpu_ms + server_ms))
+    done
+    for pair in "${PAIRS[@]}"; do
+      IFS='|' read -r name _ <<<"$pair"
+      ratio_wall[$name]+="$(awk -v a="${this_wall[$name|program]}" -v b="${this_wall[$name|bare]}" \
+        'BEGIN { printf "%.4f", a / b }') "
+      ratio_cpu[$name]+="$(awk -v a="${this_cpu[$name|program]}" -v b="${this_cpu[$name|bare]}" \
+        'BEGIN { printf "%.4f", a / b }') "
+    done
+    unset this_wall this_cpu
+  done
+  echo "$rounds rounds in $((SECONDS - started)) s" >&2
   local bare_start cleaner_start log_ms piece_us
   read -r bare_start cleaner_start log_ms piece_us < <(bench_parts "$machine")
   rm -rf "$BENCH_WORK/run"
 
-  local -A wall_median=() cpu_median=()
-  echo "| program | wall ms, run by run | median | wine server CPU ms | median |"
-  echo "|---|---|---:|---|---:|"
-  for variant in "${variants[@]}"; do
-    IFS='|' read -r name command <<<"$variant"
-    # shellcheck disable=SC2086  # one number per word
-    wall_median[$name]=$(median ${wall[$name]})
-    # shellcheck disable=SC2086
-    cpu_median[$name]=$(median ${cpu[$name]})
-    echo "| \`$command\` | ${wall[$name]% } | ${wall_median[$name]} | ${cpu[$name]% } |" \
-      "${cpu_median[$name]} |"
+  local low high coverage verdict quartile
+  # shellcheck disable=SC2086  # one number per word
+  echo "Each program ran $rounds times, once a round. Times in ms: median (quartiles, min–max)." \
+    "Load average (1 min) at the rounds' starts: $(spread 2 $loads)."
+  echo
+  echo "| program | wall | CPU, its processes | CPU, wine server |"
+  echo "|---|---|---|---|"
+  for pair in "${PAIRS[@]}"; do
+    IFS='|' read -r name check bare program <<<"$pair"
+    for side in bare program; do
+      key="$name|$side"
+      command=$bare
+      [[ $side == program ]] && command=$program
+      # shellcheck disable=SC2086  # one number per word
+      echo "| \`$command\` | $(spread 0 ${wall[$key]}) | $(spread 0 ${cpu[$key]}) |" \
+        "$(spread 0 ${server[$key]}) |"
+    done
   done
   echo
-  ratio() {  # numerator denominator
-    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'
-  }
-  local verdict="above the aim"
-  awk -v c="${wall_median[cleaner]}" -v b="${wall_median[bare]}" 'BEGIN { exit !(c / b <= 1.05) }' &&
-    verdict=met
-  echo "- cleaner / bare, medians of $runs runs each:" \
-    "$(ratio "${wall_median[cleaner]}" "${wall_median[bare]}") (wall)," \
-    "$(ratio "${cpu_median[cleaner]}" "${cpu_median[bare]}") (wine server CPU); aim at most 1.05: $verdict"
-  echo "- the cleaner without its detail log lines (-L OFF) / bare:" \
-    "$(ratio "${wall_median[cleaner_unlogged]}" "${wall_median[bare]}") (wall)," \
-    "$(ratio "${cpu_median[cleaner_unlogged]}" "${cpu_median[bare]}") (wine server CPU)"
-  echo "- bare without the second look at the queues / bare:" \
-    "$(ratio "${wall_median[bare_one_listing]}" "${wall_median[bare]}") (wall)," \
-    "$(ratio "${cpu_median[bare_one_listing]}" "${cpu_median[bare]}") (wine server CPU)"
+  for pair in "${PAIRS[@]}"; do
+    IFS='|' read -r name check bare program <<<"$pair"
+    # shellcheck disable=SC2086  # one number per word
+    read -r low high coverage < <(median_interval ${ratio_wall[$name]})
+    verdict="not resolved: the interval holds 1.05"
+    awk -v h="$high" 'BEGIN { exit !(h <= 1.05) }' && verdict=met
+    awk -v l="$low" 'BEGIN { exit !(l > 1.05) }' && verdict="not met"
+    # shellcheck disable=SC2086
+    echo "- \`$program\` / \`$bare\`, round by round, wall: $(spread 3 ${ratio_wall[$name]});" \
+      "the median lies in $low–$high with ${coverage} % confidence. Aim at most 1.05: $verdict."
+    # shellcheck disable=SC2086
+    read -r low high coverage < <(median_interval ${ratio_cpu[$name]})
+    # shellcheck disable=SC2086
+    echo "- the same, CPU time (its processes and the wine server): $(spread 3 ${ratio_cpu[$name]});" \
+      "the median lies in $low–$high with ${coverage} % confidence."
+    read -r quartile low high < <(lower_quartile_ratio "${wall[$name|program]}" "${wall[$name|bare]}")
+    echo "- the lower quartiles' ratio, wall: $quartile (95 % bootstrap interval $low–$high); on a" \
+      "busy machine runs often land on a slower level, and the lower quartile follows the quiet one."
+  done
   echo "- the cleaner's own parts, measured alone: start and end without arguments" \
     "${cleaner_start} ms against ${bare_start} ms for the bare program (medians of 7); its" \
     "detail log's pieces, 2,400 lines of five pieces each flushed at once: ${log_ms} ms" \
-    "(${piece_us} µs per piece, median of 5). Added to the bare median they make" \
-    "$(awk -v b="${wall_median[bare]}" -v s=$((cleaner_start - bare_start)) -v l="$log_ms" \
-      'BEGIN { printf "%.3f", (b + s + l) / b }') of it."
+    "(${piece_us} µs per piece, median of 5)."
+  echo
+  echo "<details><summary>Run by run (wall ms, in round order)</summary>"
+  echo
+  for pair in "${PAIRS[@]}"; do
+    IFS='|' read -r name check bare program <<<"$pair"
+    echo "- \`$bare\`: ${wall[$name|bare]% }"
+    echo "- \`$program\`: ${wall[$name|program]% }"
+    echo "- ratio: ${ratio_wall[$name]% }"
+  done
+  echo
+  echo "</details>"
   return $failed
 }
 
