@@ -207,8 +207,7 @@ bool bMciEntryQueue_Driver_PortList(const QueueVisit& visit) {
 bool bMciEntryDriverList(NameList& driverNames) {
   return guardWrapper(
       false, L"bMciEntryDriverList", report_site::kDriverListUnexpected, kAllocationApi, [&] {
-        // The machine's own drivers, those its queues use, also from the 32-bit
-        // program.
+        // The machine's own drivers (those its queues use), from the 32-bit program too.
         return entryDriverList(driverNames, SystemServices::current().nativePrintEnvironment());
       });
 }

@@ -90,7 +90,8 @@ TEST(Check, SaysWhatACleanRunThenDoesAndChangesNothing) {
   Machine machine;
   const auto noteBefore = machine.system.machineValues;
   ASSERT_EQ(machine.check({}), 114);
-  EXPECT_EQ(machine.console.out, LR"(What kvcleaner -C would do on this PC (nothing has been changed)
+  EXPECT_EQ(machine.console.out,
+            LR"(What kvcleaner -C would do on this PC (nothing has been changed)
 Models: none, the maker's brand texts choose
 
 Installer packages
