@@ -1,13 +1,15 @@
-// The command-line parser: the input is the arguments after the program name, separated by NUL
-// bytes, each turned into wide text as the native entry point does (UTF-8). Checked: the result
-// is 0 or -1; an accepted command line has -C or -T and printed nothing; -T always wins over -C;
-// every message is one of the parser's two lines.
+// The command-line parsers of kvcleaner and kvcheck: the input is the arguments after the program
+// name, separated by NUL bytes, each turned into wide text as the native entry point does
+// (UTF-8). Checked: the result is 0 or -1; an accepted command line printed nothing (and, for the
+// cleaner, has -C or -T, and -T always wins over -C); every message is one of the parser's two
+// lines.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "check/check_options.h"
 #include "fuzz_input.h"
 #include "main/command_line.h"
 #include "system/utf8.h"
@@ -16,6 +18,12 @@ namespace {
 
 void require(bool holds) {
   if (!holds) std::abort();
+}
+
+void requireParserLines(const std::wstring& messages) {
+  require(messages.empty() || messages.ends_with(L")\n"));
+  require(messages.empty() || messages.starts_with(L"Illegal character (") ||
+          messages.starts_with(L"Illegal option ("));
 }
 
 }  // namespace
@@ -31,8 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(result == 0 || result == -1);
   require(!(options.test && options.clean));
   if (result == 0) require(messages.empty() && (options.clean || options.test));
-  require(messages.empty() || messages.ends_with(L")\n"));
-  require(messages.empty() || messages.starts_with(L"Illegal character (") ||
-          messages.starts_with(L"Illegal option ("));
+  requireParserLines(messages);
+
+  kv::CheckOptions checkOptions;
+  std::wstring checkMessages;
+  const int checked = kv::parseCheckCommandLine(args, checkOptions, checkMessages);
+  require(checked == 0 || checked == -1);
+  require((checked == 0) == checkMessages.empty());
+  requireParserLines(checkMessages);
   return 0;
 }

@@ -32,13 +32,15 @@ std::wstring upperCaseCopy(const std::wstring& text) {
   return upper;
 }
 
-bool IsBrandDriver(const std::wstring& driverName) {
+std::optional<std::wstring_view> brandWordIn(const std::wstring& driverName) {
   const std::wstring upper = upperCaseCopy(driverName);
   for (const wchar_t* brand : kBrandTexts) {
-    if (upper.find(brand) != std::wstring::npos) return true;
+    if (upper.find(brand) != std::wstring::npos) return brand;
   }
-  return false;
+  return std::nullopt;
 }
+
+bool IsBrandDriver(const std::wstring& driverName) { return brandWordIn(driverName).has_value(); }
 
 bool IsModelDriver(const ModelSet& models, const std::wstring& driverName) {
   return models.contains(driverName);

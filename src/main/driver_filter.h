@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kv {
@@ -16,8 +18,12 @@ void fillModelSet(const std::vector<std::wstring>& modelList, ModelSet& models);
 // `text` with each character upper-cased on its own under the current C locale.
 std::wstring upperCaseCopy(const std::wstring& text);
 
-// True when the driver name, upper-cased under the current C locale, contains one of the
-// maker's brand texts anywhere, even inside a longer word.
+// The first of the maker's brand texts (in upper case, in their fixed order) that the driver
+// name, upper-cased under the current C locale, contains anywhere, even inside a longer word
+// ("ZUL" in "Zulu Laser 9"); nullopt when it holds none.
+std::optional<std::wstring_view> brandWordIn(const std::wstring& driverName);
+
+// True when the driver name holds one of the brand texts (brandWordIn).
 bool IsBrandDriver(const std::wstring& driverName);
 
 // True when the driver name is exactly one of the configured models.

@@ -1,13 +1,12 @@
 // The note of pending removals: taken over, written and settled.
 #include <cstdio>
-#include <set>
 #include <string>
 #include <utility>
 
 #include "config/pending_removals_note.h"
 #include "log/logger.h"
 #include "main/cleaning_phases.h"
-#include "main/driver_filter.h"
+#include "main/pending_note_reading.h"
 #include "system/system_services.h"
 
 namespace kv {
@@ -57,34 +56,26 @@ void setAside(CleanerRun& run, const std::string& bytes) {
 }  // namespace
 
 void takeOverPendingRemovals(CleanerRun& run) {
-  std::string bytes;
-  switch (SystemServices::current().readMachineValue(kPendingRemovalsValueName, bytes)) {
-    case MachineValueRead::Missing:
+  PendingNoteReading note = readPendingRemovals(run.modelSet);
+  switch (note.state) {
+    case PendingNoteReading::State::Missing:
       return;
-    case MachineValueRead::Failed:
+    case PendingNoteReading::State::Failed:
       detailLog().warn() << L"Failed to read pending removals " << notePath() << endLine;
       run.pendingNoteUnread = true;
       return;
-    case MachineValueRead::Read:
+    case PendingNoteReading::State::NotANote:
+      setAside(run, note.bytes);
+      return;
+    case PendingNoteReading::State::Read:
       break;
   }
-  std::optional<std::vector<PendingRemoval>> entries = decodePendingRemovals(bytes);
-  if (!entries) {
-    setAside(run, bytes);
-    return;
-  }
   run.pendingNoteStored = true;
-  const DriverFilter filter = chooseDriverFilter(run.modelSet);
-  std::set<std::pair<std::wstring, std::wstring>> taken;
-  for (PendingRemoval& entry : *entries) {
-    if (!taken.emplace(entry.driver, entry.port).second) continue;
-    if (passesDriverFilter(filter, run.modelSet, entry.driver)) {
-      run.pendingDrivers.push_back(std::move(entry.driver));
-      run.pendingPorts.push_back(std::move(entry.port));
-    } else {
-      run.pendingKept.push_back(std::move(entry));
-    }
+  for (PendingRemoval& entry : note.taken) {
+    run.pendingDrivers.push_back(std::move(entry.driver));
+    run.pendingPorts.push_back(std::move(entry.port));
   }
+  run.pendingKept = std::move(note.kept);
   if (!run.pendingDrivers.empty()) {
     detailLog().info() << L"Ports and drivers left by an unfinished run: "
                        << run.pendingDrivers.size() << endLine;

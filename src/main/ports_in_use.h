@@ -3,6 +3,8 @@
 #include <set>
 #include <string>
 
+#include "main/driver_filter.h"
+
 namespace kv {
 
 // The ports that queues which are not being cleaned still use. The spooler compares port names
@@ -19,5 +21,10 @@ class PortsInUse {
  private:
   std::set<std::wstring> folded_;
 };
+
+// The port phase's second look: queues may have come or changed since the queues were listed,
+// so the ports the local queues outside the filter of `models` use now are added to
+// `otherQueuesPorts`. When the listing fails a Warn line says so and the first look stands.
+void notePortsOfOtherQueuesNow(const ModelSet& models, PortsInUse& otherQueuesPorts);
 
 }  // namespace kv

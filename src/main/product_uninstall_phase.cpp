@@ -3,15 +3,14 @@
 // the mode.
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "log/log_placement.h"
 #include "log/logger.h"
 #include "main/cleaning_phases.h"
+#include "main/product_choice.h"
 #include "messages/error_dialog.h"
 #include "messages/result_codes.h"
 #include "products/product_discovery.h"
-#include "products/uninstall_command.h"
 #include "spooler/inventory.h"
 #include "spooler/process_runner.h"
 
@@ -21,32 +20,6 @@ namespace {
 // Five minutes for each uninstaller; one still running then is ended.
 constexpr std::uint32_t kUninstallLimitMs = 300000;
 
-// "[candidate]" at the very end of the name, same characters, same case.
-bool endsInBracketed(const std::wstring& productName, const std::wstring& candidate) {
-  const std::wstring pattern = L"[" + candidate + L"]";
-  return productName.size() >= pattern.size() &&
-         productName.compare(productName.size() - pattern.size(), pattern.size(), pattern) == 0;
-}
-
-bool matchesACandidate(const std::wstring& productName, const NameList& candidates) {
-  for (auto candidate = candidates.rbegin(); candidate != candidates.rend(); ++candidate) {
-    if (endsInBracketed(productName, *candidate)) return true;
-  }
-  return false;
-}
-
-// The command made from the registered uninstall command, or for the installer when there is
-// none; nullopt when it cannot be made.
-std::optional<std::wstring> uninstallCommand(const std::wstring& productCode,
-                                             const std::wstring& productName) {
-  std::optional<RegisteredCommand> registered(std::in_place);
-  if (!GetUninstallValue(productCode, L"UninstallString", registered->text, registered->type)) {
-    registered.reset();
-    detailLog().info() << L"Making uninstall string : " << productName << endLine;
-  }
-  return uninstallCommandLine(productCode, registered);
-}
-
 // Windows Installer's "restart required" and "restart started" exit codes.
 constexpr std::uint32_t kRestartRequired = 3010;
 constexpr std::uint32_t kRestartInitiated = 1641;
@@ -54,7 +27,7 @@ constexpr std::uint32_t kRestartInitiated = 1641;
 // The uninstaller's exit code is not taken as its verdict (one exits 1603 having removed its
 // product): whether the product is still installed at the end decides.
 void runUninstaller(CleanerRun& run, const std::wstring& productCode, const std::wstring& name) {
-  const std::optional<std::wstring> command = uninstallCommand(productCode, name);
+  const std::optional<std::wstring> command = uninstallCommandFor(productCode, name);
   if (!command) return;
   detailLog().debug() << L"Uninstall command : " << *command << endLine;
   const ProcessOutcome outcome = runChildProcess(*command, kUninstallLimitMs);
@@ -74,7 +47,7 @@ void uninstallProduct(CleanerRun& run, const std::wstring& productCode,
     run.productsChosen.erase(productCode);
     return;
   }
-  if (!matchesACandidate(name, candidates)) {
+  if (bracketedCandidateOf(name, candidates) == nullptr) {
     log.debug() << L"Not uninstall product : " << name << endLine;
     return;
   }

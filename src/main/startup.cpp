@@ -9,6 +9,7 @@
 #include "log/logger.h"
 #include "log/maker_folder.h"
 #include "log/operation_record.h"
+#include "main/configured_models.h"
 #include "main/program_files.h"
 #include "messages/error_dialog.h"
 #include "messages/fatal_end.h"
@@ -125,13 +126,8 @@ void startUp(CleanerRun& run, const std::wstring& programPath) {
   checkMessageFile(messageFileBeside(programPath));
 
   // -M replaces whatever the configuration file named.
-  if (options.configFile) {
-    if (!run.config.load(*options.configFile)) fatalEnd(kResultReadScenario, L"");
-    fillModelSet(run.config.modelList, run.modelSet);
-  }
-  if (options.models) {
-    run.config.setModels(*options.models);
-    fillModelSet(run.config.modelList, run.modelSet);
+  if (!takeConfiguredModels(options.configFile, options.models, run.config, run.modelSet)) {
+    fatalEnd(kResultReadScenario, L"");
   }
 
   detailLog().debug() << buildStamp() << endLine;

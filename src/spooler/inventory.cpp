@@ -104,12 +104,9 @@ void visitQueues(const EnumerationAnswer& answer, const QueueVisit& visit,
   });
 }
 
-bool entryDriverList(NameList& driverNames) {
+bool entryDriverList(NameList& driverNames, const std::optional<std::wstring>& environment) {
   constexpr const wchar_t* kFunction = L"bMciEntryDriverList";
   PrintSpooler& spooler = PrintSpooler::current();
-  // The machine's own drivers, those its queues use, also from the 32-bit program.
-  const std::optional<std::wstring> environment =
-      SystemServices::current().nativePrintEnvironment();
   const auto answer = enumerateWithSizing(
       spooler,
       [&](std::uint8_t* buffer, std::uint32_t size, std::uint32_t* needed,
@@ -208,8 +205,16 @@ bool bMciEntryQueue_Driver_PortList(const QueueVisit& visit) {
 }
 
 bool bMciEntryDriverList(NameList& driverNames) {
+  return guardWrapper(
+      false, L"bMciEntryDriverList", report_site::kDriverListUnexpected, kAllocationApi, [&] {
+        // The machine's own drivers (those its queues use), from the 32-bit program too.
+        return entryDriverList(driverNames, SystemServices::current().nativePrintEnvironment());
+      });
+}
+
+bool bMciEntryDriverList(NameList& driverNames, const std::wstring& environment) {
   return guardWrapper(false, L"bMciEntryDriverList", report_site::kDriverListUnexpected,
-                      kAllocationApi, [&] { return entryDriverList(driverNames); });
+                      kAllocationApi, [&] { return entryDriverList(driverNames, environment); });
 }
 
 bool bMciEntryPortInfoList(PortInfoList& ports) {

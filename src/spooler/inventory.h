@@ -29,8 +29,11 @@ bool bMciEntryQueue_Driver_PortList(NameList* queueNames, NameList* driverNames,
 using QueueVisit = std::function<void(std::wstring driverName, std::wstring portText)>;
 bool bMciEntryQueue_Driver_PortList(const QueueVisit& visit);
 
-// The installed printer drivers of the local machine.
+// The installed printer drivers of the local machine, of its own environment (the one its queues
+// use, SystemServices::nativePrintEnvironment), or of the environment named ("Windows x64",
+// "Windows NT x86", "Windows ARM64"); a spooler that serves no such environment fails with 1805.
 bool bMciEntryDriverList(NameList& driverNames);
+bool bMciEntryDriverList(NameList& driverNames, const std::wstring& environment);
 
 // The ports with their monitors, descriptions, type bits and kinds.
 bool bMciEntryPortInfoList(PortInfoList& ports);

@@ -55,6 +55,7 @@ using SpoolerHandle = void*;
 inline constexpr std::uint32_t kPrinterEnumLocal = 0x2;        // PRINTER_ENUM_LOCAL
 inline constexpr std::uint32_t kPrinterEnumConnections = 0x4;  // PRINTER_ENUM_CONNECTIONS
 inline constexpr std::uint32_t kPrinterAllAccess = 0xF000C;    // PRINTER_ALL_ACCESS
+inline constexpr std::uint32_t kPrinterAccessUse = 0x8;        // PRINTER_ACCESS_USE
 inline constexpr std::uint32_t kServerAccessAdminister = 0x1;  // SERVER_ACCESS_ADMINISTER
 
 // Platform error codes the cleaner and its tests name.
@@ -68,6 +69,7 @@ inline constexpr std::uint32_t kErrorInvalidLevel = 124;           // ERROR_INVA
 inline constexpr std::uint32_t kErrorUnknownPort = 1796;           // ERROR_UNKNOWN_PORT
 inline constexpr std::uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER
 inline constexpr std::uint32_t kErrorInvalidPrinterName = 1801;    // ERROR_INVALID_PRINTER_NAME
+inline constexpr std::uint32_t kErrorInvalidEnvironment = 1805;    // ERROR_INVALID_ENVIRONMENT
 inline constexpr std::uint32_t kErrorPrinterDriverInUse = 3001;    // ERROR_PRINTER_DRIVER_IN_USE
 
 // The print spooler operations the cleaner calls, in their winspool shape: the same arguments,
@@ -99,8 +101,9 @@ class PrintSpooler {
                           std::uint32_t* returned) = 0;
 
   // OpenPrinterW with no data type and no device mode. `name` is a queue name (access
-  // kPrinterAllAccess) or ",XcvMonitor <monitor>" (access kServerAccessAdminister). A missing
-  // queue fails with 1801; a missing monitor with 1796 (ERROR_UNKNOWN_PORT, as winspool).
+  // kPrinterAllAccess, or kPrinterAccessUse to read its state) or ",XcvMonitor <monitor>" (access
+  // kServerAccessAdminister). A missing queue fails with 1801; a missing monitor with 1796
+  // (ERROR_UNKNOWN_PORT, as winspool).
   virtual bool openPrinterW(const wchar_t* name, SpoolerHandle* handle,
                             std::uint32_t desiredAccess) = 0;
 

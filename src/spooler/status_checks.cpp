@@ -22,10 +22,11 @@ FailedCall queryFailure(const wchar_t* functionName, std::int32_t line, std::uin
   return {functionName, line, L"GetPrinter", std::to_wstring(needed)};
 }
 
-std::int32_t readPrinterStatus(PrintSpooler& spooler, const std::wstring& queueName) {
+std::int32_t readPrinterStatus(PrintSpooler& spooler, const std::wstring& queueName,
+                               std::uint32_t access) {
   constexpr const wchar_t* kFunction = L"bMciGetPrinterStatus";
   PrinterHandle queue(spooler);
-  if (!queue.open(queueName, kPrinterAllAccess)) {
+  if (!queue.open(queueName, access)) {
     reportOpenPrinterFailure(spooler, queueName, kFunction, report_site::kStatusQueueOpen);
     return kPrinterStatusUnavailable;
   }
@@ -59,7 +60,7 @@ std::int32_t readPrinterStatus(PrintSpooler& spooler, const std::wstring& queueN
   return status;
 }
 
-bool readPrinterJobs(const std::wstring& queueName) {
+bool readPrinterJobs(const std::wstring& queueName, std::uint32_t access) {
   constexpr const wchar_t* kFunction = L"bMciHasPrinterJobs";
   Logger& trace = traceLog();
   if (!queueName.empty()) {
@@ -67,7 +68,7 @@ bool readPrinterJobs(const std::wstring& queueName) {
   }
   PrintSpooler& spooler = PrintSpooler::current();
   PrinterHandle queue(spooler);
-  if (!queue.open(queueName, kPrinterAllAccess)) {
+  if (!queue.open(queueName, access)) {
     reportOpenPrinterFailure(spooler, queueName, kFunction, report_site::kJobsQueueOpen);
     return false;
   }
@@ -109,15 +110,16 @@ bool readPrinterJobs(const std::wstring& queueName) {
 }  // namespace
 
 // An unexpected failure reads as a failed query.
-std::int32_t bMciGetPrinterStatus(const std::wstring& queueName) {
+std::int32_t bMciGetPrinterStatus(const std::wstring& queueName, std::uint32_t access) {
   return guardWrapper(std::int32_t{0}, L"bMciGetPrinterStatus", report_site::kStatusUnexpected,
-                      L"bMciGetPrinterStatus GetPrinter failer.",
-                      [&] { return readPrinterStatus(PrintSpooler::current(), queueName); });
+                      L"bMciGetPrinterStatus GetPrinter failer.", [&] {
+                        return readPrinterStatus(PrintSpooler::current(), queueName, access);
+                      });
 }
 
-bool bMciHasPrinterJobs(const std::wstring& queueName) {
+bool bMciHasPrinterJobs(const std::wstring& queueName, std::uint32_t access) {
   return guardWrapper(false, L"bMciHasPrinterJobs", report_site::kJobsUnexpected, kAllocationApi,
-                      [&] { return readPrinterJobs(queueName); });
+                      [&] { return readPrinterJobs(queueName, access); });
 }
 
 }  // namespace kv

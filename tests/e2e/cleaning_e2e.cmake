@@ -24,3 +24,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     "KV_DEMO_MACHINE=${KV_DEMO_MACHINE};KV_WIN64_BUILD=${KV_WIN64_BUILD}"
     test_32_bit_program_lists_the_64_bit_drivers)
 endif()
+
+# kvcheck.exe on the same machine, before and after a clean run.
+kv_add_machine_e2e_tests(check check_test.sh demo_machine KV_DEMO_MACHINE=${KV_DEMO_MACHINE}
+  test_check_names_the_makers_queues_then_what_stayed)

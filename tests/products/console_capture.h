@@ -7,11 +7,12 @@
 
 namespace kv::test {
 
-// The platform's services with standard output and standard error kept in memory instead of
-// written; installs itself for its lifetime.
+// The platform's services (or `target`) with standard output and standard error kept in memory
+// instead of written; installs itself for its lifetime.
 class ConsoleCapture : public SystemServicesWrapper {
  public:
-  ConsoleCapture() : SystemServicesWrapper(platformSystemServices()) {}
+  explicit ConsoleCapture(SystemServices& target = platformSystemServices())
+      : SystemServicesWrapper(target) {}
 
   void writeConsole(ConsoleStream stream, std::wstring_view text) override {
     (stream == ConsoleStream::Out ? out : err) += text;

@@ -159,11 +159,19 @@ bool MemoryPrintSystem::enumPrinterDriversW(const wchar_t* server, const wchar_t
   const auto fill = [](const Driver& driver, DriverInfo1& record, TextPacker& texts) {
     record.pName = texts.put(driver.name);
   };
-  return enumerate<DriverInfo1>(
-      SpoolerOperation::EnumPrinterDrivers,
-      L"EnumPrinterDriversW(" + textArg(server) + L", " + textArg(environment) + L", " +
-          number(level) + L", " + bufferArg(buffer) + L", " + number(bufferSize) + L")",
-      level, 1, drivers_.current(), fill, buffer, bufferSize, needed, returned);
+  std::vector<Driver> ofEnvironment;
+  if (otherEnvironments_) {
+    const std::wstring wanted = environment != nullptr ? environment : kOwnEnvironment;
+    for (const Driver& driver : drivers_.current()) {
+      if (driver.environment.value_or(kOwnEnvironment) == wanted) ofEnvironment.push_back(driver);
+    }
+  }
+  return enumerate<DriverInfo1>(SpoolerOperation::EnumPrinterDrivers,
+                                L"EnumPrinterDriversW(" + textArg(server) + L", " +
+                                    textArg(environment) + L", " + number(level) + L", " +
+                                    bufferArg(buffer) + L", " + number(bufferSize) + L")",
+                                level, 1, otherEnvironments_ ? ofEnvironment : drivers_.current(),
+                                fill, buffer, bufferSize, needed, returned);
 }
 
 bool MemoryPrintSystem::enumPortsW(const wchar_t* server, std::uint32_t level, std::uint8_t* buffer,

@@ -52,7 +52,10 @@ class MemoryPrintSystem : public PrintSpooler {
 
   struct Driver {
     Text name;
+    // The driver environment; none for the machine's own, kOwnEnvironment.
+    Text environment = std::nullopt;
   };
+  static constexpr wchar_t kOwnEnvironment[] = L"Windows x64";
 
   struct Port {
     Text name;
@@ -78,7 +81,12 @@ class MemoryPrintSystem : public PrintSpooler {
   // Objects, in the order the enumerations list them.
   void addConnection(Connection connection) { connections_.add(std::move(connection)); }
   void addQueue(Queue queue) { queues_.add(std::move(queue)); }
-  void addDriver(Text name) { drivers_.add(Driver{std::move(name)}); }
+  // A driver of another environment is listed only for that environment by name; until one is
+  // added, every driver is listed whatever environment a listing names.
+  void addDriver(Text name, Text environment = std::nullopt) {
+    otherEnvironments_ = otherEnvironments_ || environment.has_value();
+    drivers_.add(Driver{std::move(name), std::move(environment)});
+  }
   void addPort(Port port) { ports_.add(std::move(port)); }
   Monitor& addMonitor(const std::wstring& name, std::uint32_t deletePortStatus = 0);
 
@@ -184,7 +192,8 @@ class MemoryPrintSystem : public PrintSpooler {
   MemoryObjectList<Queue, nameOf> queues_;
   MemoryObjectList<Driver, nameOf> drivers_;
   MemoryObjectList<Port, nameOf> ports_;
-  std::deque<Monitor> monitors_;  // addMonitor hands out references that must stay valid
+  std::deque<Monitor> monitors_;
+  bool otherEnvironments_ = false;  // addMonitor hands out references that must stay valid
 
   FaultPlan<SpoolerOperation> faults_;
   std::map<SpoolerOperation, std::function<void()>> hooks_;

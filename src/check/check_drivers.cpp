@@ -1,0 +1,73 @@
+// The drivers of the maker's queues and of an earlier run's note, each once, and the maker's
+// drivers of the other driver environments, which no clean run deletes.
+#include <set>
+
+#include "check/check_run.h"
+#include "messages/result_codes.h"
+#include "spooler/error_reporting.h"
+#include "spooler/inventory.h"
+#include "spooler/print_spooler.h"
+#include "system/system_services.h"
+
+namespace kv {
+namespace {
+
+constexpr const wchar_t* kDriverEnvironments[] = {L"Windows x64", L"Windows NT x86",
+                                                  L"Windows ARM64"};
+
+// The environment of this program's own drivers, which the spooler takes when none is named.
+#if defined(__aarch64__) || defined(_M_ARM64)
+constexpr const wchar_t* kProgramEnvironment = L"Windows ARM64";
+#elif defined(__x86_64__) || defined(_M_X64)
+constexpr const wchar_t* kProgramEnvironment = L"Windows x64";
+#else
+constexpr const wchar_t* kProgramEnvironment = L"Windows NT x86";
+#endif
+
+void checkQueueDrivers(CheckRun& run) {
+  std::set<std::wstring> seen;
+  for (const NameList* drivers : {&run.queueDrivers, &run.pendingDrivers}) {
+    for (const std::wstring& driver : *drivers) {
+      if (!seen.insert(driver).second) continue;
+      CheckedObject object{driver, L"delete"};
+      noteWhyChosen(run, driver, object);
+      if (const auto staying = run.stayingQueueOfDriver.find(driver);
+          staying != run.stayingQueueOfDriver.end()) {
+        // A clean run tries, fails and ends with exit code 1.
+        object.decision = L"keep";
+        object.why += L"; queue " + staying->second + L" stays and uses it: the deletion fails";
+      }
+      run.report.of(CheckedKind::Drivers).push_back(std::move(object));
+    }
+  }
+}
+
+}  // namespace
+
+int checkDrivers(CheckRun& run) {
+  checkQueueDrivers(run);
+  // A clean run lists and deletes the drivers of the machine's own environment only.
+  const std::wstring own =
+      SystemServices::current().nativePrintEnvironment().value_or(kProgramEnvironment);
+  const DriverFilter filter = chooseDriverFilter(run.modelSet);
+  for (const wchar_t* environment : kDriverEnvironments) {
+    if (environment == own) continue;
+    NameList drivers;
+    if (!bMciEntryDriverList(drivers, environment)) {
+      // A spooler that serves no such environment has no drivers of it.
+      if (dwMciGetLastError() == static_cast<std::int32_t>(kErrorInvalidEnvironment)) continue;
+      return listingFailed(kResultEnumPrinters, L"Failed to enumerate drivers.");
+    }
+    for (const std::wstring& driver : drivers) {
+      if (!passesDriverFilter(filter, run.modelSet, driver)) continue;
+      CheckedObject object{driver, L"unreached"};
+      noteWhyChosen(run, driver, object);
+      object.why += L"; a clean run deletes drivers of " + own + L" only";
+      object.facts.emplace_back("environment", environment);
+      run.report.of(CheckedKind::OtherEnvironments).push_back(std::move(object));
+    }
+  }
+  return 0;
+}
+
+}  // namespace kv

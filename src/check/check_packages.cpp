@@ -1,0 +1,60 @@
+// The maker's installer packages, as the first uninstall pass chooses them.
+#include "check/check_exit_codes.h"
+#include "check/check_run.h"
+#include "main/product_choice.h"
+#include "messages/result_codes.h"
+#include "products/product_discovery.h"
+#include "spooler/inventory.h"
+
+namespace kv {
+namespace {
+
+CheckedObject checkPackage(const std::wstring& productCode, const NameList& candidates,
+                           bool byModels) {
+  CheckedObject package;
+  package.facts.emplace_back("code", productCode);
+  if (!GetProductInfoValue(productCode, L"ProductName", package.name)) {
+    package.name = productCode;
+    package.decision = L"keep";
+    package.why = L"its product name cannot be read";
+    return package;
+  }
+  const std::wstring* candidate = bracketedCandidateOf(package.name, candidates);
+  if (candidate == nullptr) {
+    package.decision = L"keep";
+    package.why = byModels ? L"its name does not end in [<configured model>]"
+                           : L"its name does not end in [<installed driver>]";
+    return package;
+  }
+  package.decision = L"uninstall";
+  package.why = L"its name ends in [" + *candidate + L"]";
+  if (const std::optional<std::wstring> command = uninstallCommandFor(productCode, package.name)) {
+    package.facts.emplace_back("command", *command);
+  } else {
+    package.why += L"; no uninstall command can be made, so none is run";
+  }
+  return package;
+}
+
+}  // namespace
+
+int checkPackages(CheckRun& run) {
+  std::vector<std::wstring> productCodes;
+  if (!EnumMakerProducts(productCodes)) {
+    return listingFailed(kCheckEnumProductsFailed, L"Failed to enumerate product codes.");
+  }
+  if (productCodes.empty()) return 0;
+  // Configured models name the packages; without them every installed driver does.
+  NameList drivers;
+  const bool byModels = !run.config.modelList.empty();
+  if (!byModels && !bMciEntryDriverList(drivers)) {
+    return listingFailed(kResultEnumPrinters, L"Failed to enumerate drivers.");
+  }
+  const NameList& candidates = byModels ? run.config.modelList : drivers;
+  for (const std::wstring& productCode : productCodes) {
+    run.report.of(CheckedKind::Packages).push_back(checkPackage(productCode, candidates, byModels));
+  }
+  return 0;
+}
+
+}  // namespace kv

@@ -1,0 +1,69 @@
+// The maker's network printer connections and local queues, chosen by the driver filter, and the
+// queues' pre-check: what a clean run deletes and what it leaves as busy or printing.
+#include "check/check_run.h"
+#include "main/driver_filter_walk.h"
+#include "main/queue_condition.h"
+#include "messages/result_codes.h"
+#include "spooler/inventory.h"
+#include "spooler/print_spooler.h"
+
+namespace kv {
+namespace {
+
+// Status and jobs are all the pre-check reads: a standard user's right to use a queue is enough.
+void decideByCondition(const std::wstring& queue, CheckedObject& object) {
+  switch (VerifyQueueCondition(queue, kPrinterAccessUse)) {
+    case 0:
+      object.decision = L"delete";
+      object.why += L"; idle";
+      return;
+    case kResultBusy:
+      object.decision = L"keep";
+      object.why += L"; busy (42): paused, in error, pending deletion or waiting for the user";
+      return;
+    default:
+      object.decision = L"keep";
+      object.why += L"; printing or holding jobs (30)";
+      return;
+  }
+}
+
+}  // namespace
+
+int checkConnections(CheckRun& run) {
+  NameList names;
+  NameList drivers;
+  if (!bMciEntryConnectionList(names, drivers)) {
+    return listingFailed(kResultEnumNetPrinters, L"Failed to enumerate network queue connections.");
+  }
+  filterByDriver(run.modelSet, names, drivers, nullptr, nullptr);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    CheckedObject connection{names[i], L"disconnect"};
+    noteWhyChosen(run, drivers[i], connection);
+    connection.facts.emplace_back("driver", drivers[i]);
+    run.report.of(CheckedKind::Connections).push_back(std::move(connection));
+  }
+  return 0;
+}
+
+int checkQueues(CheckRun& run) {
+  if (!bMciEntryQueue_Driver_PortList(&run.queueNames, &run.queueDrivers, &run.queuePorts)) {
+    return listingFailed(kResultEnumPrinters, L"Failed to enumerate printers.");
+  }
+  filterByDriver(run.modelSet, run.queueNames, run.queueDrivers, &run.queuePorts,
+                 &run.otherQueuesPorts);
+  for (std::size_t i = 0; i < run.queueNames.size(); ++i) {
+    CheckedObject queue{run.queueNames[i]};
+    noteWhyChosen(run, run.queueDrivers[i], queue);
+    decideByCondition(run.queueNames[i], queue);
+    if (queue.decision == L"keep") {
+      run.stayingQueueOfDriver.emplace(run.queueDrivers[i], run.queueNames[i]);
+    }
+    queue.facts.emplace_back("driver", run.queueDrivers[i]);
+    queue.facts.emplace_back("port", run.queuePorts[i]);
+    run.report.of(CheckedKind::Queues).push_back(std::move(queue));
+  }
+  return 0;
+}
+
+}  // namespace kv
