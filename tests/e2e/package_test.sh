@@ -28,8 +28,10 @@ test_signed_package_verifies_and_runs() {
   (cd "$unpacked" && sha256sum --quiet -c SHA256SUMS) || e2e_fail "sums in the zip"
   assert_eq "ADMIN-GUIDE.txt
 x64/KV_TOOLS_LNG.IRC
+x64/kvcheck.exe
 x64/kvcleaner.exe
 x86/KV_TOOLS_LNG.IRC
+x86/kvcheck.exe
 x86/kvcleaner.exe" "$(cut -c67- "$unpacked/SHA256SUMS")" "files summed"
 
   local program
@@ -50,6 +52,8 @@ x86/kvcleaner.exe" "$(cut -c67- "$unpacked/SHA256SUMS")" "files summed"
     run_cleaner -T
     assert_eq 0 "$RUN_EXIT" "exit code of the signed $arch program's -T"
     assert_operation_record 0 OK
+    (cd "$KV_DIR" && wine 'C:\kvtool\kvcheck.exe' >/dev/null 2>&1 </dev/null)
+    assert_eq 0 "$?" "exit code of the signed $arch check on a machine without the maker"
   done
 }
 
