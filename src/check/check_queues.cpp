@@ -6,6 +6,7 @@
 #include "messages/result_codes.h"
 #include "spooler/inventory.h"
 #include "spooler/print_spooler.h"
+#include "system/system_services.h"
 
 namespace kv {
 namespace {
@@ -31,6 +32,12 @@ void decideByCondition(const std::wstring& queue, CheckedObject& object) {
 }  // namespace
 
 int checkConnections(CheckRun& run) {
+  // The spooler answers LocalSystem with no connections at all, whatever the users have.
+  if (SystemServices::current().runsAsLocalSystem()) {
+    run.report.noteOf(CheckedKind::Connections) =
+        std::wstring(kLocalSystemSeesNoConnections) +
+        L": run kvcheck in the user's session to see them.";
+  }
   NameList names;
   NameList drivers;
   if (!bMciEntryConnectionList(names, drivers)) {

@@ -47,10 +47,13 @@ struct CheckReport {
   // The configured models; empty when the brand texts choose.
   std::vector<std::wstring> models;
   std::array<std::vector<CheckedObject>, kCheckedKindCount> objects;
+  // Per kind, what the reader must know about the whole section; empty for most.
+  std::array<std::wstring, kCheckedKindCount> notes;
 
   std::vector<CheckedObject>& of(CheckedKind kind) {
     return objects[static_cast<std::size_t>(kind)];
   }
+  std::wstring& noteOf(CheckedKind kind) { return notes[static_cast<std::size_t>(kind)]; }
   // Anything of the maker at all: what a clean run would remove, and what stays.
   bool foundAny() const;
 };

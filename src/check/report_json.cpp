@@ -26,6 +26,11 @@ std::string jsonReport(const CheckReport& report) {
   Json json = {{"schema", kSchemaVersion}, {"models", Json::array()}};
   for (const std::wstring& model : report.models) json["models"].push_back(wideToUtf8(model));
   json["found"] = report.foundAny();
+  json["notes"] = Json::object();
+  for (std::size_t kind = 0; kind < kCheckedKindCount; ++kind) {
+    if (report.notes[kind].empty()) continue;
+    json["notes"][jsonKeyOf(static_cast<CheckedKind>(kind))] = wideToUtf8(report.notes[kind]);
+  }
   for (std::size_t kind = 0; kind < kCheckedKindCount; ++kind) {
     Json& objects = json[jsonKeyOf(static_cast<CheckedKind>(kind))] = Json::array();
     for (const CheckedObject& object : report.objects[kind]) objects.push_back(objectJson(object));

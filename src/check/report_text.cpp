@@ -20,8 +20,10 @@ std::wstring factsOf(const CheckedObject& object) {
   return facts.empty() ? facts : facts + L"]";
 }
 
-void addSection(std::wstring& text, CheckedKind kind, const std::vector<CheckedObject>& objects) {
+void addSection(std::wstring& text, CheckedKind kind, const std::vector<CheckedObject>& objects,
+                const std::wstring& note) {
   text += L"\n" + std::wstring(titleOf(kind)) + L"\n";
+  if (!note.empty()) text += L"  Note: " + note + L"\n";
   if (objects.empty()) {
     text += L"  (none)\n";
     return;
@@ -46,7 +48,7 @@ std::wstring textReport(const CheckReport& report) {
   }
   text += L"\n";
   for (std::size_t kind = 0; kind < kCheckedKindCount; ++kind) {
-    addSection(text, static_cast<CheckedKind>(kind), report.objects[kind]);
+    addSection(text, static_cast<CheckedKind>(kind), report.objects[kind], report.notes[kind]);
   }
   return text;
 }

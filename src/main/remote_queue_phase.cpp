@@ -17,9 +17,8 @@ void removeRemoteQueues(CleanerRun& run) {
   // The spooler lists the connections of the calling account only, and answers LocalSystem
   // with none at all: say so, or a run by a distribution tool seems to have found nothing.
   if (SystemServices::current().runsAsLocalSystem()) {
-    log.warn() << L"Running as LocalSystem, which sees no user's network printer connections: "
-                  L"they stay (run in the user's session to remove them)."
-               << endLine;
+    log.warn() << kLocalSystemSeesNoConnections
+               << L": they stay (run in the user's session to remove them)." << endLine;
   }
   if (!bMciEntryConnectionList(run.connectionNames, run.connectionDrivers)) {
     log.error() << L"Failed to enumerate network queue connections." << endLine;

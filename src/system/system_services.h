@@ -9,6 +9,10 @@
 
 namespace kv {
 
+// The start of the line both programs write when runsAsLocalSystem() holds.
+inline constexpr wchar_t kLocalSystemSeesNoConnections[] =
+    L"Running as LocalSystem, which sees no user's network printer connections";
+
 // Broken-down local time as the clock reports it.
 struct LocalTime {
   int year = 0;

@@ -169,6 +169,7 @@ TEST(Check, EndsWithItsCode) {
     Fault fault;
     int exitCode;
     std::wstring err;
+    std::wstring outHas = L"";
   };
   const auto none = [](Machine&) {};
   const Drill drills[] = {
@@ -208,6 +209,13 @@ TEST(Check, EndsWithItsCode) {
        [](Machine& m) { m.memory.failAlways(SpoolerOperation::EnumPorts, 5); },
        18,
        kNoUninstallEntry + L"Failed to enumerate ports.\n"},
+      {"as LocalSystem",
+       {L"-MNOVAX C1"},
+       [](Machine& m) { m.system.localSystem = true; },
+       114,
+       L"",
+       L"Network printer connections\n  Note: Running as LocalSystem, which sees no user's network "
+       L"printer connections: run kvcheck in the user's session to see them.\n  \\\\srv"},
       {"nothing of the maker",
        {L"-MNobody"},
        [](Machine& m) {
@@ -224,6 +232,7 @@ TEST(Check, EndsWithItsCode) {
     EXPECT_EQ(machine.check(d.options), d.exitCode);
     EXPECT_EQ(machine.console.err, d.err);
     EXPECT_EQ(machine.console.out.empty(), d.exitCode != 0 && d.exitCode != 114);
+    EXPECT_NE(machine.console.out.find(d.outHas), std::wstring::npos) << machine.console.out;
   }
 }
 
