@@ -1,5 +1,7 @@
 // The drivers of the maker's queues and of an earlier run's note, each once, and the maker's
-// drivers of the other driver environments, which no clean run deletes.
+// drivers no clean run deletes: a clean run finds drivers only through the queues it deletes and
+// the note, and only those of the machine's own environment. So a driver whose deletion failed
+// once (a connection in some user's profile uses it) stays after its queue is gone.
 #include <set>
 
 #include "check/check_run.h"
@@ -24,7 +26,8 @@ constexpr const wchar_t* kProgramEnvironment = L"Windows x64";
 constexpr const wchar_t* kProgramEnvironment = L"Windows NT x86";
 #endif
 
-void checkQueueDrivers(CheckRun& run) {
+// The names it reported, which a clean run reaches.
+std::set<std::wstring> checkQueueDrivers(CheckRun& run) {
   std::set<std::wstring> seen;
   for (const NameList* drivers : {&run.queueDrivers, &run.pendingDrivers}) {
     for (const std::wstring& driver : *drivers) {
@@ -40,31 +43,38 @@ void checkQueueDrivers(CheckRun& run) {
       run.report.of(CheckedKind::Drivers).push_back(std::move(object));
     }
   }
+  return seen;
 }
 
 }  // namespace
 
 int checkDrivers(CheckRun& run) {
-  checkQueueDrivers(run);
-  // A clean run lists and deletes the drivers of the machine's own environment only.
+  const std::set<std::wstring> reached = checkQueueDrivers(run);
   const std::wstring own =
       SystemServices::current().nativePrintEnvironment().value_or(kProgramEnvironment);
   const DriverFilter filter = chooseDriverFilter(run.modelSet);
   for (const wchar_t* environment : kDriverEnvironments) {
-    if (environment == own) continue;
     NameList drivers;
-    if (!bMciEntryDriverList(drivers, environment)) {
+    const bool ownEnvironment = environment == own;
+    if (!(ownEnvironment ? bMciEntryDriverList(drivers)
+                         : bMciEntryDriverList(drivers, environment))) {
       // A spooler that serves no such environment has no drivers of it.
-      if (dwMciGetLastError() == static_cast<std::int32_t>(kErrorInvalidEnvironment)) continue;
+      if (!ownEnvironment &&
+          dwMciGetLastError() == static_cast<std::int32_t>(kErrorInvalidEnvironment)) {
+        continue;
+      }
       return listingFailed(kResultEnumPrinters, L"Failed to enumerate drivers.");
     }
     for (const std::wstring& driver : drivers) {
       if (!passesDriverFilter(filter, run.modelSet, driver)) continue;
+      if (ownEnvironment && reached.contains(driver)) continue;
       CheckedObject object{driver, L"unreached"};
       noteWhyChosen(run, driver, object);
-      object.why += L"; a clean run deletes drivers of " + own + L" only";
+      object.why += ownEnvironment
+                        ? L"; no queue of the maker and no note of an earlier run uses it"
+                        : L"; a clean run deletes drivers of " + own + L" only";
       object.facts.emplace_back("environment", environment);
-      run.report.of(CheckedKind::OtherEnvironments).push_back(std::move(object));
+      run.report.of(CheckedKind::UnreachedDrivers).push_back(std::move(object));
     }
   }
   return 0;

@@ -15,7 +15,7 @@ constexpr KindNames kKindNames[kCheckedKindCount] = {
     {"ports", L"Ports"},
     {"drivers", L"Drivers"},
     {"pendingRemovals", L"Pending removals of an earlier run"},
-    {"otherEnvironments", L"Drivers of other environments (no clean run reaches them)"},
+    {"unreachedDrivers", L"The maker's drivers no clean run reaches"},
 };
 
 }  // namespace

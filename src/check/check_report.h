@@ -18,7 +18,7 @@ enum class CheckedKind {
   Ports,
   Drivers,
   PendingRemovals,
-  OtherEnvironments,
+  UnreachedDrivers,
 };
 inline constexpr std::size_t kCheckedKindCount = 7;
 

@@ -24,7 +24,7 @@ namespace {
 using test::code;
 
 // Busy and printing queues, shared ports, another maker's queue on one of them, a connection,
-// packages, an earlier run's note and a driver of the x86 environment.
+// packages, an earlier run's note, a driver no queue uses and one of the x86 environment.
 struct Machine {
   test::FakeSystemServices system;
   test::TempDir dir;
@@ -44,7 +44,7 @@ struct Machine {
     memory.addPort({L"DLM2", L"DeviceLinkMonitor", L"", 1});
     memory.addPort({L"LPT1:", L"Local Monitor", L"Local Port", 1});
     memory.addPort({L"OLD1:", L"Local Monitor", L"Local Port", 1});
-    for (const wchar_t* driver : {L"NOVAX D1", L"NOVAX D2", L"Zulu Laser 9", L"NOVAX Old"}) {
+    for (const wchar_t* driver : {L"NOVAX D1", L"NOVAX D2", L"Zulu Laser 9", L"NOVAX Old", L"NOVAX Left"}) {
       memory.addDriver(driver);
     }
     memory.addDriver(L"Other Laser");
@@ -122,7 +122,8 @@ Drivers
 Pending removals of an earlier run
   NOVAX Old  take        driver NOVAX Old holds the brand text NOVAX [port: OLD1:]
 
-Drivers of other environments (no clean run reaches them)
+The maker's drivers no clean run reaches
+  NOVAX Left    unreached   driver NOVAX Left holds the brand text NOVAX; no queue of the maker and no note of an earlier run uses it [environment: Windows x64]
   NOVAX Legacy  unreached   driver NOVAX Legacy holds the brand text NOVAX; a clean run deletes drivers of Windows x64 only [environment: Windows NT x86]
 )");
   machine.console.out.clear();
@@ -156,7 +157,7 @@ Drivers of other environments (no clean run reaches them)
       ++objects;
     }
   }
-  EXPECT_EQ(objects, 17);
+  EXPECT_EQ(objects, 18);
 }
 
 TEST(Check, EndsWithItsCode) {

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# kvcheck.exe on the demo machine (demo_machine.sh): what it says before and after a clean run.
-# Each test starts from a copy of the machine that the fixture prepared in KV_DEMO_MACHINE.
+# kvcheck.exe on a prepared machine (the demo machine, or the one with installer packages): what
+# it says a clean run does is what kvcleaner -C then does, and it changes nothing on the way.
+# Each test starts from a copy of the machine that the fixture prepared in KV_CHECK_MACHINE.
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/lib.sh"
-KV_WINE_TEMPLATE=${KV_DEMO_MACHINE:?the prepared demo machine}
+source "$here/demo_machine.sh"
+KV_WINE_TEMPLATE=${KV_CHECK_MACHINE:?the prepared machine}
+readonly UNINSTALL_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
 
 # Runs kvcheck.exe with the given arguments; sets CHECK_EXIT and CHECK_OUT (standard output).
 run_check() {
@@ -12,15 +15,63 @@ run_check() {
   CHECK_EXIT=$?
 }
 
-# The names of one section of the JSON report, one a line, in the report's order.
-names_in() {
-  python3 -c 'import json, sys; [print(o["name"]) for o in json.load(sys.stdin)[sys.argv[1]]]' "$1" \
-    <<<"$CHECK_OUT"
+# The report's packages (by code), queues, ports and drivers (those a clean run deletes and those
+# it does not reach) whose decision matches the pattern, "kind name" a line, sorted.
+reported() {  # decision-pattern
+  python3 -c '
+import json, re, sys
+report = json.load(sys.stdin)
+for kind in ("packages", "queues", "ports", "drivers", "unreachedDrivers"):
+    for o in report[kind]:
+        if re.fullmatch(sys.argv[1], o["decision"]):
+            print(kind, o["code"] if kind == "packages" else o["name"])
+' "$1" <<<"$CHECK_OUT" | LC_ALL=C sort
+}
+
+# The machine's packages (by code), queues and ports as kvsetup lists them, in the same form.
+machine_objects() {
+  local kind
+  kvsetup list products | cut -f1 | sed 's/^/packages /'
+  for kind in queues ports; do
+    kvsetup list "$kind" | cut -f1 | sed "s/^/$kind /"
+  done | LC_ALL=C sort
+}
+
+# The drivers the detail log shows the cleaner deleting or failing to delete, "drivers name".
+drivers_tried() {
+  detail_text | sed -nE -e 's/^Error: Error: Failed to delete driver (.*)\.\([0-9]+\)$/drivers \1/p' \
+    -e 's/^Info: Successfully deleted driver (.*)$/drivers \1/p' | LC_ALL=C sort -u
+}
+
+# One row of the agreement: kvcheck -J with the options, then kvcleaner -C with them. The
+# packages, queues and ports the check said go are those that went, and nothing else did; each
+# driver it said goes, the cleaner tried. Afterwards the check lists nothing it did not say
+# stays, and those drivers as ones no run reaches: Wine refuses their deletion with 87, and their
+# queues are gone. The machine has no connections: Wine's spooler makes none.
+check_agrees_with_clean_run() {  # options...
+  local before said_gone said_kept
+  run_check -J "$@"
+  assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck -J $* before cleaning"
+  said_gone=$(reported 'uninstall|delete')
+  said_kept=$(reported 'keep' | grep -v '^drivers ')
+  before=$(machine_objects)
+
+  run_cleaner -C "$@"
+  assert_eq "$(grep -v '^drivers ' <<<"$said_gone")" \
+    "$(LC_ALL=C comm -23 <(echo "$before") <(machine_objects))" "what -C $* removed"
+  assert_eq "" "$(LC_ALL=C comm -23 <(grep '^drivers ' <<<"$said_gone") <(drivers_tried))" \
+    "drivers said deleted that -C $* did not try"
+
+  run_check -J "$@"
+  assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck -J $* after cleaning (the drivers stay)"
+  assert_eq "" "$(LC_ALL=C comm -13 <(echo "$said_kept") <(reported '.*' | grep -v 'rivers '))" \
+    "what kvcheck $* lists after that it did not say stays"
+  assert_eq "$(sed -n 's/^drivers //p' <<<"$said_gone")" \
+    "$(reported unreached | sed -n 's/^unreachedDrivers //p')" "the drivers no run reaches after"
 }
 
 test_check_names_the_makers_queues_then_what_stayed() {
   run_check -J
-  assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck -J before cleaning"
   assert_eq "HaldenJet Pro 9
 Kestavo K7
 Marlowe M2
@@ -33,14 +84,53 @@ Pravik P5 Back
 Pravik P5 Front
 Pravik P5 Plus
 Torin T3
-Zul Z1" "$(names_in queues)" "the maker's queues"
-  assert_eq "" "$(ls "$LOG_DIR" 2>/dev/null)" "logs written by kvcheck"
+Zul Z1" "$(reported '.*' | sed -n 's/^queues //p')" "the maker's queues"
+  check_agrees_with_clean_run
+}
 
-  run_cleaner -C
-  run_check -J
-  assert_eq "" "$(names_in queues)" "queues after -C"
-  assert_eq "" "$(names_in ports)" "ports after -C"
-  assert_eq "" "$(names_in drivers)" "drivers after -C"
+test_check_agrees_with_a_clean_run_of_one_model() {
+  check_agrees_with_clean_run -M 'Pravik P5'
+}
+
+# The prefix's files (their sums) and the registry's HKLM and HKCU as "reg export" writes them:
+# what a run could change. Left out: Wine's own registry files, which hold time stamps (the
+# export stands for them), and the display key that Wine's desktop process writes whenever it
+# starts without an X server.
+prefix_state() {
+  local hive
+  (cd "$WINEPREFIX" && find . -path ./dosdevices -prune -o -type f ! -name '*.reg' -print0 |
+    LC_ALL=C sort -z | xargs -0 sha1sum)
+  for hive in HKLM HKCU; do
+    wine reg export "$hive" 'C:\kvstate.reg' /y </dev/null >/dev/null 2>&1
+    iconv -f UTF-16 -t UTF-8 "$DRIVE_C/kvstate.reg" | tr -d '\r' |
+      awk '/^\[/ { skip = index($0, "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Video") == 1 }
+           !skip'
+    rm -f "$DRIVE_C/kvstate.reg"
+  done
+}
+
+# Every package's uninstall command is the probe (uninstall_probe_win.cpp), which leaves its log
+# beside itself when it runs. A check with and without JSON and models: files and registry as
+# they were, no log, and the probe never ran.
+test_check_changes_nothing() {
+  local code name publisher command64 command32
+  cp "$KV_BUILD/tests/e2e/uninstall_probe.exe" "$KV_DIR/"
+  while IFS=$'\t' read -r code name publisher command64 command32; do
+    [[ "$command64" != - ]] && wine reg add "$UNINSTALL_KEY\\$code" /reg:64 /v UninstallString \
+      /d "C:\\kvtool\\uninstall_probe.exe /X$code" /f </dev/null >/dev/null
+    [[ "$command32" != - ]] && wine reg add "$UNINSTALL_KEY\\$code" /reg:32 /v UninstallString \
+      /d "C:\\kvtool\\uninstall_probe.exe /X$code" /f </dev/null >/dev/null
+  done < <(kvsetup list products)
+  run_check  # copies the program in, so that the state below holds it
+  prefix_state >"$E2E_WORK/before"
+  run_check
+  assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck"
+  run_check -J -M 'Novax KX-100'
+  assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck -J -M"
+  prefix_state >"$E2E_WORK/after"
+  assert_eq "" "$(diff "$E2E_WORK/before" "$E2E_WORK/after")" "what kvcheck changed in the prefix"
+  assert_missing "$KV_DIR/uninstall_probe.log" "the probe's log"
+  assert_missing "$LOG_DIR" "the log folder"
 }
 
 e2e_main "$@"

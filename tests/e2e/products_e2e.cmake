@@ -34,3 +34,10 @@ kv_add_machine_e2e_tests(products products_test.sh products_machine
   test_silent_mode_file_is_there_while_the_first_pass_runs
   test_popup_run_writes_no_settings_file
   test_uninstall_commands_run_the_program_they_name)
+
+# kvcheck.exe on the machine with packages: the agreement with a clean run, and that it starts
+# none of the packages' uninstallers and changes nothing.
+kv_add_machine_e2e_tests(check_products check_test.sh products_machine
+  KV_CHECK_MACHINE=${KV_PRODUCTS_MACHINE}
+  test_check_names_the_makers_queues_then_what_stayed
+  test_check_changes_nothing)

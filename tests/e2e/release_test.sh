@@ -1,42 +1,51 @@
 #!/usr/bin/env bash
-# What the release build puts into kvcleaner.exe, read back under Wine.
+# What the release build puts into kvcleaner.exe and kvcheck.exe, read back under Wine.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # Environment: KV_VERSION, the version that project() gives (three numbers); KV_OBJDUMP, the
 # build's objdump.
 
+# Per program: its name, its description, its assembly's name and the rights it asks for.
+readonly PROGRAMS=(
+  "kvcleaner|KVTool Cleaner: removes NOVAX print queues, ports, drivers and installer packages|NOVAX.KVToolCleaner|requireAdministrator"
+  "kvcheck|KVTool Cleaner check: shows what kvcleaner -C would remove, changing nothing|NOVAX.KVToolCleaner.Check|asInvoker"
+)
+
 test_version_information_and_manifest_are_in_the_program() {
-  local out code
-  out=$(wine "$KV_BUILD/tests/e2e/resource_reader.exe" 'C:\kvtool\kvcleaner.exe' </dev/null)
-  code=$?
-  assert_eq 0 "$code" "exit code of the resource reader"
-  assert_eq "Translation=040904b0
+  local row program description assembly level out code manifest
+  cp "$KV_BUILD/src/check/kvcheck.exe" "$KV_DIR/"
+  for row in "${PROGRAMS[@]}"; do
+    IFS='|' read -r program description assembly level <<<"$row"
+    out=$(wine "$KV_BUILD/tests/e2e/resource_reader.exe" "C:\\kvtool\\$program.exe" </dev/null)
+    code=$?
+    assert_eq 0 "$code" "exit code of the resource reader for $program"
+    assert_eq "Translation=040904b0
 CompanyName=NOVAX
-FileDescription=KVTool Cleaner: removes NOVAX print queues, ports, drivers and installer packages
+FileDescription=$description
 FileVersion=$KV_VERSION.0
-InternalName=kvcleaner
+InternalName=$program
 LegalCopyright=Copyright (C) 2026 NOVAX
-OriginalFilename=kvcleaner.exe
+OriginalFilename=$program.exe
 ProductName=KVTool Cleaner
 ProductVersion=$KV_VERSION
 Fixed file version=$KV_VERSION.0
 Fixed product version=$KV_VERSION.0
-Manifest:" "$(sed -n '1,/^Manifest:$/p' <<<"$out")" "version information"
+Manifest:" "$(sed -n '1,/^Manifest:$/p' <<<"$out")" "version information of $program"
 
-  local manifest
-  manifest=$(sed '1,/^Manifest:$/d' <<<"$out")
-  assert_eq "$(cat "$KV_BUILD/resources/kvcleaner.manifest")" "$manifest" "manifest as built"
-  assert_match "<assemblyIdentity type=\"win32\" name=\"NOVAX.KVToolCleaner\" version=\"$KV_VERSION.0\"/>" \
-    "$manifest" "assembly identity"
-  assert_match '<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>' \
-    "$manifest" "execution level"
-  assert_match '<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>' \
-    "$manifest" "long paths"
-  assert_eq "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}
+    manifest=$(sed '1,/^Manifest:$/d' <<<"$out")
+    assert_eq "$(cat "$KV_BUILD/resources/$program.manifest")" "$manifest" "$program's manifest as built"
+    assert_match "<assemblyIdentity type=\"win32\" name=\"${assembly//./\\.}\" version=\"$KV_VERSION.0\"/>" \
+      "$manifest" "$program's assembly identity"
+    assert_match "<requestedExecutionLevel level=\"$level\" uiAccess=\"false\"/>" \
+      "$manifest" "$program's execution level"
+    assert_match '<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>' \
+      "$manifest" "$program's long paths"
+    assert_eq "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}
 {4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}
 {1f676c76-80e1-4239-95bb-83d0f6d0da78}
 {8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" "$(grep -o '<supportedOS Id="[^"]*"' <<<"$manifest" | cut -d'"' -f2)" \
-    "supported systems: Windows 7, 8, 8.1, 10 and 11"
+      "$program's supported systems: Windows 7, 8, 8.1, 10 and 11"
+  done
 }
 
 # The stamp is written when the program is linked, so it lies within the link (a few seconds)
