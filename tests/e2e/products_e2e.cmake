@@ -40,4 +40,5 @@ kv_add_machine_e2e_tests(products products_test.sh products_machine
 kv_add_machine_e2e_tests(check_products check_test.sh products_machine
   KV_CHECK_MACHINE=${KV_PRODUCTS_MACHINE}
   test_check_names_the_makers_queues_then_what_stayed
+  test_check_agrees_with_a_clean_run_of_one_model
   test_check_changes_nothing)
