@@ -20,127 +20,47 @@
 // installed, else 0.
 // --no-second-listing leaves out the second look at the queues, to show what it costs.
 #include <windows.h>
-// <msi.h> and <winspool.h> need the types of <windows.h>.
-#include <msi.h>
 #include <winspool.h>
 
 #include <algorithm>
-#include <array>
-#include <cwctype>
-#include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "bare_calls_win.h"
 #include "config/pending_removals_note.h"
 #include "main/queue_condition.h"
 #include "products/uninstall_command.h"
 #include "spooler/port_monitors.h"
-#include "spooler/unique_printer_handle_win.h"
-#include "system/print_environment_win.h"
 #include "system/system_library_win.h"
 #include "system/win_handles.h"
 
 namespace {
 
 using kv::UniquePrinterHandle;
-
-struct Printer {
-  std::wstring name;
-  std::wstring driver;
-  std::wstring port;
-};
-
-// One enumeration with the cleaner's two-call sizing: the size, then that plus 8 bytes.
-std::vector<BYTE> enumerate(const std::function<BOOL(BYTE*, DWORD, DWORD*, DWORD*)>& call,
-                            DWORD& count) {
-  DWORD needed = 0;
-  count = 0;
-  call(nullptr, 0, &needed, &count);
-  std::vector<BYTE> buffer(needed + 8);
-  if (!call(buffer.data(), static_cast<DWORD>(buffer.size()), &needed, &count)) buffer.clear();
-  return buffer;
-}
-
-std::wstring text(const wchar_t* value) { return value != nullptr ? value : L""; }
-
-std::vector<Printer> listPrinters(DWORD flags) {
-  DWORD count = 0;
-  const std::vector<BYTE> buffer = enumerate(
-      [flags](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return EnumPrintersW(flags, nullptr, 2, data, size, needed, returned);
-      },
-      count);
-  std::vector<Printer> printers;
-  const auto* records = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
-  for (DWORD i = 0; i < count && !buffer.empty(); ++i) {
-    printers.push_back(
-        {text(records[i].pPrinterName), text(records[i].pDriverName), text(records[i].pPortName)});
-  }
-  return printers;
-}
-
-std::wstring upper(std::wstring value) {
-  for (wchar_t& c : value) c = static_cast<wchar_t>(std::towupper(c));
-  return value;
-}
-
-UniquePrinterHandle open(const std::wstring& name, DWORD access) {
-  PRINTER_DEFAULTSW defaults{nullptr, nullptr, access};
-  UniquePrinterHandle handle;
-  if (!OpenPrinterW(const_cast<LPWSTR>(name.c_str()), handle.put(), &defaults)) handle.reset();
-  return handle;
-}
-
-// GetPrinterW with the cleaner's sizing: the size, then whole units of `unit` bytes, one more
-// than that size needs.
-std::vector<BYTE> getPrinter(const std::wstring& name, DWORD level, DWORD unit) {
-  const UniquePrinterHandle queue = open(name, PRINTER_ALL_ACCESS);
-  if (!queue) return {};
-  DWORD needed = 0;
-  GetPrinterW(queue.get(), level, nullptr, 0, &needed);
-  if (needed == 0) return {};
-  std::vector<BYTE> buffer((needed / unit + 1) * unit);
-  if (!GetPrinterW(queue.get(), level, buffer.data(), static_cast<DWORD>(buffer.size()), &needed)) {
-    return {};
-  }
-  return buffer;
-}
+using kv::bare::getPrinter;
+using kv::bare::Installer;
+using kv::bare::listPrinters;
+using kv::bare::open;
+using kv::bare::Printer;
+using kv::bare::upper;
 
 // Whether the queue is idle, as the cleaner's check before it deletes a queue.
 bool idle(const std::wstring& name) {
-  const std::vector<BYTE> status = getPrinter(name, 6, 4);
+  const std::vector<BYTE> status = getPrinter(name, 6, 4, PRINTER_ALL_ACCESS);
   const DWORD bits =
       status.empty() ? 0 : reinterpret_cast<const PRINTER_INFO_6*>(status.data())->dwStatus;
   if (bits & kv::kQueueBusyMask) return false;
   if (bits & kv::kQueuePrintingMask) return false;
-  const std::vector<BYTE> full = getPrinter(name, 2, sizeof(PRINTER_INFO_2W));
+  const std::vector<BYTE> full = getPrinter(name, 2, sizeof(PRINTER_INFO_2W), PRINTER_ALL_ACCESS);
   return full.empty() || reinterpret_cast<const PRINTER_INFO_2W*>(full.data())->cJobs == 0;
 }
 
 void deleteQueue(const std::wstring& name) {
   const UniquePrinterHandle queue = open(name, PRINTER_ALL_ACCESS);
   if (queue) DeletePrinter(queue.get());
-}
-
-// The monitor under which each port is reached; the first entry of a name decides.
-std::map<std::wstring, std::wstring> listPortMonitors() {
-  DWORD count = 0;
-  const std::vector<BYTE> buffer = enumerate(
-      [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return EnumPortsW(nullptr, 2, data, size, needed, returned);
-      },
-      count);
-  std::map<std::wstring, std::wstring> monitors;
-  const auto* records = reinterpret_cast<const PORT_INFO_2W*>(buffer.data());
-  for (DWORD i = 0; i < count && !buffer.empty(); ++i) {
-    monitors.emplace(
-        text(records[i].pPortName),
-        kv::monitorNameReaching(text(records[i].pMonitorName), text(records[i].pDescription)));
-  }
-  return monitors;
 }
 
 void deletePort(const std::wstring& port, const std::wstring& monitorName) {
@@ -158,82 +78,6 @@ void deletePort(const std::wstring& port, const std::wstring& monitorName) {
   DWORD status = 0;
   XcvDataW(handle.get(), L"DeletePort", record.data(), static_cast<DWORD>(record.size()), nullptr,
            0, &needed, &status);
-}
-
-// The installer's calls, with msi.dll loaded as the cleaner loads it (installer_service_win.cpp):
-// from the system folder only, when the first uninstall pass begins.
-class Installer {
- public:
-  // The codes of the products whose Publisher is exactly the maker's, in the installer's order.
-  std::vector<std::wstring> makerProducts() const {
-    std::vector<std::wstring> codes;
-    if (!enumProducts_) return codes;
-    for (DWORD index = 0;; ++index) {
-      std::array<wchar_t, 40> code{};
-      if (enumProducts_.get()(index, code.data()) != ERROR_SUCCESS) return codes;
-      code.back() = L'\0';
-      if (property(code.data(), L"Publisher") == L"NOVAX") codes.emplace_back(code.data());
-    }
-  }
-
-  // A product's property with the cleaner's sizing: room for 1023 characters, asked again with
-  // the reported length while it does not fit, three calls at most.
-  std::optional<std::wstring> property(const std::wstring& product, const wchar_t* name) const {
-    if (!getProductInfo_) return std::nullopt;
-    std::vector<wchar_t> buffer(1024);
-    UINT result = ERROR_MORE_DATA;
-    for (int attempt = 0; attempt < 3 && result == ERROR_MORE_DATA; ++attempt) {
-      DWORD chars = static_cast<DWORD>(buffer.size());
-      result = getProductInfo_.get()(product.c_str(), name, buffer.data(), &chars);
-      if (result == ERROR_MORE_DATA) {
-        buffer.assign(std::max(std::size_t{chars} + 1, buffer.size()), L'\0');
-      }
-    }
-    if (result != ERROR_SUCCESS) return std::nullopt;
-    buffer.back() = L'\0';
-    return std::wstring(buffer.data());
-  }
-
- private:
-  kv::SystemLibrary msi_{L"msi.dll"};
-  kv::SystemProcedure<decltype(::MsiEnumProductsW)> enumProducts_ =
-      KV_SYSTEM_PROCEDURE(msi_, MsiEnumProductsW);
-  kv::SystemProcedure<decltype(::MsiGetProductInfoW)> getProductInfo_ =
-      KV_SYSTEM_PROCEDURE(msi_, MsiGetProductInfoW);
-};
-
-// The installed drivers' names, of the machine's own environment as the cleaner asks for them.
-std::vector<std::wstring> listDrivers() {
-  const std::optional<std::wstring> environment = kv::wow64NativePrintEnvironment();
-  LPWSTR asked = environment ? const_cast<LPWSTR>(environment->c_str()) : nullptr;
-  DWORD count = 0;
-  const std::vector<BYTE> buffer = enumerate(
-      [asked](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return EnumPrinterDriversW(nullptr, asked, 1, data, size, needed, returned);
-      },
-      count);
-  std::vector<std::wstring> names;
-  const auto* records = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
-  for (DWORD i = 0; i < count && !buffer.empty(); ++i) names.push_back(text(records[i].pName));
-  return names;
-}
-
-// The product's UninstallString, read as the cleaner reads it: 2048 bytes at most.
-std::optional<kv::RegisteredCommand> registeredCommand(const std::wstring& productCode) {
-  const std::wstring path = std::wstring(kv::kUninstallKeyPath) + productCode;
-  kv::UniqueRegKey key;
-  if (RegOpenKeyW(HKEY_LOCAL_MACHINE, path.c_str(), key.put()) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  std::array<wchar_t, 1024> value{};
-  DWORD bytes = sizeof value;
-  DWORD type = 0;
-  if (RegQueryValueExW(key.get(), L"UninstallString", nullptr, &type,
-                       reinterpret_cast<BYTE*>(value.data()), &bytes) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  value.back() = L'\0';
-  return kv::RegisteredCommand{value.data(), static_cast<std::uint32_t>(type)};
 }
 
 // Runs an uninstaller as the cleaner does (process_runner_win.cpp): hidden, waited for five
@@ -270,7 +114,7 @@ struct Products {
 // One uninstall pass without configured models: every installed driver names the packages.
 void uninstallPass(const Installer& installer, Products& products) {
   if (products.codes.empty()) return;
-  const std::vector<std::wstring> drivers = listDrivers();
+  const std::vector<std::wstring> drivers = kv::bare::listOwnDrivers();
   for (const std::wstring& code : products.codes) {
     const std::optional<std::wstring> name = installer.property(code, L"ProductName");
     if (!name) {
@@ -284,29 +128,9 @@ void uninstallPass(const Installer& installer, Products& products) {
     products.chosen.insert(code);
     if (products.hung.contains(code)) continue;
     const std::optional<std::wstring> command =
-        kv::uninstallCommandLine(code, registeredCommand(code));
+        kv::uninstallCommandLine(code, kv::bare::registeredCommand(code));
     if (command && hung(*command)) products.hung.insert(code);
   }
-}
-
-// The cleaner's note of pending removals: its key, in the 64-bit view.
-constexpr wchar_t kNoteKey[] = L"SOFTWARE\\NOVAX\\kvcleaner";
-
-// True when there is a note: sized, then read.
-bool readNote() {
-  kv::UniqueRegKey key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNoteKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
-                    key.put()) != ERROR_SUCCESS) {
-    return false;
-  }
-  DWORD size = 0;
-  if (RegQueryValueExW(key.get(), kv::kPendingRemovalsValueName, nullptr, nullptr, nullptr,
-                       &size) != ERROR_SUCCESS) {
-    return false;
-  }
-  std::string bytes(size, '\0');
-  return RegQueryValueExW(key.get(), kv::kPendingRemovalsValueName, nullptr, nullptr,
-                          reinterpret_cast<BYTE*>(bytes.data()), &size) == ERROR_SUCCESS;
 }
 
 // The note of the maker's queues, the very bytes the cleaner writes.
@@ -314,7 +138,7 @@ bool writeNote(const std::vector<Printer>& queues) {
   std::string bytes = kv::encodePendingRemovals({});
   for (const Printer& queue : queues) kv::appendPendingRemoval(bytes, queue.driver, queue.port);
   kv::UniqueRegKey key;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kNoteKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kv::bare::kNoteKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.put(),
                       nullptr) != ERROR_SUCCESS) {
     return false;
@@ -326,8 +150,8 @@ bool writeNote(const std::vector<Printer>& queues) {
 
 void deleteNote() {
   kv::UniqueRegKey key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNoteKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, key.put()) ==
-      ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kv::bare::kNoteKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                    key.put()) == ERROR_SUCCESS) {
     RegDeleteValueW(key.get(), kv::kPendingRemovalsValueName);
   }
 }
@@ -361,7 +185,7 @@ int wmain(int argc, wchar_t* argv[]) {
     else
       portsOfOthers.insert(upper(queue.port));
   }
-  bool noteStored = readNote();
+  bool noteStored = kv::bare::readNote().has_value();
   if (!queues.empty() && writeNote(queues)) noteStored = true;
   for (const Printer& queue : queues) {
     if (idle(queue.name)) deleteQueue(queue.name);
@@ -373,7 +197,7 @@ int wmain(int argc, wchar_t* argv[]) {
         if (!makers(queue)) portsOfOthers.insert(upper(queue.port));
       }
     }
-    const std::map<std::wstring, std::wstring> monitors = listPortMonitors();
+    const std::map<std::wstring, std::wstring> monitors = kv::bare::listPortMonitors();
     std::set<std::wstring> done;
     for (const Printer& queue : queues) {
       if (done.contains(queue.port) || portsOfOthers.contains(upper(queue.port))) continue;
