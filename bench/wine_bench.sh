@@ -1,23 +1,24 @@
 #!/usr/bin/env bash
 # The Wine half of scripts/bench: pairs of programs on a machine of the maker's queues made with
 # kvsetup, each program beside a bare one that makes the same system calls and nothing else
-# (kvcleaner.exe -C beside kvbare.exe). Each run gets a fresh copy of the prepared machine. A
-# round runs every program once, in an order rotated from round to round, so that both of a pair
-# meet the same load; the ratio of a pair is taken round by round and summarized by its median.
+# (kvcleaner.exe -C beside kvbare.exe, kvcheck.exe -J beside kvbarecheck.exe). Each run gets a
+# fresh copy of the prepared machine. A round runs every program once, in an order rotated from
+# round to round, so that both of a pair meet the same load; the ratio of a pair is taken round
+# by round and summarized by its median.
 #
 #   bash bench/wine_bench.sh <work directory> <maker queues> <rounds>
 #
-# Needs KV_BUILD (the win64 build directory, with kvcleaner, kvbare, kvsetup and the test port
-# monitor built), KV_WINE_TEMPLATE (a booted prefix) and KV_TREE_TIME (the native bench build's
-# kvtreetime). Prints Markdown tables and the ratios; exits 1 when a run did not leave the
-# machine as its check expects.
+# Needs KV_BUILD (the win64 build directory, with kvcleaner, kvbare, kvcheck, kvbarecheck,
+# kvsetup and the test port monitor built), KV_WINE_TEMPLATE (a booted prefix) and KV_TREE_TIME
+# (the native bench build's kvtreetime). Prints Markdown tables and the ratios; exits 1 when a
+# run did not leave the machine as its check expects.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # kvsetup and demo_machine_prepare, which builds whatever demo_machine_build builds.
 # shellcheck source=../tests/e2e/demo_machine.sh
 source "$here/../tests/e2e/demo_machine.sh"
 
-readonly BENCH_OTHER_QUEUES=10
+readonly BENCH_OTHER_QUEUES=10 BENCH_MAKER_DRIVERS=10
 
 # Redefined for demo_machine_prepare: half the maker's queues on ports of the test monitor as
 # "DeviceLinkMonitor", half on local ports, ten shared drivers; a few queues of another maker.
@@ -25,7 +26,7 @@ demo_machine_build() {
   local dll i port
   dll=$(winepath -w "$KV_BUILD/tools/test_port_monitor/kvtestmon.dll") || return 1
   kvsetup add-monitor DeviceLinkMonitor --dll "$dll" || return 1
-  for ((i = 0; i < 10; ++i)); do
+  for ((i = 0; i < BENCH_MAKER_DRIVERS; ++i)); do
     kvsetup add-driver "NOVAX Model $i" || return 1
   done
   kvsetup add-driver "Acme Laser 5" || return 1
@@ -43,8 +44,8 @@ demo_machine_build() {
       port=$(printf 'LPT_%03d:' "$i")
       kvsetup add-port "$port" || return 1
     fi
-    kvsetup add-queue "$(printf 'NOVAX Q%03d' "$i")" --driver "NOVAX Model $((i % 10))" \
-      --port "$port" || return 1
+    kvsetup add-queue "$(printf 'NOVAX Q%03d' "$i")" \
+      --driver "NOVAX Model $((i % BENCH_MAKER_DRIVERS))" --port "$port" || return 1
   done
 }
 
@@ -158,13 +159,38 @@ check_cleaned() {  # exit code
   fi
 }
 
-# The pairs measured: a name, the check of its runs, the bare program's command and the
-# program's. Each pair's programs run once a round; adding a pair is one more call.
-declare -a PAIRS=()
-bench_pair() {  # name check bare-command program-command
-  PAIRS+=("$1|$2|$3|$4")
+# A check run leaves the machine as it was: the maker's queues, ports and drivers and the other
+# maker's queues all there, and no note of pending removals (the machine has none). Both
+# programs end with the check's "found" code, 114.
+check_unchanged() {  # exit code
+  local queues ports drivers note
+  queues=$(kvsetup list queues | wc -l)
+  ports=$(kvsetup list ports | grep -c -E '^(DLM|LPT)_')
+  drivers=$(kvsetup list drivers | grep -c '^NOVAX Model')
+  note=$(wine reg query 'HKLM\SOFTWARE\NOVAX\kvcleaner' /reg:64 2>/dev/null </dev/null) ||
+    note="no key"
+  local expected=$((BENCH_MAKER_QUEUES + BENCH_OTHER_QUEUES))
+  if [[ "$1" != 114 || "$queues" != "$expected" || "$ports" != "$BENCH_MAKER_QUEUES" ||
+    "$drivers" != "$BENCH_MAKER_DRIVERS" ]]; then
+    echo "exit code $1, $queues queues, $ports maker ports and $drivers maker drivers (expected" \
+      "114, $expected, $BENCH_MAKER_QUEUES and $BENCH_MAKER_DRIVERS)"
+    return 1
+  fi
+  if [[ "$note" != "no key" ]]; then
+    echo "the key of the note of pending removals was made: $(tr -d '\r' <<<"$note")"
+    return 1
+  fi
 }
-bench_pair cleaner check_cleaned 'kvbare.exe NOVAX' 'kvcleaner.exe -C'
+
+# The pairs measured: a name, the check of its runs, the bare program's command, the program's
+# and the aim (the program at most that many times the bare one). Each pair's programs run once
+# a round; adding a pair is one more call.
+declare -a PAIRS=()
+bench_pair() {  # name check bare-command program-command aim
+  PAIRS+=("$1|$2|$3|$4|$5")
+}
+bench_pair cleaner check_cleaned 'kvbare.exe NOVAX' 'kvcleaner.exe -C' 1.05
+bench_pair checker check_unchanged 'kvbarecheck.exe NOVAX' 'kvcheck.exe -J' 1.10
 
 # One timed run in a fresh copy of the machine, checked: prints "<wall ms> <process CPU ms>
 # <wine server CPU ms>"; returns 1 when its check failed.
@@ -288,9 +314,9 @@ bench_main() {
 
   # The programs of the pairs, found in the build by their names, and the log benchmark.
   BENCH_FILES=("$KV_BUILD/bench/kvlogbench.exe")
-  local pair name check bare program file
+  local pair name check bare program aim file
   for pair in "${PAIRS[@]}"; do
-    IFS='|' read -r name check bare program <<<"$pair"
+    IFS='|' read -r name check bare program aim <<<"$pair"
     for file in "${bare%% *}" "${program%% *}"; do
       file=$(find "$KV_BUILD" -name "$file" -not -path '*/CMakeFiles/*' -print -quit)
       [[ -n "$file" ]] || {
@@ -305,7 +331,7 @@ bench_main() {
   # each program runs as often before as after its bare partner and each takes each place.
   local -a order=()
   for pair in "${PAIRS[@]}"; do
-    IFS='|' read -r name check bare program <<<"$pair"
+    IFS='|' read -r name check bare program aim <<<"$pair"
     order+=("$name|bare|$check|$bare" "$name|program|$check|$program")
   done
   local -A wall=() cpu=() server=() ratio_wall=() ratio_cpu=()
@@ -355,7 +381,7 @@ bench_main() {
   echo "| program | wall | CPU, its processes | CPU, wine server |"
   echo "|---|---|---|---|"
   for pair in "${PAIRS[@]}"; do
-    IFS='|' read -r name check bare program <<<"$pair"
+    IFS='|' read -r name check bare program aim <<<"$pair"
     for side in bare program; do
       key="$name|$side"
       command=$bare
@@ -367,15 +393,15 @@ bench_main() {
   done
   echo
   for pair in "${PAIRS[@]}"; do
-    IFS='|' read -r name check bare program <<<"$pair"
+    IFS='|' read -r name check bare program aim <<<"$pair"
     # shellcheck disable=SC2086  # one number per word
     read -r low high coverage < <(median_interval ${ratio_wall[$name]})
-    verdict="not resolved: the interval holds 1.05"
-    awk -v h="$high" 'BEGIN { exit !(h <= 1.05) }' && verdict=met
-    awk -v l="$low" 'BEGIN { exit !(l > 1.05) }' && verdict="not met"
+    verdict="not resolved: the interval holds $aim"
+    awk -v h="$high" -v a="$aim" 'BEGIN { exit !(h <= a) }' && verdict=met
+    awk -v l="$low" -v a="$aim" 'BEGIN { exit !(l > a) }' && verdict="not met"
     # shellcheck disable=SC2086
     echo "- \`$program\` / \`$bare\`, round by round, wall: $(spread 3 ${ratio_wall[$name]});" \
-      "the median lies in $low–$high with ${coverage} % confidence. Aim at most 1.05: $verdict."
+      "the median lies in $low–$high with ${coverage} % confidence. Aim at most $aim: $verdict."
     # shellcheck disable=SC2086
     read -r low high coverage < <(median_interval ${ratio_cpu[$name]})
     # shellcheck disable=SC2086
@@ -393,7 +419,7 @@ bench_main() {
   echo "<details><summary>Run by run (wall ms, in round order)</summary>"
   echo
   for pair in "${PAIRS[@]}"; do
-    IFS='|' read -r name check bare program <<<"$pair"
+    IFS='|' read -r name check bare program aim <<<"$pair"
     echo "- \`$bare\`: ${wall[$name|bare]% }"
     echo "- \`$program\`: ${wall[$name|program]% }"
     echo "- ratio: ${ratio_wall[$name]% }"
