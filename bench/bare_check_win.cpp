@@ -8,17 +8,18 @@
 // - the installer's products and the Publisher of each; for the maker's ("NOVAX"), the installed
 //   drivers, each product's ProductName, and for a name ending in "[<driver>]" its uninstall
 //   entry's UninstallString;
-// - the connections, then the local queues; a queue or connection is the maker's when its
-//   driver name, upper-cased, contains the brand word;
+// - whether the process runs as LocalSystem (its token's user), then the connections, then the
+//   local queues; a queue or connection is the maker's when its driver name, upper-cased,
+//   contains the brand word;
 // - for each of the maker's queues, opened with PRINTER_ACCESS_USE, its status and, unless it is
 //   printing, its jobs;
 // - the note of pending removals read;
 // - with maker queues or the note's entries of the maker: a second look at the queues and the
 //   ports with their monitors;
-// - the drivers of each environment other than the machine's own.
+// - the drivers of each of the three environments, the machine's own as our code asks for it.
 // It prints one plain line an object on standard output, written at once as the check writes
 // its report. Exit code 114 (the check's "found") when it saw anything of the maker: a product,
-// connection, queue, note or driver of another environment; else 0; 2 for a wrong command line.
+// connection, queue, note or driver; else 0; 2 for a wrong command line.
 #include <windows.h>
 #include <winspool.h>
 
@@ -32,6 +33,7 @@
 #include "config/pending_removals_note.h"
 #include "main/queue_condition.h"
 #include "system/print_environment_win.h"
+#include "system/process_account_win.h"
 #include "system/system_library_win.h"
 
 namespace {
@@ -42,7 +44,8 @@ using kv::bare::Printer;
 using kv::bare::upper;
 
 // The environments whose drivers the check lists, and this program's own, which the spooler
-// takes when none is named (src/check/check_drivers.cpp).
+// takes when none is named (src/check/check_drivers.cpp); the machine's own is listed as our code
+// lists it, named only under WOW64.
 constexpr const wchar_t* kDriverEnvironments[] = {L"Windows x64", L"Windows NT x86",
                                                   L"Windows ARM64"};
 #if defined(__aarch64__) || defined(_M_ARM64)
@@ -95,6 +98,7 @@ int wmain(int argc, wchar_t* argv[]) {
     }
   }
 
+  if (kv::processRunsAsLocalSystem()) out += L"LocalSystem\r\n";
   for (const Printer& connection : listPrinters(PRINTER_ENUM_CONNECTIONS)) {
     if (!makers(connection.driver)) continue;
     found = true;
@@ -146,8 +150,9 @@ int wmain(int argc, wchar_t* argv[]) {
 
   const std::wstring own = kv::wow64NativePrintEnvironment().value_or(kProgramEnvironment);
   for (const wchar_t* environment : kDriverEnvironments) {
-    if (environment == own) continue;
-    for (const std::wstring& driver : kv::bare::listDrivers(environment)) {
+    const std::vector<std::wstring> drivers =
+        environment == own ? kv::bare::listOwnDrivers() : kv::bare::listDrivers(environment);
+    for (const std::wstring& driver : drivers) {
       if (!makers(driver)) continue;
       found = true;
       out += L"driver\t" + driver + L'\t' + environment + L"\r\n";
