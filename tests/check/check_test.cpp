@@ -44,7 +44,8 @@ struct Machine {
     memory.addPort({L"DLM2", L"DeviceLinkMonitor", L"", 1});
     memory.addPort({L"LPT1:", L"Local Monitor", L"Local Port", 1});
     memory.addPort({L"OLD1:", L"Local Monitor", L"Local Port", 1});
-    for (const wchar_t* driver : {L"NOVAX D1", L"NOVAX D2", L"Zulu Laser 9", L"NOVAX Old", L"NOVAX Left"}) {
+    for (const wchar_t* driver :
+         {L"NOVAX D1", L"NOVAX D2", L"Zulu Laser 9", L"NOVAX Old", L"NOVAX Left"}) {
       memory.addDriver(driver);
     }
     memory.addDriver(L"Other Laser");
