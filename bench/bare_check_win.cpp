@@ -32,6 +32,7 @@
 #include "bare_calls_win.h"
 #include "config/pending_removals_note.h"
 #include "main/queue_condition.h"
+#include "spooler/driver_environments.h"
 #include "system/print_environment_win.h"
 #include "system/process_account_win.h"
 #include "system/system_library_win.h"
@@ -42,19 +43,6 @@ using kv::bare::getPrinter;
 using kv::bare::listPrinters;
 using kv::bare::Printer;
 using kv::bare::upper;
-
-// The environments whose drivers the check lists, and this program's own, which the spooler
-// takes when none is named (src/check/check_drivers.cpp); the machine's own is listed as our code
-// lists it, named only under WOW64.
-constexpr const wchar_t* kDriverEnvironments[] = {L"Windows x64", L"Windows NT x86",
-                                                  L"Windows ARM64"};
-#if defined(__aarch64__) || defined(_M_ARM64)
-constexpr const wchar_t* kProgramEnvironment = L"Windows ARM64";
-#elif defined(__x86_64__) || defined(_M_X64)
-constexpr const wchar_t* kProgramEnvironment = L"Windows x64";
-#else
-constexpr const wchar_t* kProgramEnvironment = L"Windows NT x86";
-#endif
 
 void write(const std::wstring& text) {
   const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
@@ -148,8 +136,8 @@ int wmain(int argc, wchar_t* argv[]) {
     }
   }
 
-  const std::wstring own = kv::wow64NativePrintEnvironment().value_or(kProgramEnvironment);
-  for (const wchar_t* environment : kDriverEnvironments) {
+  const std::wstring own = kv::wow64NativePrintEnvironment().value_or(kv::kProgramEnvironment);
+  for (const wchar_t* environment : kv::kDriverEnvironments) {
     const std::vector<std::wstring> drivers =
         environment == own ? kv::bare::listOwnDrivers() : kv::bare::listDrivers(environment);
     for (const std::wstring& driver : drivers) {

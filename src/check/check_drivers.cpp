@@ -6,6 +6,7 @@
 
 #include "check/check_run.h"
 #include "messages/result_codes.h"
+#include "spooler/driver_environments.h"
 #include "spooler/error_reporting.h"
 #include "spooler/inventory.h"
 #include "spooler/print_spooler.h"
@@ -13,18 +14,6 @@
 
 namespace kv {
 namespace {
-
-constexpr const wchar_t* kDriverEnvironments[] = {L"Windows x64", L"Windows NT x86",
-                                                  L"Windows ARM64"};
-
-// The environment of this program's own drivers, which the spooler takes when none is named.
-#if defined(__aarch64__) || defined(_M_ARM64)
-constexpr const wchar_t* kProgramEnvironment = L"Windows ARM64";
-#elif defined(__x86_64__) || defined(_M_X64)
-constexpr const wchar_t* kProgramEnvironment = L"Windows x64";
-#else
-constexpr const wchar_t* kProgramEnvironment = L"Windows NT x86";
-#endif
 
 // The names it reported, which a clean run reaches.
 std::set<std::wstring> checkQueueDrivers(CheckRun& run) {
