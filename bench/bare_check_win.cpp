@@ -31,7 +31,7 @@
 
 #include "bare_calls_win.h"
 #include "config/pending_removals_note.h"
-#include "main/queue_condition.h"
+#include "rules/queue_condition.h"
 #include "spooler/driver_environments.h"
 #include "system/print_environment_win.h"
 #include "system/process_account_win.h"

@@ -31,8 +31,8 @@
 
 #include "bare_calls_win.h"
 #include "config/pending_removals_note.h"
-#include "main/queue_condition.h"
 #include "products/uninstall_command.h"
+#include "rules/queue_condition.h"
 #include "spooler/port_monitors.h"
 #include "system/system_library_win.h"
 #include "system/win_handles.h"

@@ -1,6 +1,6 @@
 #include "bench_machine.h"
 
-#include "main/fake_uninstaller.h"
+#include "cleaner/fake_uninstaller.h"
 
 namespace kv::bench {
 namespace {

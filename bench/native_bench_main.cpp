@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "bench_machine.h"
-#include "main/cleaner_main.h"
-#include "main/fake_uninstaller.h"
+#include "cleaner/cleaner_main.h"
+#include "cleaner/fake_uninstaller.h"
 #include "timed_spooler.h"
 
 namespace kv::bench {

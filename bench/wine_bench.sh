@@ -111,7 +111,7 @@ prefix_up() {  # machine
   BENCH_DIR=$WINEPREFIX/drive_c/kvtool
   mkdir -p "$BENCH_DIR"
   cp "${BENCH_FILES[@]}" "$BENCH_DIR/" || return 1
-  cp "$KV_BUILD/src/main/KV_TOOLS_LNG.IRC" "$BENCH_DIR/" 2>/dev/null || true
+  cp "$KV_BUILD/src/cleaner/KV_TOOLS_LNG.IRC" "$BENCH_DIR/" 2>/dev/null || true
   sync
   (wineserver -p >/dev/null 2>&1 </dev/null &)
   wine cmd /c exit >/dev/null 2>&1 </dev/null

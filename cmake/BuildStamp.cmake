@@ -1,8 +1,8 @@
 # The build time stamp of a program is taken when the program is linked, so that a rebuilt
 # program shows its own time, not the time CMake last configured. A pre-link step writes a
 # one-line source with the current time (build_stamp_source.cmake) and compiles it; the object
-# goes on the link line before the libraries, so the default text in kv_main
-# (src/main/build_stamp_default.cpp) is not taken.
+# goes on the link line before the libraries, so the default text in kv_cleaner
+# (src/cleaner/build_stamp_default.cpp) is not taken.
 set(KV_BUILD_STAMP_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/build_stamp_source.cmake)
 
 # kv_link_build_stamp(target): target shows the time of its own link as build time stamp.

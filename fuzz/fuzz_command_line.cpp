@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "check/check_options.h"
+#include "cleaner/command_line.h"
 #include "fuzz_input.h"
-#include "main/command_line.h"
 #include "system/utf8.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include "check/console_to_error.h"
 #include "check/report_json.h"
 #include "check/report_text.h"
-#include "main/configured_models.h"
 #include "messages/result_codes.h"
+#include "rules/configured_models.h"
 #include "system/system_services.h"
 
 namespace kv {

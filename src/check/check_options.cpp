@@ -1,6 +1,6 @@
 #include "check/check_options.h"
 
-#include "main/option_letters.h"
+#include "rules/option_letters.h"
 
 namespace kv {
 

@@ -1,9 +1,9 @@
 // The maker's installer packages, as the first uninstall pass chooses them.
 #include "check/check_exit_codes.h"
 #include "check/check_run.h"
-#include "main/product_choice.h"
 #include "messages/result_codes.h"
 #include "products/product_discovery.h"
+#include "rules/product_choice.h"
 #include "spooler/inventory.h"
 
 namespace kv {

@@ -1,7 +1,7 @@
 // The entries of the note of pending removals an earlier run left: read, never written.
 #include "check/check_run.h"
 #include "config/pending_removals_note.h"
-#include "main/pending_note_reading.h"
+#include "rules/pending_note_reading.h"
 
 namespace kv {
 namespace {

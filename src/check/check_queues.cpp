@@ -1,9 +1,9 @@
 // The maker's network printer connections and local queues, chosen by the driver filter, and the
 // queues' pre-check: what a clean run deletes and what it leaves as busy or printing.
 #include "check/check_run.h"
-#include "main/driver_filter_walk.h"
-#include "main/queue_condition.h"
 #include "messages/result_codes.h"
+#include "rules/driver_filter_walk.h"
+#include "rules/queue_condition.h"
 #include "spooler/inventory.h"
 #include "spooler/print_spooler.h"
 #include "system/system_services.h"

@@ -6,8 +6,8 @@
 
 #include "check/check_report.h"
 #include "config/cleaner_config.h"
-#include "main/driver_filter.h"
-#include "main/ports_in_use.h"
+#include "rules/driver_filter.h"
+#include "rules/ports_in_use.h"
 #include "spooler/name_list.h"
 
 namespace kv {

@@ -7,10 +7,10 @@
 #include <nlohmann/json.hpp>
 
 #include "check/check_main.h"
+#include "cleaner/cleaner_main.h"
+#include "cleaner/fake_uninstaller.h"
 #include "config/pending_removals_note.h"
 #include "log/logger.h"
-#include "main/cleaner_main.h"
-#include "main/fake_uninstaller.h"
 #include "products/console_capture.h"
 #include "standins/installer_memory.h"
 #include "standins/spooler_memory.h"

@@ -43,9 +43,9 @@ install_guide_commands() {
   assert_eq 1 "$(grep -cxF "$GUIDE_SHARE_LINE" <<<"$clean")" "share line of the guide's clean.cmd"
   clean=${clean/"$GUIDE_SHARE_LINE"/"$TEST_SHARE_LINE"}
   mkdir -p "$KV_DIR/x64" "$DRIVE_C/kvshare"
-  cp "$KV_BUILD/src/main/kvcleaner.exe" "$KV_BUILD/src/check/kvcheck.exe" "$KV_DIR/x64/"
-  if [[ -f "$KV_BUILD/src/main/KV_TOOLS_LNG.IRC" ]]; then
-    cp "$KV_BUILD/src/main/KV_TOOLS_LNG.IRC" "$KV_DIR/x64/"
+  cp "$KV_BUILD/src/cleaner/kvcleaner.exe" "$KV_BUILD/src/check/kvcheck.exe" "$KV_DIR/x64/"
+  if [[ -f "$KV_BUILD/src/cleaner/KV_TOOLS_LNG.IRC" ]]; then
+    cp "$KV_BUILD/src/cleaner/KV_TOOLS_LNG.IRC" "$KV_DIR/x64/"
   fi
   write_cmd "$clean" "$KV_DIR/clean.cmd"
   write_cmd "$detect" "$KV_DIR/detect.cmd"

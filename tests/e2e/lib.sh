@@ -56,9 +56,9 @@ e2e_setup() {
   KV_DIR=$DRIVE_C/kvtool
   LOG_DIR=$DRIVE_C/ProgramData/NOVAX/MXQLOG
   mkdir -p "$KV_DIR"
-  cp "$KV_BUILD/src/main/kvcleaner.exe" "$KV_DIR/"
-  if [[ -f "$KV_BUILD/src/main/KV_TOOLS_LNG.IRC" ]]; then
-    cp "$KV_BUILD/src/main/KV_TOOLS_LNG.IRC" "$KV_DIR/"
+  cp "$KV_BUILD/src/cleaner/kvcleaner.exe" "$KV_DIR/"
+  if [[ -f "$KV_BUILD/src/cleaner/KV_TOOLS_LNG.IRC" ]]; then
+    cp "$KV_BUILD/src/cleaner/KV_TOOLS_LNG.IRC" "$KV_DIR/"
   fi
   # Wine's services start detached from our pipes, so that a run's output can be captured.
   (wineserver -p >/dev/null 2>&1 </dev/null &)

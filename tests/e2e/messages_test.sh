@@ -85,7 +85,7 @@ test_message_file_section_follows_the_system_language() {
 }
 
 test_shipped_message_file_is_found_beside_the_program() {
-  assert_eq "" "$(cmp "$KV_BUILD/src/main/KV_TOOLS_LNG.IRC" "$KV_DIR/KV_TOOLS_LNG.IRC" 2>&1)" \
+  assert_eq "" "$(cmp "$KV_BUILD/src/cleaner/KV_TOOLS_LNG.IRC" "$KV_DIR/KV_TOOLS_LNG.IRC" 2>&1)" \
     "message text file installed beside the program"
   run_cleaner -T
   assert_eq 0 "$RUN_EXIT" "exit code"

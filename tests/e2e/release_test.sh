@@ -61,7 +61,7 @@ test_build_stamp_is_the_time_of_the_link() {
   local stamp linked written
   stamp=${line#Debug: }
   linked=$(date -d "${stamp%$'\r'}" +%s)
-  written=$(stat -c %Y "$KV_BUILD/src/main/kvcleaner.exe")
+  written=$(stat -c %Y "$KV_BUILD/src/cleaner/kvcleaner.exe")
   if ((linked > written || written - linked > 120)); then
     e2e_fail "stamp ${stamp%$'\r'} is not within the 120 s before the program was written ($(date -d "@$written"))"
   fi
@@ -73,7 +73,7 @@ test_program_imports_only_known_dlls() {
   assert_eq "ADVAPI32.dll
 KERNEL32.dll
 msvcrt.dll
-USER32.dll" "$("$KV_OBJDUMP" -p "$KV_BUILD/src/main/kvcleaner.exe" | sed -n 's/^\tDLL Name: //p')" \
+USER32.dll" "$("$KV_OBJDUMP" -p "$KV_BUILD/src/cleaner/kvcleaner.exe" | sed -n 's/^\tDLL Name: //p')" \
     "imported DLLs"
 }
 

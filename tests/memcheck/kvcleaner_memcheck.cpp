@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "main/cleaner_main.h"
+#include "cleaner/cleaner_main.h"
 #include "spooler/process_runner.h"
 #include "standins/installer_memory.h"
 #include "standins/spooler_memory.h"

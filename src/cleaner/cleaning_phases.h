@@ -1,0 +1,68 @@
+#pragma once
+
+#include "cleaner/cleaner_run.h"
+
+namespace kv {
+
+// The phases of a cleaning run, in the order the run calls them. Each works on the run object
+// only; a phase that cannot list the print objects it needs ends the process through fatalEnd
+// with its result code. Without `clean` every print object's deletion is logged as done instead;
+// the uninstall passes do not look at the mode.
+
+// The maker's installer packages, first pass (product_uninstall_phase.cpp): lists the maker's
+// product codes once for the whole run.
+void uninstallProductsFirstPass(CleanerRun& run);
+
+// The silent-mode settings file lives only while the first uninstall pass runs: one this run made
+// is deleted, one that was there gets its bytes back (silent_mode_phase.cpp). With message boxes
+// on (-P) the file is none of this run's business. Nothing is written or deleted through a
+// planted link.
+void removeSilentModeFile(const CleanerRun& run);
+
+// Network printer connections (remote_queue_phase.cpp); zeroes the Q and P counts. Ends with 16.
+void removeRemoteQueues(CleanerRun& run);
+
+// Lists the local queues and narrows the queue lists to the maker's queues, for the note of
+// pending removals and the phases after it (local_queue_phase.cpp). Ends with 17.
+void listLocalQueues(CleanerRun& run);
+
+// A run deletes the maker's queues before their ports and drivers, and later runs find ports and
+// drivers only through queues. So a real run notes the ports and drivers of the maker's queues in
+// the machine value kPendingRemovalsValueName (where only administrators may write) before it
+// deletes the first queue, and removes the note once the driver phase has been through them. A
+// run cut short in between leaves the note, and the next run takes its entries over
+// (pending_removals.cpp).
+
+// Reads a note an earlier run left. Entries whose driver passes this run's filter are added to
+// `run.pendingPorts` and `run.pendingDrivers`, each entry once; the others are kept for a later
+// run. A note that cannot be understood is reported; a real run keeps its content under another
+// value name, with the time, and goes on as without a note. A note that cannot be read at all, or
+// not be kept aside, is left alone for the whole run. Both modes.
+void takeOverPendingRemovals(CleanerRun& run);
+
+// Real runs with maker's queues to delete: writes the note with the entries taken over, those
+// kept, and the driver and port of each queue in `run.queueNames`. A note that cannot be written
+// is reported; the run goes on.
+void notePendingRemovals(CleanerRun& run);
+
+// The listed maker's queues that are idle (local_queue_phase.cpp); a queue that stays keeps its
+// port and driver in the lists for the port and driver phases.
+void removeLocalQueues(CleanerRun& run);
+
+// The ports of the maker's queues, then those an earlier run left, each name once
+// (port_phase.cpp). Ends with 18.
+void removePorts(CleanerRun& run);
+
+// The drivers of the maker's queues, then those an earlier run left, each name once; failures
+// count towards the exit code (driver_phase.cpp).
+void removeDrivers(CleanerRun& run);
+
+// Real runs, after the driver phase: the note keeps only the entries for models this run did not
+// clean, and is deleted when there are none (pending_removals.cpp).
+void settlePendingRemovals(CleanerRun& run);
+
+// The maker's installer packages again, over the product codes of the first pass, after the
+// drivers are gone (product_uninstall_phase.cpp).
+void uninstallProductsSecondPass(CleanerRun& run);
+
+}  // namespace kv

@@ -1,0 +1,43 @@
+// The drivers of the maker's queues, also of queues that could not be deleted.
+#include "cleaner/cleaning_phases.h"
+#include "log/log_placement.h"
+#include "log/logger.h"
+#include "spooler/error_reporting.h"
+#include "spooler/removals.h"
+
+namespace kv {
+namespace {
+
+void deleteDriver(CleanerRun& run, const std::wstring& driver) {
+  Logger& log = detailLog();
+  log.info() << L"Deleting driver " << driver << L"..." << endLine;
+  const std::size_t deleted = run.finishedSet.count(driver);
+  log.debug() << L"finishedSet.count = " << deleted << endLine;
+  if (deleted != 0) {
+    log.debug() << L"Driver previously deleted " << driver << endLine;
+    return;
+  }
+  if (!run.options.clean) {
+    log.info() << L"SIMULATION:Successfully deleted driver " << driver << endLine;
+    return;
+  }
+  if (bMciDeletePrinterDriverEx(driver)) {
+    log.info() << L"Successfully deleted driver " << driver << endLine;
+    run.finishedSet.insert(driver);
+    log.debug() << L"finishedSet.size = " << run.finishedSet.size() << endLine;
+  } else {
+    log.error() << L"Error: Failed to delete driver " << driver << L".(" << dwMciGetLastError()
+                << L")" << endLine;
+    ++run.failureCount;
+  }
+}
+
+}  // namespace
+
+void removeDrivers(CleanerRun& run) {
+  detailLog().info() << L"KVTool cleaner Deleting driver started: " << GetTimeText() << endLine;
+  for (const std::wstring& driver : run.queueDrivers) deleteDriver(run, driver);
+  for (const std::wstring& driver : run.pendingDrivers) deleteDriver(run, driver);
+}
+
+}  // namespace kv

@@ -1,0 +1,15 @@
+// Windows entry point: the command line arrives as wide text, so no character of a path or
+// model name is lost to the ANSI code page.
+#include <string>
+#include <vector>
+
+#include "cleaner/cleaner_main.h"
+#include "system/system_library_win.h"
+
+int wmain(int argc, wchar_t* argv[]) {
+  // Before anything can load a DLL by name: none may come from the program's folder.
+  kv::restrictDllSearchToSystemFolder();
+  std::vector<std::wstring> args;
+  for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
+  return kv::cleanerMain(args);
+}

@@ -1,0 +1,109 @@
+// The note of pending removals: taken over, written and settled.
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "cleaner/cleaning_phases.h"
+#include "config/pending_removals_note.h"
+#include "log/logger.h"
+#include "rules/pending_note_reading.h"
+#include "system/system_services.h"
+
+namespace kv {
+namespace {
+
+std::wstring valuePath(const std::wstring& name) {
+  return std::wstring(kMachineValuesKey) + L"\\" + name;
+}
+
+const std::wstring& notePath() {
+  static const std::wstring path = valuePath(kPendingRemovalsValueName);
+  return path;
+}
+
+void writeNote(CleanerRun& run, const std::string& bytes) {
+  if (SystemServices::current().writeMachineValue(kPendingRemovalsValueName, bytes)) {
+    run.pendingNoteStored = true;
+  } else {
+    detailLog().warn() << L"Failed to write pending removals " << notePath() << endLine;
+  }
+}
+
+// "PendingRemovals unreadable 20261206 140500": the note's name with the time it was set aside.
+std::wstring asideName() {
+  const LocalTime now = SystemServices::current().localTime();
+  wchar_t stamp[32] = {};
+  std::swprintf(stamp, sizeof stamp / sizeof stamp[0], L" unreadable %04d%02d%02d %02d%02d%02d",
+                now.year, now.month, now.day, now.hour, now.minute, now.second);
+  return kPendingRemovalsValueName + std::wstring(stamp);
+}
+
+// A note that is not one is never taken over, but not lost either: a real run keeps its bytes
+// under another name and then writes its own note as usual. Otherwise it stays as it is.
+void setAside(CleanerRun& run, const std::string& bytes) {
+  SystemServices& system = SystemServices::current();
+  const std::wstring aside = asideName();
+  if (run.options.clean && system.writeMachineValue(aside, bytes) &&
+      system.deleteMachineValue(kPendingRemovalsValueName)) {
+    detailLog().warn() << L"Failed to read pending removals " << notePath() << L", kept as "
+                       << valuePath(aside) << endLine;
+    return;
+  }
+  detailLog().warn() << L"Failed to read pending removals " << notePath() << endLine;
+  run.pendingNoteUnread = true;
+}
+
+}  // namespace
+
+void takeOverPendingRemovals(CleanerRun& run) {
+  PendingNoteReading note = readPendingRemovals(run.modelSet);
+  switch (note.state) {
+    case PendingNoteReading::State::Missing:
+      return;
+    case PendingNoteReading::State::Failed:
+      detailLog().warn() << L"Failed to read pending removals " << notePath() << endLine;
+      run.pendingNoteUnread = true;
+      return;
+    case PendingNoteReading::State::NotANote:
+      setAside(run, note.bytes);
+      return;
+    case PendingNoteReading::State::Read:
+      break;
+  }
+  run.pendingNoteStored = true;
+  for (PendingRemoval& entry : note.taken) {
+    run.pendingDrivers.push_back(std::move(entry.driver));
+    run.pendingPorts.push_back(std::move(entry.port));
+  }
+  run.pendingKept = std::move(note.kept);
+  if (!run.pendingDrivers.empty()) {
+    detailLog().info() << L"Ports and drivers left by an unfinished run: "
+                       << run.pendingDrivers.size() << endLine;
+  }
+}
+
+void notePendingRemovals(CleanerRun& run) {
+  if (!run.options.clean || run.pendingNoteUnread || run.queueNames.empty()) return;
+  std::string bytes = encodePendingRemovals(run.pendingKept);
+  for (std::size_t i = 0; i < run.pendingDrivers.size(); ++i) {
+    appendPendingRemoval(bytes, run.pendingDrivers[i], run.pendingPorts[i]);
+  }
+  for (std::size_t i = 0; i < run.queueNames.size(); ++i) {
+    appendPendingRemoval(bytes, run.queueDrivers[i], run.queuePorts[i]);
+  }
+  writeNote(run, bytes);
+}
+
+void settlePendingRemovals(CleanerRun& run) {
+  if (!run.options.clean || run.pendingNoteUnread || !run.pendingNoteStored) return;
+  if (!run.pendingKept.empty()) {
+    writeNote(run, encodePendingRemovals(run.pendingKept));
+    return;
+  }
+  detailLog().debug() << L"Delete pending removals : " << notePath() << endLine;
+  if (!SystemServices::current().deleteMachineValue(kPendingRemovalsValueName)) {
+    detailLog().warn() << L"Failed to delete pending removals " << notePath() << endLine;
+  }
+}
+
+}  // namespace kv

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "cleaner/cleaner_run.h"
+
+namespace kv {
+
+// Start-up after an accepted command line: message boxes and console echo, log directory, the
+// operation log and its record, the detail log and its threshold, the start line, the message
+// text file check, the models to clean (-F, then -M) and the build stamp. A configuration file
+// that cannot be loaded ends the process with exit code 4. Without -D, a log or the settings
+// file behind a junction or symbolic link below the all-users profile is not written.
+// `programPath` is the first argument, the program's own path.
+void startUp(CleanerRun& run, const std::wstring& programPath);
+
+// The build time stamp: weekday, month, day, time of day and year of the build.
+const wchar_t* buildStamp();
+
+}  // namespace kv

@@ -1,0 +1,268 @@
+#include "cleaner/cleaner_main.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iterator>
+#include <new>
+#include <optional>
+#include <sstream>
+
+#include "cleaner/startup.h"
+#include "log/logger.h"
+#include "standins/installer_memory.h"
+#include "standins/spooler_memory.h"
+#include "support/fake_system_services.h"
+#include "support/file_text.h"
+#include "support/temp_dir.h"
+#include "whole_run_test.h"
+
+namespace kv {
+namespace {
+
+const char kDetailName[] = "PC01_12062026_140500.KVTOOL_CLEANER.log";
+const char kRecord[] =
+    "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 0, OK\r\n";
+
+class CleanerMainTest : public test::WholeRunTest {
+ protected:
+  int run(std::vector<std::wstring> args) {
+    args.insert(args.begin(), dir.child(L"kvcleaner.exe"));
+    return cleanerMain(args);
+  }
+  std::string detailText() { return test::readBytes(dir.path() / kDetailName); }
+  std::string operationText() { return test::readBytes(dir.path() / "Operation.log"); }
+};
+
+std::string stampLine() {
+  const std::wstring stamp = buildStamp();
+  return "Debug: " + std::string(stamp.begin(), stamp.end()) + "\r\n";
+}
+
+TEST_F(CleanerMainTest, SimulationRunWritesEveryBannerInOrderAndEndsOk) {
+  EXPECT_EQ(run({L"-T", L"-D", dir.wide()}), 0);
+  EXPECT_EQ(detailText(),
+            "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n" + stampLine() +
+                "Debug: --- Uninstall Tarn Packages ---\r\n"
+                "Info: Get enumerate product codes : num = 0\r\n"
+                "Debug: -----Remote queues-----\r\n"
+                "Debug: vector size after query 0\r\n"
+                "Debug: --- Local Queue + Driver + Port dumps ---\r\n"
+                "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"
+                "Info: KVTool cleaner Deleting driver started: 12/06/2026 14:05:00\r\n"
+                "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\r\n"
+                "Debug: KVTOOL cleaner execution completed. (0) [Q:0, P:0]\r\n"
+                "Debug: Cleanup....\r\n"
+                "Info: KVTool cleaner finished: 12/06/2026 14:05:00\r\n");
+  EXPECT_EQ(operationText(), kRecord);
+  EXPECT_FALSE(detailLog().isOpen());
+  EXPECT_FALSE(operationLog().isOpen());
+}
+
+// A run that failed and a rehearsal started in the same second: the detail log holds both runs'
+// lines in order, the operation log the record of the last one only.
+TEST_F(CleanerMainTest, RunsStartedInTheSameSecondShareTheDetailLog) {
+  memory.addQueue({L"Novax Q", L"NOVAX Jet 5", L"LPT1:"});
+  memory.failAlways(SpoolerOperation::DeletePrinterDriverEx, 5);
+  EXPECT_EQ(run({L"-C", L"-D", dir.wide()}), 1);
+  const std::string first = detailText();
+  EXPECT_EQ(operationText(),
+            "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 1, NG\r\n");
+  EXPECT_EQ(run({L"-T", L"-D", dir.wide()}), 0);
+  EXPECT_EQ(operationText(), kRecord);
+  const std::string both = detailText();
+  // The second run alone, on the machine as the first one left it.
+  std::filesystem::remove(dir.path() / kDetailName);
+  EXPECT_EQ(run({L"-T", L"-D", dir.wide()}), 0);
+  EXPECT_NE(first, detailText());
+  EXPECT_EQ(both, first + detailText());
+}
+
+TEST_F(CleanerMainTest, LevelOptionSetsTheDetailThreshold) {
+  struct Case {
+    std::wstring level;
+    const char* firstLines;
+  };
+  const Case cases[] = {
+      {L"info",
+       "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+       "Info: Get enumerate product codes : num = 0\r\n"
+       "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"},
+      {L"nonsense",
+       "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+       "Info: Get enumerate product codes : num = 0\r\n"
+       "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"},
+      {L"WARN", ""},
+  };
+  for (const Case& c : cases) {
+    // Each case stands for a run in a second of its own, with a detail log of its own.
+    std::filesystem::remove(dir.path() / kDetailName);
+    EXPECT_EQ(run({L"-T", L"-D", dir.wide(), L"-L", c.level}), 0);
+    EXPECT_EQ(detailText().substr(0, std::string(c.firstLines).size()), c.firstLines);
+    if (std::string(c.firstLines).empty()) {
+      EXPECT_EQ(detailText(), "");
+    }
+    EXPECT_EQ(operationText(), kRecord);
+  }
+}
+
+TEST_F(CleanerMainTest, RejectedCommandLineLeavesNoLog) {
+  struct Case {
+    std::vector<std::wstring> args;
+    std::string printed;
+  };
+  const Case cases[] = {
+      {{}, ""},
+      {{L"-V"}, ""},
+      {{L"-x"}, "Illegal option (x)\n"},
+      {{L"abc", L"-x", L"-T"}, "Illegal character (abc)\nIllegal option (x)\n"},
+  };
+  system.environment[L"ALLUSERSPROFILE"] = dir.wide();
+  for (const Case& c : cases) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run(c.args), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  }
+}
+
+TEST_F(CleanerMainTest, DefaultDirectoryIsMadeUnderTheAllUsersProfile) {
+  system.environment[L"ALLUSERSPROFILE"] = dir.wide();
+  EXPECT_EQ(run({L"-t"}), 0);
+  const std::filesystem::path logs = dir.path() / "NOVAX" / "MXQLOG";
+  EXPECT_EQ(test::readBytes(logs / "Operation.log"), kRecord);
+  EXPECT_TRUE(test::readBytes(logs / kDetailName)
+                  .starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"));
+}
+
+// Without -P the settings file is there for the first uninstall pass only: one the run made is
+// deleted, one that was there gets its own bytes back; with -P the run neither writes nor removes
+// it. Something there that cannot be read is left alone.
+TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
+  system.environment[L"ALLUSERSPROFILE"] = dir.wide();
+  const std::filesystem::path file = dir.path() / "NOVAX" / "KVXCLEAN.ini";
+  const std::wstring path = dir.wide() + L"\\NOVAX\\KVXCLEAN.ini";
+  const std::string shown(path.begin(), path.end());
+  const std::string earlier = "\xFF\xFE[\0O\0]\0\n\0;\0c\0\n\0";  // UTF-16, a comment
+  struct Case {
+    std::vector<std::wstring> args;
+    std::optional<std::string> before;  // "/": a folder in the file's place
+    std::string lines;                  // the lines about the file, in order
+    std::optional<std::string> after;
+  };
+  const Case cases[] = {
+      {{L"-T"},
+       std::nullopt,
+       "Error: Failed to load INI file " + shown + " (File error)|Debug: Create File : " + shown +
+           "|Debug: Delete File : " + shown,
+       std::nullopt},
+      // A file that cannot be loaded (UTF-16) is written all the same, then given back.
+      {{L"-T"},
+       earlier,
+       "Error: Failed to load INI file " + shown +
+           " (Generic failure)|Debug: Create File : " + shown + "|Debug: Restore File : " + shown,
+       earlier},
+      {{L"-T"}, "/", "Error: Create File : " + shown, "/"},
+      {{L"-T", L"-P"}, std::nullopt, "", std::nullopt},
+      {{L"-T", L"-P"}, earlier, "", earlier},
+  };
+  const auto content = [&]() -> std::optional<std::string> {
+    if (std::filesystem::is_directory(file)) return "/";
+    if (!std::filesystem::exists(file)) return std::nullopt;
+    return test::readBytes(file);
+  };
+  for (const Case& c : cases) {
+    std::filesystem::create_directories(file.parent_path());
+    if (c.before == "/") std::filesystem::create_directory(file);
+    if (c.before && c.before != "/") test::writeBytes(file, *c.before);
+    EXPECT_EQ(run(c.args), 0);
+    std::string lines;
+    std::istringstream detail(test::readBytes(dir.path() / "NOVAX" / "MXQLOG" / kDetailName));
+    for (std::string line; std::getline(detail, line);) {
+      if (line.find("File : ") == std::string::npos && line.find("INI file") == std::string::npos) {
+        continue;
+      }
+      if (!lines.empty()) lines += "|";
+      lines += line.substr(0, line.size() - 1);  // without the carriage return
+    }
+    EXPECT_EQ(lines, c.lines);
+    EXPECT_EQ(content(), c.after);
+    std::filesystem::remove_all(file);
+    std::filesystem::remove(dir.path() / "NOVAX" / "MXQLOG" / kDetailName);
+  }
+}
+
+TEST_F(CleanerMainTest, LogsThatCannotBeOpenedGoToTheConsole) {
+  const std::wstring missing = dir.child(L"missing");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(run({L"-T", L"-D", missing}), 0);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  const std::wstring sep = L"\\";
+  const std::wstring opPath = missing + sep + L"Operation.log";
+  const std::wstring detailPath = missing + sep + L"PC01_12062026_140500.KVTOOL_CLEANER.log";
+  const std::string expectedStart =
+      "Warn: Failed to open operation log file " + std::string(opPath.begin(), opPath.end()) +
+      "\nWarn: Failed to open log file " + std::string(detailPath.begin(), detailPath.end()) +
+      "\nInfo: KVTool cleaner started: 12/06/2026 14:05:00\n";
+  EXPECT_EQ(printed.substr(0, expectedStart.size()), expectedStart);
+  const std::string expectedEnd =
+      "Info: KVTool cleaner finished: 12/06/2026 14:05:00\n"
+      "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 0, OK\n";
+  ASSERT_GE(printed.size(), expectedEnd.size());
+  EXPECT_EQ(printed.substr(printed.size() - expectedEnd.size()), expectedEnd);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
+}
+
+TEST_F(CleanerMainTest, VerboseEchoesTheDetailLog) {
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(run({L"-Y", L"-T", L"-D", dir.wide()}), 0);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(printed.starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\n"));
+  EXPECT_EQ(printed.size() + 13, detailText().size());  // every line, LF instead of CRLF
+}
+
+// The system services with the second check for the silent-mode settings file raising, as
+// running out of memory does: the run sequence asks between two phases, outside every wrapper.
+class SettingsFileCheckRaises : public test::FakeSystemServices {
+ public:
+  bool pathExists(const std::wstring& path) override {
+    if (path.ends_with(L"KVXCLEAN.ini") && ++checks_ == 2) throw std::bad_alloc();
+    return FakeSystemServices::pathExists(path);
+  }
+
+ private:
+  int checks_ = 0;
+};
+
+[[noreturn]] void runRaising(const std::filesystem::path& dir) {
+  SettingsFileCheckRaises system;
+  system.environment[L"ALLUSERSPROFILE"] = dir.wstring();
+  MemoryPrintSystem memory;
+  ScopedPrintSpooler installedSpooler(memory);
+  MemoryInstaller installer;
+  ScopedInstallerService installedInstaller(installer);
+  std::exit(cleanerMain({(dir / "kvcleaner.exe").wstring(), L"-T", L"-D", dir.wstring()}));
+}
+
+// Nothing ends the program without its exit code and record: an exception that escapes the
+// phases ends the run as a fatal end does, with code 15.
+TEST(CleanerMain, ExceptionOutsideTheWrappersEndsWithCode15AndAnNgRecord) {
+  // A death test may run the body again in a new process: a directory both agree on.
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kv_main_raises";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir / "NOVAX");
+  test::writeBytes(dir / "KV_TOOLS_LNG.IRC", "[English]\nAFX_IDS_APP_TITLE=Cleaner\n");
+  EXPECT_EXIT(runRaising(dir), ::testing::ExitedWithCode(15), "");
+  const std::string detail = test::readBytes(dir / kDetailName);
+  EXPECT_TRUE(
+      detail.ends_with("Info: Get enumerate product codes : num = 0\r\n"
+                       "Error: Unexpected failure: std::bad_alloc\r\n"
+                       "Error: Error constant = 15\r\n"))
+      << detail;
+  EXPECT_EQ(test::readBytes(dir / "Operation.log"),
+            "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 15, NG\r\n");
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace kv

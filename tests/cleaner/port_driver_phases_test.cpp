@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "cleaner/cleaning_phases.h"
+#include "phase_test.h"
+#include "spooler/print_spooler.h"
+
+namespace kv {
+namespace {
+
+using PortDriverPhasesTest = test::PhaseTest;
+
+const char kPortHeader[] = "Info: KVTool cleaner Deleting port started: 12/06/2026 14:05:00\n";
+const char kDriverHeader[] = "Info: KVTool cleaner Deleting driver started: 12/06/2026 14:05:00\n";
+
+std::uint32_t wordAt(const std::vector<std::uint8_t>& record, std::size_t offset) {
+  std::uint32_t word = 0;
+  std::memcpy(&word, record.data() + offset, sizeof word);
+  return word;
+}
+
+// Two maker queues on one port: the monitor the lookup names decides how the port goes, once.
+TEST_F(PortDriverPhasesTest, EachMonitorNameTakesItsRoute) {
+  enum Route { Spooler, Monitor, None };
+  struct Case {
+    std::wstring port;
+    std::wstring monitor;      // as the port enumeration reports it
+    std::wstring description;  // as the port enumeration reports it
+    std::string lookedUp;      // the monitor name the phase logs; empty: port not listed
+    Route route;
+    std::size_t recordSize;
+    std::uint32_t protocol;  // logged and sent for the maker's monitors only
+  };
+  const Case cases[] = {
+      {L"LPT7:", L"Local Monitor", L"Local Port", "Local Monitor", Spooler, 0, 0},
+      {L"IP_1", L"TCPMON.DLL", L"", "Standard TCP/IP Port", Monitor, 236, 0},
+      {L"IP_2", L"Acme", L"Standard TCP/IP Port", "Standard TCP/IP Port", Monitor, 236, 0},
+      {L"CSR1", L"Client Side Rendering Port", L"", "Client Side Rendering Port", Spooler, 0, 0},
+      {L"NET1", L"Internet Port", L"", "Internet Port", Spooler, 0, 0},
+      {L"DLM1", L"DeviceLinkMonitor", L"", "DeviceLinkMonitor", Monitor, 5040, 2},
+      {L"DLM:2", L"DeviceLinkMonitor", L"", "DeviceLinkMonitor", Monitor, 5040, 3},
+      {L"NPA/3", L"NetPath IO Agent", L"", "NetPath IO Agent", Monitor, 5040, 3},
+      {L"NPA,4", L"NetPath IO Agent", L"", "NetPath IO Agent", Monitor, 5040, 3},
+      {L"NPA\\5", L"NetPath IO Agent", L"", "NetPath IO Agent", Monitor, 5040, 2},
+      {L"ZT1", L"ZT AK9 port", L"", "ZT AK9 port", Monitor, 236, 0},
+      {L"VX1", L"VNDX port", L"", "VNDX port", Monitor, 236, 0},
+      {L"ODD1", L"Acme Monitor", L"", "Acme Monitor", Spooler, 0, 0},
+      {L"LOC1", L"local monitor", L"", "local monitor", Spooler, 0, 0},
+      {L"GONE", L"", L"", "", None, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const std::string port(c.port.begin(), c.port.end());
+    SCOPED_TRACE(port);
+    memory = MemoryPrintSystem();
+    if (c.route != None) memory.addPort({c.port, c.monitor, c.description, 1});
+    const std::wstring lookedUp(c.lookedUp.begin(), c.lookedUp.end());
+    if (c.route == Monitor) memory.addMonitor(lookedUp);
+    run = CleanerRun();
+    run.options.clean = true;
+    run.queueNames = {L"Q1", L"Q2"};
+    run.queueDrivers = {L"NOVAX D", L"NOVAX D"};
+    run.queuePorts = {c.port, c.port};
+    detailLog().open(dir.child(L"detail.log"));
+    removePorts(run);
+
+    std::string lines = kPortHeader + ("Info: Deleting port " + port + "...\n");
+    if (c.route == None) lines += "Warn: Monitor name not found: " + port + "\n";
+    if (c.route != None) lines += "Info: Port monitor name: " + c.lookedUp + "\n";
+    if (c.protocol != 0)
+      lines += "Info: Alder port protocol type: " + std::to_string(c.protocol) + "\n";
+    if (c.route == Monitor) lines += "Info: Successfully deleted port: " + port + "\n";
+    if (c.route == Spooler) lines += "Info: Successfully removed port: " + port + "\n";
+    lines += "Info: Deleting port " + port + "...\n";
+    lines += c.route == None ? "Warn: Monitor name not found: " + port + "\n"
+                             : "Debug: Port previously deleted: " + port + "\n";
+    EXPECT_EQ(log(), lines);
+
+    const std::vector<std::wstring> calls = nonListingCalls();
+    if (c.route == Spooler) {
+      EXPECT_EQ(calls, std::vector<std::wstring>{L"DeletePortW(null, null, " + c.port + L")"});
+    } else if (c.route == Monitor) {
+      const auto& received = memory.monitor(lookedUp)->received;
+      ASSERT_EQ(received.size(), 1u);
+      EXPECT_EQ(received[0].input.size(), c.recordSize);
+      if (c.recordSize == 5040) {
+        EXPECT_EQ(wordAt(received[0].input, 132), c.protocol);
+      }
+    } else {
+      EXPECT_EQ(calls, std::vector<std::wstring>{});
+    }
+    EXPECT_TRUE(memory.ports().empty());
+    EXPECT_EQ(run.pCount, 0);
+    EXPECT_TRUE(run.finishedSet.empty());
+  }
+}
+
+// The driver phase's lines when "NOVAX D" goes at the first attempt ("$": its header).
+#define NOVAX_D_DELETED                         \
+  "$Info: Deleting driver NOVAX D...\n"         \
+  "Debug: finishedSet.count = 0\n"              \
+  "Info: Successfully deleted driver NOVAX D\n" \
+  "Debug: finishedSet.size = 1\n"
+
+// Two maker queues Q1 and Q2 that share port "SP" and driver "NOVAX D", unless a case says
+// otherwise; the whole removal runs on them.
+TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime) {
+  struct Case {
+    const char* name;
+    bool clean;
+    std::function<void(MemoryPrintSystem&)> arrange;
+    const char* lines;  // from the port header on
+    std::int32_t pCount;
+    std::int32_t failureCount;
+    const char* before = "";  // a line before the port header
+  };
+  const auto sharedPair = [](MemoryPrintSystem& m) {
+    m.addQueue({L"Q1", L"NOVAX D", L"SP"});
+    m.addQueue({L"Q2", L"NOVAX D", L"SP"});
+  };
+  const Case cases[] = {
+      {"deleted once", true, sharedPair,
+       "Info: Deleting port SP...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Info: Successfully removed port: SP\n"
+       "Info: Deleting port SP...\n"
+       "Debug: Port previously deleted: SP\n"
+       "$Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Info: Successfully deleted driver NOVAX D\n"
+       "Debug: finishedSet.size = 1\n"
+       "Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 1\n"
+       "Debug: Driver previously deleted NOVAX D\n",
+       0, 0},
+      {"tried again after each failure", true,
+       [&](MemoryPrintSystem& m) {
+         sharedPair(m);
+         m.failAlways(SpoolerOperation::DeletePort, 5);
+         m.failAlways(SpoolerOperation::DeletePrinterDriverEx, 3001);
+       },
+       "Info: Deleting port SP...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Error: Failed to removed port SP.(5)\n"
+       "Info: Deleting port SP...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Error: Failed to removed port SP.(5)\n"
+       "$Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Error: Error: Failed to delete driver NOVAX D.(3001)\n"
+       "Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Error: Error: Failed to delete driver NOVAX D.(3001)\n",
+       2, 2},
+      {"simulation", false, sharedPair,
+       "Info: Deleting port SP...\n"
+       "Info: SIMULATION:Successfully deleted port: SP\n"
+       "Info: Deleting port SP...\n"
+       "Info: SIMULATION:Successfully deleted port: SP\n"
+       "$Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Info: SIMULATION:Successfully deleted driver NOVAX D\n"
+       "Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Info: SIMULATION:Successfully deleted driver NOVAX D\n",
+       0, 0},
+      // The set compares names exactly, so names differing only in case are both deleted.
+      {"names differing in case", true,
+       [](MemoryPrintSystem& m) {
+         m.addQueue({L"Q1", L"NOVAX D", L"SP"});
+         m.addQueue({L"Q2", L"NOVAX d", L"sp"});
+       },
+       "Info: Deleting port SP...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Info: Successfully removed port: SP\n"
+       "Info: Deleting port sp...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Info: Successfully removed port: sp\n"
+       "$Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Info: Successfully deleted driver NOVAX D\n"
+       "Debug: finishedSet.size = 1\n"
+       "Info: Deleting driver NOVAX d...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Info: Successfully deleted driver NOVAX d\n"
+       "Debug: finishedSet.size = 2\n",
+       0, 0},
+      // A port and a driver of one name: the set is emptied between the two phases.
+      {"port named like the driver", true,
+       [](MemoryPrintSystem& m) {
+         m.addQueue({L"Q1", L"NOVAX D", L"NOVAX D"});
+       },
+       "Info: Deleting port NOVAX D...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Info: Successfully removed port: NOVAX D\n" NOVAX_D_DELETED,
+       0, 0},
+      // Another maker's queue prints to the maker's port (pooled, in other letter case): the
+      // port stays, in a test run as in a real one.
+      {"port of another queue", true,
+       [](MemoryPrintSystem& m) {
+         m.addQueue({L"Q1", L"NOVAX D", L"SP"});
+         m.addQueue({L"Other", L"Acme 5", L"LPT9:,sp"});
+       },
+       "Info: Deleting port SP...\n"
+       "Warn: Port still used by a queue that is not cleaned: SP\n" NOVAX_D_DELETED,
+       0, 0},
+      {"port of another queue in upper case", true,
+       [](MemoryPrintSystem& m) {
+         m.addQueue({L"Q1", L"NOVAX D", L"sp"});
+         m.addQueue({L"Other", L"Acme 5", L"SP"});
+       },
+       "Info: Deleting port sp...\n"
+       "Warn: Port still used by a queue that is not cleaned: sp\n" NOVAX_D_DELETED,
+       0, 0},
+      // Another maker's queue comes on the port after the queues were listed.
+      {"port of a queue that came later", true,
+       [](MemoryPrintSystem& m) {
+         m.addQueue({L"Q1", L"NOVAX D", L"SP"});
+         m.afterNextCall(SpoolerOperation::DeletePrinter, [&m] {
+           m.addQueue({L"Late", L"Acme 5", L"sp"});
+         });
+       },
+       "Info: Deleting port SP...\n"
+       "Warn: Port still used by a queue that is not cleaned: SP\n" NOVAX_D_DELETED,
+       0, 0},
+      // Each port of a pooled queue's text is a port of its own, guarded on its own.
+      {"pooled ports", true,
+       [](MemoryPrintSystem& m) {
+         m.addPort({L"POOLA:", L"Local Monitor", L"Local Port", 1});
+         m.addPort({L"POOLB:", L"Local Monitor", L"Local Port", 1});
+         m.addQueue({L"Q1", L"NOVAX D", L"POOLA:,POOLB:"});
+         m.addQueue({L"Other", L"Acme 5", L"POOLB:"});
+       },
+       "Info: Deleting port POOLA:...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Info: Successfully removed port: POOLA:\n"
+       "Info: Deleting port POOLB:...\n"
+       "Warn: Port still used by a queue that is not cleaned: POOLB:\n" NOVAX_D_DELETED,
+       0, 0},
+      // The spooler lists the port in another case than the queue names it.
+      {"port text in another case", true,
+       [](MemoryPrintSystem& m) {
+         m.addPort({L"CASEP1:", L"Local Monitor", L"Local Port", 1});
+         m.addQueue({L"Q1", L"NOVAX D", L"casep1:"});
+       },
+       "Info: Deleting port casep1:...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Info: Successfully removed port: casep1:\n" NOVAX_D_DELETED,
+       0, 0},
+      // The second listing fails: the first one's guard stands, and the run says so.
+      {"second listing fails", true,
+       [](MemoryPrintSystem& m) {
+         m.addQueue({L"Q1", L"NOVAX D", L"SP"});
+         m.addQueue({L"Other", L"Acme 5", L"SP"});
+         m.afterNextCall(SpoolerOperation::DeletePrinter,
+                         [&m] { m.failNext(SpoolerOperation::EnumPrinters, 5, 1); });
+       },
+       "Info: Deleting port SP...\n"
+       "Warn: Port still used by a queue that is not cleaned: SP\n" NOVAX_D_DELETED,
+       0, 0, "\nWarn: Failed to enumerate printers again; ports in use as first listed.\n"},
+      {"port of another queue in a test run", false,
+       [](MemoryPrintSystem& m) {
+         m.addQueue({L"Q1", L"NOVAX D", L"SP"});
+         m.addQueue({L"Other", L"Acme 5", L"SP"});
+       },
+       "Info: Deleting port SP...\n"
+       "Warn: Port still used by a queue that is not cleaned: SP\n"
+       "$Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Info: SIMULATION:Successfully deleted driver NOVAX D\n",
+       0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    memory = MemoryPrintSystem();
+    addLocalPort(L"SP");
+    addLocalPort(L"sp");
+    addLocalPort(L"NOVAX D");
+    memory.addDriver(L"NOVAX D");
+    memory.addDriver(L"NOVAX d");
+    c.arrange(memory);
+    system.machineValues.clear();  // no note of the case before
+    run = CleanerRun();
+    run.options.clean = c.clean;
+    detailLog().open(dir.child(L"detail.log"));
+    removeLocalQueuesNoted();
+    removePorts(run);
+    removeDrivers(run);
+
+    std::string expected = std::string(kPortHeader) + c.lines;
+    expected.replace(expected.find('$'), 1, kDriverHeader);
+    EXPECT_EQ(log("Info: KVTool cleaner Deleting port started"), expected);
+    EXPECT_EQ(run.pCount, c.pCount);
+    EXPECT_EQ(run.failureCount, c.failureCount);
+    EXPECT_NE(log().find(c.before), std::string::npos) << c.before;
+    if (!c.clean) {
+      EXPECT_EQ(nonListingCalls(), std::vector<std::wstring>{});
+    }
+  }
+}
+
+TEST_F(PortDriverPhasesTest, NoMakerQueueLeftWritesOnlyTheDriverHeader) {
+  addQueue(L"Other", L"Acme 5", L"LPT1:");
+  removeLocalQueuesNoted();
+  removePorts(run);
+  removeDrivers(run);
+  EXPECT_EQ(log("Info: KVTool cleaner Deleting local queue started"),
+            "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\n" +
+                std::string(kDriverHeader));
+  for (const std::wstring& call : memory.calls()) EXPECT_FALSE(call.starts_with(L"EnumPortsW"));
+}
+
+}  // namespace
+}  // namespace kv

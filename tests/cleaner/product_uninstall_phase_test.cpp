@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <set>
+#include <tuple>
+
+#include "cleaner/cleaning_phases.h"
+#include "fake_uninstaller.h"
+#include "messages/error_dialog.h"
+#include "phase_test.h"
+#include "standins/installer_memory.h"
+#include "system/utf8.h"
+
+namespace kv {
+namespace {
+
+using test::code;
+using test::FakeUninstaller;
+
+class ProductUninstallTest : public test::PhaseTest {
+ protected:
+  ProductUninstallTest() {
+    fillInstaller();
+    memory.addDriver(L"NOVAX KX-100");
+    memory.addDriver(L"Pravik P5");
+  }
+
+  void fillInstaller(const std::wstring& commandA = L"MsiExec.exe /I" + code(L'A') + L" /i /I",
+                     std::uint32_t type = MemoryInstaller::kRegSz) {
+    installer = MemoryInstaller();
+    // The maker's packages, another publisher's and one whose Publisher differs in case.
+    addProduct(L'A', L"NOVAX", L"Suite [NOVAX KX-100]");
+    installer.addUninstallEntry(code(L'A'),
+                                {{L"UninstallString", MemoryInstaller::textValue(commandA, type)}});
+    addProduct(L'B', L"NOVAX", L"Tool [Pravik P5] Extra");
+    addProduct(L'C', L"Acme", L"Other [NOVAX KX-100]");
+    addProduct(L'D', L"NOVAX", L"Lower [novax kx-100]");
+    addProduct(L'E', L"NOVAX", L"[Pravik P5]");
+    addProduct(L'F', L"novax", L"Case [Pravik P5]");
+  }
+
+  void addProduct(wchar_t letter, const std::wstring& publisher, const std::wstring& name) {
+    installer.addProduct({code(letter), {{L"Publisher", publisher}, {L"ProductName", name}}});
+  }
+
+  MemoryInstaller installer;
+  ScopedInstallerService installedInstaller{installer};
+  FakeUninstaller uninstaller{installer};
+  ScopedProcessRunner installedRunner{uninstaller};
+};
+
+TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
+  const std::wstring msiexec = L"C:\\Windows\\system32\\msiexec.exe";
+  const std::wstring commandA = msiexec + L" /X" + code(L'A') + L" /i /X /Qn /norestart";
+  const std::wstring commandE = msiexec + L" /X" + code(L'E') + L" /Qn /norestart";
+  const std::string a(commandA.begin(), commandA.end());
+  const std::string e(commandE.begin(), commandE.end());
+  struct Case {
+    const char* name;
+    std::optional<std::wstring> models;
+    bool driverListingFails;
+    std::string lines;  // after the banner and the product count
+    std::vector<std::wstring> commands;
+    std::wstring registeredA = L"MsiExec.exe /I" + code(L'A') + L" /i /I";
+    std::uint32_t typeA = MemoryInstaller::kRegSz;
+  };
+  // Model KX-100: A alone is uninstalled, by `command` made from the registered `text` + "/I{A}".
+  const auto onlyA = [&](const char* name, const std::wstring& text, const std::wstring& command,
+                         std::uint32_t type = MemoryInstaller::kRegSz) {
+    const bool msi = command.find(L"msiexec") != std::wstring::npos;
+    const std::wstring run = command + L" /X" + code(L'A') + (msi ? L" /Qn /norestart" : L" /Qn");
+    const std::string lines =
+        "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
+        "Debug: Uninstall command : " +
+        std::string(run.begin(), run.end()) +
+        "\nDebug: Not uninstall product : Tool [Pravik P5] Extra\n"
+        "Debug: Not uninstall product : Lower [novax kx-100]\n"
+        "Debug: Not uninstall product : [Pravik P5]\n";
+    return Case{
+        name, L"NOVAX KX-100", false, lines, {run + L" @300000"}, text + L" /I" + code(L'A'), type};
+  };
+  const std::wstring unexpanded = L"%SystemRoot%\\system32\\msiexec.exe %U%";
+  const Case cases[] = {
+      onlyA("path with spaces", L"C:\\ProgramData\\KV Tools\\uninst.EXE",
+            L"\"C:\\ProgramData\\KV Tools\\uninst.EXE\""),
+      onlyA("/I in the path", L"C:/NOVAX/Installer/rec.exe", L"C:/NOVAX/Installer/rec.exe"),
+      onlyA("expanded", unexpanded, msiexec + L" %U%", MemoryInstaller::kRegExpandSz),
+      onlyA("not expanded", unexpanded, unexpanded),
+      onlyA("msiexec quoted", L"\"MSIEXEC\"", msiexec),
+      {"installed drivers",
+       std::nullopt,
+       false,
+       "Info: Entry driver list : num = 2\n"
+       "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
+       "Debug: Uninstall command : " +
+           a +
+           "\n"
+           "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+           "Debug: Not uninstall product : Lower [novax kx-100]\n"
+           "Debug: Uninstall product : [Pravik P5]\n"
+           "Info: Making uninstall string : [Pravik P5]\n"
+           "Debug: Uninstall command : " +
+           e + "\n",
+       {commandA + L" @300000", commandE + L" @300000"}},
+      {"configured models",
+       L"Pravik P5|Zul 1",
+       false,
+       "Debug: Not uninstall product : Suite [NOVAX KX-100]\n"
+       "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+       "Debug: Not uninstall product : Lower [novax kx-100]\n"
+       "Debug: Uninstall product : [Pravik P5]\n"
+       "Info: Making uninstall string : [Pravik P5]\n"
+       "Debug: Uninstall command : " +
+           e + "\n",
+       {commandE + L" @300000"}},
+      {"drivers cannot be listed",
+       std::nullopt,
+       true,
+       "Error: Failed to enumerate drivers.\n"
+       "Info: Entry driver list : num = 0\n"
+       "Debug: Not uninstall product : Suite [NOVAX KX-100]\n"
+       "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+       "Debug: Not uninstall product : Lower [novax kx-100]\n"
+       "Debug: Not uninstall product : [Pravik P5]\n",
+       {}},
+  };
+  test::writeBytes(dir.path() / "KV_TOOLS_LNG.IRC",
+                   "[English]\nIDS_KVTOOL_ERR_ENUMPRN=Printers cannot be listed.\n");
+  checkMessageFile(dir.child(L"KV_TOOLS_LNG.IRC"));
+  setMessageBoxesEnabled(true);
+  system.environment[L"SystemRoot"] = L"C:\\Windows";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.driverListingFails) memory.failAlways(SpoolerOperation::EnumPrinterDrivers, 5);
+    fillInstaller(c.registeredA, c.typeA);
+    run = CleanerRun();
+    if (c.models) run.config.setModels(*c.models);
+    uninstaller.commands.clear();
+    system.shownBoxes.clear();
+    detailLog().open(dir.child(L"detail.log"));
+    testing::internal::CaptureStdout();
+    uninstallProductsFirstPass(run);
+    // [Pravik P5] has no uninstall entry: the discovery says so on standard output.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              c.lines.find("Making") == std::string::npos
+                  ? ""
+                  : "ERROR: failed with error code 0x2 (RegOpenKey)\n");
+    EXPECT_EQ(log(),
+              "Debug: --- Uninstall Tarn Packages ---\n"
+              "Info: Get enumerate product codes : num = 4\n" +
+                  c.lines);
+    EXPECT_EQ(uninstaller.commands, c.commands);
+    ASSERT_EQ(system.shownBoxes.size(), c.driverListingFails ? 1u : 0u);
+    if (c.driverListingFails) {
+      EXPECT_EQ(system.shownBoxes[0].text, L"Printers cannot be listed.");
+    }
+  }
+  setMessageBoxesEnabled(false);
+}
+
+// Model P5 chooses E alone. Whether E is still installed after the second pass decides, not its
+// uninstaller's exit code; that counts in a clean run. A hung uninstaller is not started again.
+TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
+  const std::wstring codeE = code(L'E'), commandE = L"MsiExec.exe /X" + codeE + L" /Qn /norestart";
+  const std::string others =
+      "Debug: Not uninstall product : Suite [NOVAX KX-100]\n"
+      "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+      "Debug: Not uninstall product : Lower [novax kx-100]\n";
+  const std::string runE =
+      "Debug: Uninstall product : [Pravik P5]\nInfo: Making uninstall string"
+      " : [Pravik P5]\nDebug: Uninstall command : " +
+      wideToUtf8(commandE) + "\n";
+  const std::string first = "Debug: --- Uninstall Tarn Packages ---\n";
+  const std::string ran = first + "Info: Get enumerate product codes : num = 4\n" + others + runE;
+  const std::string again = "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\n";
+  const std::string failed = "Error: Error: Failed to uninstall product : [Pravik P5]\n";
+  const std::string gone = "Debug: Failed to get product name : " + wideToUtf8(codeE) + "\n";
+  const std::string hung = "Debug: Not uninstall product again, its uninstaller did not end : ";
+  const std::string warn = "Warn: Restart required to finish uninstalling product : ";
+  const std::string cut = first + "Error: Failed to enumerate product codes.\n" + others;
+  using End = ProcessOutcome::End;
+  const std::tuple<ProcessOutcome, bool, std::string, int, int> cases[] = {
+      {{End::Exited, 1603}, true, ran + again + others + gone, 1, 0},
+      {{End::Exited, 1603}, false, ran + again + others + runE + failed, 2, 1},
+      {{End::TimedOut}, false, ran + again + others + hung + "[Pravik P5]\n" + failed, 1, 1},
+      {{End::Exited, 3010}, true, ran + warn + "[Pravik P5]\n" + again + others + gone, 1, 0},
+      // E follows the failed index: the second pass works through the same short list.
+      {{}, false, cut + again + others, 0, 0}};
+  system.systemFolder.clear();
+  for (const auto& [outcome, removes, lines, runs, failures] : cases) {
+    SCOPED_TRACE(lines);
+    fillInstaller();
+    if (runs == 0) installer.failNext(InstallerOperation::EnumProducts, 1610, 4);
+    run = CleanerRun();
+    run.options.clean = true;
+    run.config.setModels(L"Pravik P5");
+    uninstaller.commands.clear();
+    uninstaller.endings[commandE] = {outcome, removes};
+    detailLog().open(dir.child(L"detail.log"));
+    testing::internal::CaptureStdout();
+    uninstallProductsFirstPass(run);
+    uninstallProductsSecondPass(run);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log(), lines);
+    EXPECT_EQ(uninstaller.commands, std::vector<std::wstring>(runs, commandE + L" @300000"));
+    EXPECT_EQ(run.failureCount, failures);
+  }
+}
+
+// The second pass works through the codes of the first, in a test run too; what the first pass
+// uninstalled has no name any more, and a failed uninstall is only logged.
+TEST_F(ProductUninstallTest, SecondPassReportsWhatTheFirstRemoved) {
+  const std::wstring commandE =
+      L"C:\\Windows\\system32\\msiexec.exe /X" + code(L'E') + L" /Qn /norestart";
+  uninstaller.endings[commandE] = {};
+  run.options.clean = false;
+  testing::internal::CaptureStdout();
+  uninstallProductsFirstPass(run);
+  detailLog().open(dir.child(L"detail.log"));
+  uninstallProductsSecondPass(run);
+  testing::internal::GetCapturedStdout();
+  const std::string e(commandE.begin(), commandE.end());
+  const std::wstring codeA = code(L'A');
+  EXPECT_EQ(log(),
+            "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\n"
+            "Info: Entry driver list : num = 2\n"
+            "Debug: Failed to get product name : " +
+                std::string(codeA.begin(), codeA.end()) +
+                "\n"
+                "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+                "Debug: Not uninstall product : Lower [novax kx-100]\n"
+                "Debug: Uninstall product : [Pravik P5]\n"
+                "Info: Making uninstall string : [Pravik P5]\n"
+                "Debug: Uninstall command : " +
+                e +
+                "\n"
+                "Error: Error: Failed to uninstall product : [Pravik P5]\n");
+  EXPECT_EQ(run.productCodes,
+            (std::vector<std::wstring>{code(L'A'), code(L'B'), code(L'D'), code(L'E')}));
+  EXPECT_EQ(run.failureCount + run.qCount + run.pCount, 0);
+}
+
+TEST_F(ProductUninstallTest, NoMakersProductMeansNoDriverListingAndNoCommand) {
+  installer = MemoryInstaller();
+  installer.addProduct({code(L'C'), {{L"Publisher", L"Acme"}, {L"ProductName", L"X [Zul]"}}});
+  uninstallProductsFirstPass(run);
+  uninstallProductsSecondPass(run);
+  EXPECT_EQ(log(),
+            "Debug: --- Uninstall Tarn Packages ---\n"
+            "Info: Get enumerate product codes : num = 0\n"
+            "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\n");
+  EXPECT_EQ(uninstaller.commands, std::vector<std::wstring>{});
+  EXPECT_EQ(memory.calls(), std::vector<std::wstring>{});
+}
+
+}  // namespace
+}  // namespace kv

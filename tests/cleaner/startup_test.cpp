@@ -1,0 +1,131 @@
+#include "cleaner/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "log/logger.h"
+#include "messages/error_dialog.h"
+#include "support/fake_system_services.h"
+#include "support/file_text.h"
+
+namespace kv {
+namespace {
+
+using List = std::vector<std::wstring>;
+
+// A death test may run the test body again in a new process, so the directory has a name both
+// processes agree on.
+class StartUpTest : public ::testing::Test {
+ protected:
+  StartUpTest()
+      : dir_(std::filesystem::temp_directory_path() /
+             ("kv_startup_" +
+              std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))) {
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    test::writeBytes(dir_ / "KV_TOOLS_LNG.IRC", "[English]\nAFX_IDS_APP_TITLE=Cleaner\n");
+    run.options.test = true;
+    run.options.logDirectory = dir_.wstring();
+  }
+  ~StartUpTest() override {
+    for (Logger* log : {&detailLog(), &operationLog()}) {
+      log->close();
+      log->setEcho(false);
+      log->setLevel(LogLevel::Info);
+    }
+    setMessageBoxesEnabled(false);
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::wstring program() const { return (dir_ / "kvcleaner.exe").wstring(); }
+  std::wstring writeConfig(const std::string& name, const std::string& bytes) {
+    test::writeBytes(dir_ / name, bytes);
+    return (dir_ / name).wstring();
+  }
+  std::string detailText() {
+    detailLog().close();
+    return test::readBytes(dir_ / "PC01_12062026_140500.KVTOOL_CLEANER.log");
+  }
+  std::string operationText() { return test::readBytes(dir_ / "Operation.log"); }
+  const std::filesystem::path& dir() const { return dir_; }
+
+  test::FakeSystemServices system;
+  CleanerRun run;
+
+ private:
+  std::filesystem::path dir_;
+};
+
+TEST_F(StartUpTest, ModelsComeFromTheFileAndThenFromTheCommandLine) {
+  struct Case {
+    std::optional<std::string> file;
+    std::optional<std::wstring> models;
+    List modelList;
+    ModelSet modelSet;
+  };
+  const Case cases[] = {
+      {std::nullopt, std::nullopt, {}, {}},
+      {"[Clean]\nModels=\"A,B|C\"\n", std::nullopt, {L"A,B", L"C"}, {L"A,B", L"C"}},
+      {"[clean]\nmodels=B|A|B\n", std::nullopt, {L"B", L"A", L"B"}, {L"A", L"B"}},
+      {"[Other]\nModels=X\n", std::nullopt, {}, {}},
+      {std::nullopt, L"X | Y|X", {L"X", L"Y", L"X"}, {L"X", L"Y"}},
+      {std::nullopt, L"|", {L""}, {L""}},
+      // -M stands over the file, and is split but not unquoted.
+      {"[Clean]\nModels=A|B\n", L"\"Q,R\"|@S", {L"\"Q,R\"", L"@S"}, {L"\"Q,R\"", L"@S"}},
+      {"[Clean]\nModels=A|B\n", L"", {}, {}},
+  };
+  for (const Case& c : cases) {
+    CleanerRun fresh;
+    fresh.options = run.options;
+    if (c.file) fresh.options.configFile = writeConfig("cfg.ini", *c.file);
+    fresh.options.models = c.models;
+    startUp(fresh, program());
+    EXPECT_EQ(fresh.config.modelList, c.modelList);
+    EXPECT_EQ(fresh.modelSet, c.modelSet);
+  }
+}
+
+TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {
+  startUp(run, program());
+  EXPECT_EQ(runMessageFilePath(), (dir() / "KV_TOOLS_LNG.IRC").wstring());
+  EXPECT_EQ(detailText().find("Warn:"), std::string::npos);
+
+  std::filesystem::remove(dir() / "KV_TOOLS_LNG.IRC");
+  // A start in another second, with a detail log of its own.
+  std::filesystem::remove(dir() / "PC01_12062026_140500.KVTOOL_CLEANER.log");
+  run.options.popup = true;
+  startUp(run, program());
+  const std::wstring path = (dir() / "KV_TOOLS_LNG.IRC").wstring();
+  EXPECT_EQ(runMessageFilePath(), path);
+  const std::wstring notice =
+      L"There is not a message text.\nIRC File=" + path + L",\nSection name=English";
+  ASSERT_EQ(system.shownBoxes.size(), 1u);
+  EXPECT_EQ(system.shownBoxes[0].text, notice);
+  EXPECT_EQ(system.shownBoxes[0].caption, L"Install Printer Driver");
+  const std::string narrowPath(path.begin(), path.end());
+  EXPECT_TRUE(
+      detailText().starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+                               "Warn: There is not a message text.\r\nIRC File=" +
+                               narrowPath + ",\r\nSection name=English\r\nDebug: "));
+}
+
+[[noreturn]] void startAndExit(CleanerRun& run, const std::wstring& program) {
+  startUp(run, program);
+  std::exit(99);  // start-up was expected to end the process itself
+}
+
+TEST_F(StartUpTest, ConfigurationFileThatCannotBeLoadedEndsWithCode4) {
+  run.options.configFile = (dir() / "missing.ini").wstring();
+  run.options.models = L"A|B";
+  EXPECT_EXIT(startAndExit(run, program()), ::testing::ExitedWithCode(4), "");
+  EXPECT_EQ(detailText(),
+            "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+            "Error: Error constant = 4\r\n");
+  EXPECT_EQ(operationText(),
+            "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 4, NG\r\n");
+}
+
+}  // namespace
+}  // namespace kv
