@@ -41,6 +41,13 @@ struct CheckedObject {
   std::vector<std::pair<std::string, std::wstring>> facts;
   // Without models: the brand text that made the filter choose the object's driver.
   std::optional<std::wstring> brandWord;
+  // A "keep" that a later clean run takes up again (a busy or printing queue and what it holds,
+  // what an earlier run failed to delete), as against one that stays for good (what another
+  // maker's queue uses, a package no driver names).
+  bool keptForNow = false;
+  // With decision "unknown": the Windows error that kept the check from telling (5: access
+  // denied).
+  unsigned long error = 0;
 };
 
 struct CheckReport {
