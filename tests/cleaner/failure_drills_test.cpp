@@ -125,7 +125,7 @@ void expectRun(const std::filesystem::path& dir, std::vector<std::wstring> optio
   EXPECT_EQ(operation.find("\r\n"), operation.size() - 2) << operation;
 }
 
-TEST(FailureDrills, EachEndsAsSpecifiedAndTouchesNoOtherMaker) {
+TEST(FailureDrills, EachEndsWithItsOwnCodeAndTouchesNoOtherMaker) {
   struct Drill {
     const char* name;
     const wchar_t* mode;

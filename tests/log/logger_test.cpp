@@ -184,7 +184,7 @@ TEST(LogSink, PieceTheStreamRefusesIsLostAndLaterPiecesAreWritten) {
   EXPECT_TRUE(stream.good());
 }
 
-TEST(Logger, ProcessWideLogsStartAsSpecified) {
+TEST(Logger, ProcessWideLogsStartWithTheirFixedLines) {
   EXPECT_EQ(detailLog().level(), LogLevel::Info);
   EXPECT_EQ(operationLog().level(), LogLevel::Info);
   EXPECT_EQ(traceLog().level(), LogLevel::Off);
