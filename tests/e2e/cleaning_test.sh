@@ -185,9 +185,9 @@ test_second_clean_tries_the_refused_drivers_again() {
   assert_eq "" "$(grep -E '^Info: Deleting (local queue|remote)' <<<"$detail")" "queue lines"
   assert_eq 12 "$(grep -c '^Error: Error: Failed to delete driver .*\.(87)$' <<<"$detail")" \
     "drivers tried again"
-  assert_match $'\nInfo: KVTool cleaner Deleting driver started: '"$TIME"$'\nInfo: KVTool cleaner Uninstall product Again: ' \
+  assert_match $'\nInfo: KVTool cleaner Deleting driver started: '"$TIME"$'\nInfo: Deleting driver ' \
     "$detail" "driver header"
-  assert_contains $'\nDebug: KVTOOL cleaner execution completed. (0) [Q:0, P:0]\n' \
+  assert_contains $'\nDebug: KVTOOL cleaner execution completed. (12) [Q:0, P:0]\n' \
     "$detail" "summary line"
 }
 
