@@ -1,7 +1,7 @@
 // The drivers of the maker's queues and of an earlier run's note, each once, and the maker's
 // drivers no clean run deletes: a clean run finds drivers only through the queues it deletes and
-// the note, and only those of the machine's own environment. So a driver whose deletion failed
-// once (a connection in some user's profile uses it) stays after its queue is gone.
+// the note (which keeps a driver whose deletion failed until a run deletes it), and only those of
+// the machine's own environment.
 #include <set>
 
 #include "check/check_run.h"
@@ -27,6 +27,7 @@ std::set<std::wstring> checkQueueDrivers(CheckRun& run) {
           staying != run.stayingQueueOfDriver.end()) {
         // A clean run tries, fails and ends with exit code 1.
         object.decision = L"keep";
+        object.keptForNow = true;
         object.why += L"; queue " + staying->second + L" stays and uses it: the deletion fails";
       }
       run.report.of(CheckedKind::Drivers).push_back(std::move(object));

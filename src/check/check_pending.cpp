@@ -12,6 +12,7 @@ void addEntry(CheckRun& run, const PendingRemoval& entry, const wchar_t* decisio
     noteWhyChosen(run, entry.driver, object);
   } else {
     object.why = L"a model this run does not clean; kept for a later run";
+    object.keptForNow = true;
   }
   object.facts.emplace_back("port", entry.port);
   run.report.of(CheckedKind::PendingRemovals).push_back(std::move(object));

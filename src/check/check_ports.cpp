@@ -1,14 +1,16 @@
 // The ports of the maker's queues and of an earlier run's note, each as the port phase takes it:
-// kept while a queue that is not cleaned uses it, else removed the way its monitor asks for.
+// kept while it is Windows' own, a queue that is not cleaned uses it or a queue of the maker that
+// stays holds it, else removed the way its monitor asks for.
+#include <map>
 #include <set>
 #include <string>
 
 #include "check/check_run.h"
 #include "messages/result_codes.h"
+#include "rules/port_walk.h"
 #include "spooler/port_deletion.h"
-#include "spooler/port_inventory_index.h"
+#include "spooler/port_names.h"
 #include "spooler/port_route.h"
-#include "spooler/queue_port_texts.h"
 
 namespace kv {
 namespace {
@@ -29,41 +31,60 @@ void describeRoute(const PortRoute& route, CheckedObject& port) {
   }
 }
 
-void checkPort(CheckRun& run, const PortInventoryIndex& inventory, const std::wstring& name,
-               std::set<std::wstring>& seen) {
-  if (!seen.insert(name).second) return;
-  CheckedObject port{name, L"keep"};
-  if (run.otherQueuesPorts.contains(name)) {
-    port.why = L"a queue that is not cleaned uses it";
-  } else if (const std::optional<PortRoute> route = portRouteOf(name, inventory)) {
-    port.decision = L"delete";
-    describeRoute(*route, port);
-  } else {
-    port.why = L"no monitor found";
+struct PortNameLess {
+  bool operator()(const std::wstring& a, const std::wstring& b) const { return portNameLess(a, b); }
+};
+
+class PortCheck final : public PortWalkVisitor {
+ public:
+  explicit PortCheck(CheckRun& run) : run_(run) {
+    // The spooler refuses to delete a port a queue uses (ERROR_BUSY), so the ports of the maker's
+    // queues that a clean run leaves stay with them; a later run takes them up again.
+    const std::vector<CheckedObject>& queues = run.report.of(CheckedKind::Queues);
+    for (std::size_t i = 0; i < run.queuePorts.size() && i < queues.size(); ++i) {
+      if (queues[i].decision == L"delete") continue;
+      stayingQueueOfPort_.emplace(run.queuePorts[i], run.queueNames[i]);
+      for (const std::wstring_view part : portsOfText(run.queuePorts[i])) {
+        stayingQueueOfPort_.emplace(std::wstring(part), run.queueNames[i]);
+      }
+    }
   }
-  run.report.of(CheckedKind::Ports).push_back(std::move(port));
-}
+
+  void port(const std::wstring& name, PortHold hold, const PortInventoryIndex& inventory) override {
+    if (!seen_.insert(name).second) return;
+    CheckedObject port{name, L"keep"};
+    const auto staying = stayingQueueOfPort_.find(name);
+    if (hold == PortHold::WindowsOwn) {
+      port.why = L"Windows' own port, which every printer may use";
+    } else if (hold == PortHold::OtherQueue) {
+      port.why = L"a queue that is not cleaned uses it";
+    } else if (const std::optional<PortRoute> route = portRouteOf(name, inventory); !route) {
+      port.why = L"no monitor found";
+    } else if (staying != stayingQueueOfPort_.end()) {
+      describeRoute(*route, port);
+      port.why = L"queue " + staying->second + L" stays and uses it: the deletion fails";
+      port.keptForNow = true;
+    } else {
+      port.decision = L"delete";
+      describeRoute(*route, port);
+    }
+    run_.report.of(CheckedKind::Ports).push_back(std::move(port));
+  }
+
+ private:
+  CheckRun& run_;
+  std::set<std::wstring> seen_;
+  std::map<std::wstring, std::wstring, PortNameLess> stayingQueueOfPort_;
+};
 
 }  // namespace
 
 int checkPorts(CheckRun& run) {
-  if (run.queuePorts.empty() && run.pendingPorts.empty()) return 0;
-  notePortsOfOtherQueuesNow(run.modelSet, run.otherQueuesPorts);
+  PortCheck check(run);
   PortInfoList ports;
-  if (!listPortsNamedIn({&run.queuePorts, &run.pendingPorts}, ports)) {
+  if (walkPorts(run.queuePorts, run.pendingPorts, run.modelSet, run.otherQueuesPorts, ports,
+                check) == PortWalkEnd::ListingFailed) {
     return listingFailed(kResultEnumPorts, L"Failed to enumerate ports.");
-  }
-  const PortInventoryIndex inventory(ports);
-  std::set<std::wstring> seen;
-  for (const std::wstring& text : run.queuePorts) {
-    for (const std::wstring& port : portsNamedBy(text, inventory))
-      checkPort(run, inventory, port, seen);
-  }
-  // A port of the note that is gone already is passed over, as the port phase does.
-  for (const std::wstring& text : run.pendingPorts) {
-    for (const std::wstring& port : portsNamedBy(text, inventory)) {
-      if (!MciGetPortMonitorName(port, inventory).empty()) checkPort(run, inventory, port, seen);
-    }
   }
   return 0;
 }

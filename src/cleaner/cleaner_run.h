@@ -75,6 +75,11 @@ struct CleanerRun {
 
   // Names of the ports, and later drivers, already deleted in this run; case-sensitive.
   std::set<std::wstring> finishedSet;
+
+  // The ports and drivers whose deletion failed in this run: their entries stay in the note, so
+  // that later runs try them again.
+  PortsInUse portsFailed;
+  std::set<std::wstring> driversFailed;
 };
 
 }  // namespace kv

@@ -29,14 +29,15 @@ void listLocalQueues(CleanerRun& run);
 // A run deletes the maker's queues before their ports and drivers, and later runs find ports and
 // drivers only through queues. So a real run notes the ports and drivers of the maker's queues in
 // the machine value kPendingRemovalsValueName (where only administrators may write) before it
-// deletes the first queue, and removes the note once the driver phase has been through them. A
-// run cut short in between leaves the note, and the next run takes its entries over
-// (pending_removals.cpp).
+// deletes the first queue, and once the driver phase has been through them keeps only the entries
+// whose port or driver it failed to delete. A run cut short in between leaves the whole note, and
+// the next run takes its entries over (pending_removals.cpp).
 
 // Reads a note an earlier run left. Entries whose driver passes this run's filter are added to
-// `run.pendingPorts` and `run.pendingDrivers`, each entry once; the others are kept for a later
-// run. A note that cannot be understood is reported; a real run keeps its content under another
-// value name, with the time, and goes on as without a note. A note that cannot be read at all, or
+// `run.pendingPorts` and `run.pendingDrivers`, each entry once and none that a listed queue of the
+// maker brings anyway; the others are kept for a later run. A note that cannot be understood is
+// reported; a real run keeps its content under another value name, with the time (and a number
+// when that name is taken), and goes on as without a note. A note that cannot be read at all, or
 // not be kept aside, is left alone for the whole run. Both modes.
 void takeOverPendingRemovals(CleanerRun& run);
 
@@ -49,16 +50,17 @@ void notePendingRemovals(CleanerRun& run);
 // port and driver in the lists for the port and driver phases.
 void removeLocalQueues(CleanerRun& run);
 
-// The ports of the maker's queues, then those an earlier run left, each name once
-// (port_phase.cpp). Ends with 18.
+// The ports of the maker's queues, then those an earlier run left, each name once; Windows' own
+// ports and those other queues use stay (port_phase.cpp). Ends with 18.
 void removePorts(CleanerRun& run);
 
 // The drivers of the maker's queues, then those an earlier run left, each name once; failures
 // count towards the exit code (driver_phase.cpp).
 void removeDrivers(CleanerRun& run);
 
-// Real runs, after the driver phase: the note keeps only the entries for models this run did not
-// clean, and is deleted when there are none (pending_removals.cpp).
+// Real runs, after the driver phase: the note keeps the entries for models this run did not clean
+// and those whose port or driver this run failed to delete, and is deleted when there are none
+// (pending_removals.cpp).
 void settlePendingRemovals(CleanerRun& run);
 
 // The maker's installer packages again, over the product codes of the first pass, after the

@@ -29,6 +29,7 @@ void deleteDriver(CleanerRun& run, const std::wstring& driver) {
     log.error() << L"Error: Failed to delete driver " << driver << L".(" << dwMciGetLastError()
                 << L")" << endLine;
     ++run.failureCount;
+    run.driversFailed.insert(driver);
   }
 }
 

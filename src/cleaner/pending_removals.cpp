@@ -1,5 +1,6 @@
 // The note of pending removals: taken over, written and settled.
 #include <cstdio>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -7,6 +8,7 @@
 #include "config/pending_removals_note.h"
 #include "log/logger.h"
 #include "rules/pending_note_reading.h"
+#include "spooler/port_names.h"
 #include "system/system_services.h"
 
 namespace kv {
@@ -29,13 +31,22 @@ void writeNote(CleanerRun& run, const std::string& bytes) {
   }
 }
 
-// "PendingRemovals unreadable 20261206 140500": the note's name with the time it was set aside.
+// "PendingRemovals unreadable 20261206 140500": the note's name with the time it was set aside;
+// " (2)", " (3)" and so on behind it when a note was set aside under that name before.
 std::wstring asideName() {
-  const LocalTime now = SystemServices::current().localTime();
+  SystemServices& system = SystemServices::current();
+  const LocalTime now = system.localTime();
   wchar_t stamp[32] = {};
   std::swprintf(stamp, sizeof stamp / sizeof stamp[0], L" unreadable %04d%02d%02d %02d%02d%02d",
                 now.year, now.month, now.day, now.hour, now.minute, now.second);
-  return kPendingRemovalsValueName + std::wstring(stamp);
+  const std::wstring name = kPendingRemovalsValueName + std::wstring(stamp);
+  std::string ignored;
+  std::wstring unique = name;
+  for (int copy = 2; system.readMachineValue(unique, ignored) != MachineValueRead::Missing;
+       ++copy) {
+    unique = name + L" (" + std::to_wstring(copy) + L")";
+  }
+  return unique;
 }
 
 // A note that is not one is never taken over, but not lost either: a real run keeps its bytes
@@ -51,6 +62,16 @@ void setAside(CleanerRun& run, const std::string& bytes) {
   }
   detailLog().warn() << L"Failed to read pending removals " << notePath() << endLine;
   run.pendingNoteUnread = true;
+}
+
+// Whether this run failed to delete the driver or a port of an entry: the whole entry then stays,
+// and the next run tries both again (a port or driver that is gone by then is passed over).
+bool failedIn(const CleanerRun& run, const std::wstring& driver, const std::wstring& portText) {
+  if (run.driversFailed.contains(driver) || run.portsFailed.contains(portText)) return true;
+  for (const std::wstring_view port : portsOfText(portText)) {
+    if (run.portsFailed.contains(std::wstring(port))) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -71,7 +92,13 @@ void takeOverPendingRemovals(CleanerRun& run) {
       break;
   }
   run.pendingNoteStored = true;
+  std::set<std::pair<std::wstring, std::wstring>> ofQueues;
+  for (std::size_t i = 0; i < run.queueNames.size(); ++i) {
+    ofQueues.emplace(run.queueDrivers[i], run.queuePorts[i]);
+  }
   for (PendingRemoval& entry : note.taken) {
+    // The entry of a queue that is still there (it was busy, say) comes with the queue.
+    if (ofQueues.contains({entry.driver, entry.port})) continue;
     run.pendingDrivers.push_back(std::move(entry.driver));
     run.pendingPorts.push_back(std::move(entry.port));
   }
@@ -95,11 +122,24 @@ void notePendingRemovals(CleanerRun& run) {
 }
 
 void settlePendingRemovals(CleanerRun& run) {
-  if (!run.options.clean || run.pendingNoteUnread || !run.pendingNoteStored) return;
-  if (!run.pendingKept.empty()) {
-    writeNote(run, encodePendingRemovals(run.pendingKept));
+  if (!run.options.clean || run.pendingNoteUnread) return;
+  std::vector<PendingRemoval> staying = run.pendingKept;
+  std::set<std::pair<std::wstring, std::wstring>> seen;
+  const auto keepFailed = [&](const std::wstring& driver, const std::wstring& port) {
+    if (!failedIn(run, driver, port) || !seen.emplace(driver, port).second) return;
+    staying.push_back({driver, port});
+  };
+  for (std::size_t i = 0; i < run.queueNames.size(); ++i) {
+    keepFailed(run.queueDrivers[i], run.queuePorts[i]);
+  }
+  for (std::size_t i = 0; i < run.pendingDrivers.size(); ++i) {
+    keepFailed(run.pendingDrivers[i], run.pendingPorts[i]);
+  }
+  if (!staying.empty()) {
+    writeNote(run, encodePendingRemovals(staying));
     return;
   }
+  if (!run.pendingNoteStored) return;
   detailLog().debug() << L"Delete pending removals : " << notePath() << endLine;
   if (!SystemServices::current().deleteMachineValue(kPendingRemovalsValueName)) {
     detailLog().warn() << L"Failed to delete pending removals " << notePath() << endLine;

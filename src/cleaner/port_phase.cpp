@@ -5,11 +5,11 @@
 #include "log/logger.h"
 #include "messages/fatal_end.h"
 #include "messages/result_codes.h"
+#include "rules/port_walk.h"
 #include "spooler/error_reporting.h"
 #include "spooler/port_deletion.h"
 #include "spooler/port_inventory_index.h"
 #include "spooler/port_route.h"
-#include "spooler/queue_port_texts.h"
 #include "spooler/removals.h"
 
 namespace kv {
@@ -27,6 +27,7 @@ void deletePortThroughMonitor(CleanerRun& run, const std::wstring& port, const P
     log.error() << L"Failed to delete port " << port << L".(" << dwMciGetLastError() << L")"
                 << endLine;
     ++run.pCount;
+    run.portsFailed.add(port);
   }
 }
 
@@ -39,21 +40,29 @@ void removePortThroughSpooler(CleanerRun& run, const std::wstring& port) {
     log.error() << L"Failed to removed port " << port << L".(" << dwMciGetLastError() << L")"
                 << endLine;
     ++run.pCount;
+    run.portsFailed.add(port);
   }
 }
 
-void deletePort(CleanerRun& run, const PortInventoryIndex& inventory, const std::wstring& port) {
+void deletePort(CleanerRun& run, const PortInventoryIndex& inventory, const std::wstring& port,
+                PortHold hold) {
   Logger& log = detailLog();
   log.info() << L"Deleting port " << port << L"..." << endLine;
   if (run.finishedSet.contains(port)) {
     log.debug() << L"Port previously deleted: " << port << endLine;
     return;
   }
-  // A port that a queue of another maker (or of a model not being cleaned) still prints to is
-  // not the maker's to take away, in a test run as in a real one.
-  if (run.otherQueuesPorts.contains(port)) {
-    log.warn() << L"Port still used by a queue that is not cleaned: " << port << endLine;
-    return;
+  switch (hold) {
+    case PortHold::WindowsOwn:
+      log.debug() << L"Port of Windows itself, kept for every printer: " << port << endLine;
+      return;
+    // A port that a queue of another maker (or of a model not being cleaned) still prints to is
+    // not the maker's to take away, in a test run as in a real one.
+    case PortHold::OtherQueue:
+      log.warn() << L"Port still used by a queue that is not cleaned: " << port << endLine;
+      return;
+    case PortHold::None:
+      break;
   }
   if (!run.options.clean) {
     log.info() << L"SIMULATION:Successfully deleted port: " << port << endLine;
@@ -72,33 +81,31 @@ void deletePort(CleanerRun& run, const PortInventoryIndex& inventory, const std:
   }
 }
 
+class PortPhase final : public PortWalkVisitor {
+ public:
+  explicit PortPhase(CleanerRun& run) : run_(run) {}
+  void listed() override {
+    detailLog().info() << L"KVTool cleaner Deleting port started: " << GetTimeText() << endLine;
+  }
+  void port(const std::wstring& name, PortHold hold, const PortInventoryIndex& inventory) override {
+    deletePort(run_, inventory, name, hold);
+  }
+  void gone(const std::wstring& name) override {
+    detailLog().debug() << L"Port no longer present: " << name << endLine;
+  }
+
+ private:
+  CleanerRun& run_;
+};
+
 }  // namespace
 
 void removePorts(CleanerRun& run) {
-  if (!run.queuePorts.empty() || !run.pendingPorts.empty()) {
-    notePortsOfOtherQueuesNow(run.modelSet, run.otherQueuesPorts);
-    // Only the ports of the maker's queues and those an earlier run left are looked up, so only
-    // theirs are kept.
-    if (!listPortsNamedIn({&run.queuePorts, &run.pendingPorts}, run.portInventory)) {
-      detailLog().error() << L"Failed to enumerate ports." << endLine;
-      fatalEnd(kResultEnumPorts, L"");
-    }
-    detailLog().info() << L"KVTool cleaner Deleting port started: " << GetTimeText() << endLine;
-    const PortInventoryIndex inventory(run.portInventory);
-    for (const std::wstring& text : run.queuePorts) {
-      for (const std::wstring& port : portsNamedBy(text, inventory))
-        deletePort(run, inventory, port);
-    }
-    // An earlier run may have got to some of its ports before it stopped.
-    for (const std::wstring& text : run.pendingPorts) {
-      for (const std::wstring& port : portsNamedBy(text, inventory)) {
-        if (MciGetPortMonitorName(port, inventory).empty()) {
-          detailLog().debug() << L"Port no longer present: " << port << endLine;
-        } else {
-          deletePort(run, inventory, port);
-        }
-      }
-    }
+  PortPhase phase(run);
+  if (walkPorts(run.queuePorts, run.pendingPorts, run.modelSet, run.otherQueuesPorts,
+                run.portInventory, phase) == PortWalkEnd::ListingFailed) {
+    detailLog().error() << L"Failed to enumerate ports." << endLine;
+    fatalEnd(kResultEnumPorts, L"");
   }
   run.portInventory = PortInfoList();
   run.finishedSet.clear();

@@ -1,5 +1,9 @@
 #include "config/pending_removals_note.h"
 
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
 #include "system/utf8.h"
 
 namespace kv {
@@ -7,8 +11,13 @@ namespace {
 
 constexpr std::string_view kHeader = "kvcleaner pending removals 1";
 
-void appendEscaped(std::string& out, std::wstring_view name) {
-  for (const char byte : wideToUtf8(name)) {
+bool isSurrogate(wchar_t c) {
+  const auto unit = static_cast<std::uint32_t>(c);
+  return unit >= 0xD800 && unit <= 0xDFFF;
+}
+
+void appendEscapedBytes(std::string& out, std::wstring_view text) {
+  for (const char byte : wideToUtf8(text)) {
     switch (byte) {
       case '%':
         out += "%25";
@@ -28,12 +37,59 @@ void appendEscaped(std::string& out, std::wstring_view name) {
   }
 }
 
+// Windows names are UTF-16 units, which need not pair up; UTF-8 has no form for a surrogate
+// without its partner, so such a one is written as "%u" and its four hex digits.
+void appendEscaped(std::string& out, std::wstring_view name) {
+  std::size_t from = 0;
+  for (std::size_t at = 0; at < name.size(); ++at) {
+    if (!isSurrogate(name[at])) continue;
+    const bool paired = sizeof(wchar_t) == 2 && at + 1 < name.size() &&
+                        static_cast<std::uint32_t>(name[at]) < 0xDC00 &&
+                        static_cast<std::uint32_t>(name[at + 1]) >= 0xDC00 &&
+                        isSurrogate(name[at + 1]);
+    if (paired) {
+      ++at;
+      continue;
+    }
+    appendEscapedBytes(out, name.substr(from, at - from));
+    char unit[8] = {};
+    std::snprintf(unit, sizeof unit, "%%u%04X", static_cast<unsigned>(name[at]));
+    out += unit;
+    from = at + 1;
+  }
+  appendEscapedBytes(out, name.substr(from));
+}
+
+// The four hex digits of a "%u" escape, upper case, naming a surrogate; nullopt for anything else.
+std::optional<wchar_t> surrogateEscaped(std::string_view digits) {
+  if (digits.size() != 4) return std::nullopt;
+  std::uint32_t unit = 0;
+  for (const char digit : digits) {
+    const char* const hex = "0123456789ABCDEF";
+    const char* const found = std::strchr(hex, digit);
+    if (digit == '\0' || found == nullptr) return std::nullopt;
+    unit = unit * 16 + static_cast<std::uint32_t>(found - hex);
+  }
+  if (unit < 0xD800 || unit > 0xDFFF) return std::nullopt;
+  return static_cast<wchar_t>(unit);
+}
+
 std::optional<std::wstring> unescaped(std::string_view text) {
+  std::wstring name;
   std::string bytes;
   bytes.reserve(text.size());
   for (std::size_t at = 0; at < text.size(); ++at) {
     if (text[at] != '%') {
       bytes.push_back(text[at]);
+      continue;
+    }
+    if (text.substr(at + 1, 1) == "u") {
+      const std::optional<wchar_t> unit = surrogateEscaped(text.substr(at + 2, 4));
+      if (!unit) return std::nullopt;
+      name += utf8ToWide(bytes);
+      bytes.clear();
+      name.push_back(*unit);
+      at += 5;
       continue;
     }
     const std::string_view escape = text.substr(at + 1, 2);
@@ -50,7 +106,7 @@ std::optional<std::wstring> unescaped(std::string_view text) {
     }
     at += 2;
   }
-  return utf8ToWide(bytes);
+  return name + utf8ToWide(bytes);
 }
 
 // The next line of `bytes` from `at`, without its line end; moves `at` behind it.

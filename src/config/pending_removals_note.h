@@ -22,7 +22,8 @@ struct PendingRemoval {
 
 // The note's bytes: UTF-8 text, a header line, then a line for each entry with the driver and the
 // port separated by a tab, lines ended by CR LF. A '%', tab, CR or LF within a name is written as
-// "%25", "%09", "%0D" or "%0A", so any name comes back as it was.
+// "%25", "%09", "%0D" or "%0A", and a surrogate without its partner (which UTF-8 cannot carry) as
+// "%u" and its four upper-case hex digits ("%uD800"), so any name comes back unit for unit.
 std::string encodePendingRemovals(const std::vector<PendingRemoval>& entries);
 
 // Adds the line of one entry to bytes that encodePendingRemovals began, so that a long list is
@@ -30,8 +31,8 @@ std::string encodePendingRemovals(const std::vector<PendingRemoval>& entries);
 void appendPendingRemoval(std::string& bytes, std::wstring_view driver, std::wstring_view port);
 
 // The entries of such a note; nullopt when the bytes are not one (another header, a line without
-// exactly one tab, an unknown escape). A last line may lack its line end; LF alone ends a line as
-// well.
+// exactly one tab, an unknown escape, a "%u" escape of anything but a surrogate). A last line may
+// lack its line end; LF alone ends a line as well.
 std::optional<std::vector<PendingRemoval>> decodePendingRemovals(std::string_view bytes);
 
 }  // namespace kv

@@ -65,6 +65,7 @@ inline constexpr std::uint32_t kErrorInvalidHandle = 6;            // ERROR_INVA
 inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;          // ERROR_NOT_ENOUGH_MEMORY
 inline constexpr std::uint32_t kErrorInvalidParameter = 87;        // ERROR_INVALID_PARAMETER
 inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;     // ERROR_INSUFFICIENT_BUFFER
+inline constexpr std::uint32_t kErrorBusy = 170;                   // ERROR_BUSY
 inline constexpr std::uint32_t kErrorInvalidLevel = 124;           // ERROR_INVALID_LEVEL
 inline constexpr std::uint32_t kErrorUnknownPort = 1796;           // ERROR_UNKNOWN_PORT
 inline constexpr std::uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKNOWN_PRINTER_DRIVER

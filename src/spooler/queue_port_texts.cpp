@@ -11,7 +11,8 @@ namespace kv {
 std::vector<std::wstring> portsNamedBy(const std::wstring& text,
                                        const PortInventoryIndex& inventory) {
   const std::vector<std::wstring_view> parts = portsOfText(text);
-  if (parts.size() <= 1 || inventory.find(text) != nullptr) return {text};
+  // A stray comma ("NVT1,") makes a text pooled as well; one of commas only names nothing else.
+  if (parts.empty() || inventory.find(text) != nullptr) return {text};
   return {parts.begin(), parts.end()};
 }
 
@@ -21,7 +22,7 @@ bool listPortsNamedIn(std::initializer_list<const NameList*> texts, PortInfoList
     for (const std::wstring& text : *list) {
       wanted.push_back(text);
       const std::vector<std::wstring_view> parts = portsOfText(text);
-      if (parts.size() > 1) wanted.insert(wanted.end(), parts.begin(), parts.end());
+      wanted.insert(wanted.end(), parts.begin(), parts.end());
     }
   }
   std::sort(wanted.begin(), wanted.end(), portNameLess);

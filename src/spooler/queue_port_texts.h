@@ -13,7 +13,8 @@ namespace kv {
 // The ports that queues' port texts name, as the port phase and kvcheck take them.
 
 // A pooled queue's port text names several ports, separated by commas; but the maker's monitors
-// also give single ports names with commas. A text the spooler lists as a port is that port.
+// also give single ports names with commas. A text the spooler lists as a port is that port;
+// otherwise each part that is not empty is one, also of a text with a stray comma ("NVT1,").
 std::vector<std::wstring> portsNamedBy(const std::wstring& text,
                                        const PortInventoryIndex& inventory);
 

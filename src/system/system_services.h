@@ -123,7 +123,8 @@ class SystemServices {
   // success.
   virtual bool writeMachineValue(const std::wstring& name, const std::string& data) = 0;
 
-  // Deletes the value `name`. True on success and when it was not there.
+  // Deletes the value `name`, and the key kMachineValuesKey with it when that was its last value
+  // and the key has no subkey. True on success and when it was not there.
   virtual bool deleteMachineValue(const std::wstring& name) = 0;
 
   // Shows a message box (no owner window) and waits until it is closed. Returns the button

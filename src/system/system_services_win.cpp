@@ -192,9 +192,23 @@ class WindowsSystemServices final : public SystemServices {
   bool deleteMachineValue(const std::wstring& name) override {
     UniqueRegKey key;
     LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMachineValuesSubkey, 0,
-                                   KEY_SET_VALUE | kMachineView, key.put());
+                                   KEY_SET_VALUE | KEY_QUERY_VALUE | kMachineView, key.put());
     if (status == ERROR_SUCCESS) status = RegDeleteValueW(key.get(), name.c_str());
+    if (status == ERROR_SUCCESS) removeEmptyMachineKey(key.get());
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+  }
+
+  // The cleaner's key goes with its last value; the maker's key above it is not ours. A key that
+  // still holds anything, or whose counts cannot be read, stays.
+  static void removeEmptyMachineKey(HKEY key) {
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+        subkeys != 0 || values != 0) {
+      return;
+    }
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kMachineValuesSubkey, kMachineView, 0);
   }
 
   int messageBox(const std::wstring& text, const std::wstring& caption,

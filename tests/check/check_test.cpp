@@ -60,7 +60,8 @@ struct Machine {
     installer.addProduct({code(L'B'), {{L"Publisher", L"NOVAX"}, {L"ProductName", L"Tools"}}});
     installer.addProduct(
         {code(L'C'), {{L"Publisher", L"Acme"}, {L"ProductName", L"Pkg [NOVAX D1]"}}});
-    system.machineValues[L"PendingRemovals"] = encodePendingRemovals({{L"NOVAX Old", L"OLD1:"}});
+    system.machineValues[L"PendingRemovals"] =
+        encodePendingRemovals({{L"NOVAX Old", L"OLD1:"}, {L"NOVAX Old", L"GONE:"}});
   }
 
   int check(std::vector<std::wstring> options) {
@@ -109,8 +110,8 @@ Local queues
   N shared    delete      driver NOVAX D1 holds the brand text NOVAX; idle [driver: NOVAX D1, port: DLM2]
 
 Ports
-  DLM1   delete      the monitor's "DeletePort" with protocol 2 [monitor: DeviceLinkMonitor, route: XcvData DeletePort, protocol: 2]
-  LPT1:  delete      the spooler's own port removal [monitor: Local Monitor, route: DeletePortW]
+  DLM1   keep        queue N busy stays and uses it: the deletion fails [monitor: DeviceLinkMonitor, route: XcvData DeletePort, protocol: 2]
+  LPT1:  keep        Windows' own port, which every printer may use
   DLM2   keep        a queue that is not cleaned uses it
   OLD1:  delete      the spooler's own port removal [monitor: Local Monitor, route: DeletePortW]
 
@@ -122,6 +123,7 @@ Drivers
 
 Pending removals of an earlier run
   NOVAX Old  take        driver NOVAX Old holds the brand text NOVAX [port: OLD1:]
+  NOVAX Old  take        driver NOVAX Old holds the brand text NOVAX [port: GONE:]
 
 The maker's drivers no clean run reaches
   NOVAX Left    unreached   driver NOVAX Left holds the brand text NOVAX; no queue of the maker and no note of an earlier run uses it [environment: Windows x64]
@@ -158,7 +160,7 @@ The maker's drivers no clean run reaches
       ++objects;
     }
   }
-  EXPECT_EQ(objects, 18);
+  EXPECT_EQ(objects, 19);
 }
 
 TEST(Check, EndsWithItsCode) {
@@ -218,6 +220,18 @@ TEST(Check, EndsWithItsCode) {
        L"",
        L"Network printer connections\n  Note: Running as LocalSystem, which sees no user's network "
        L"printer connections: run kvcheck in the user's session to see them.\n  \\\\srv"},
+      {"own environment's drivers",
+       {},
+       [](Machine& m) { m.memory.failNext(SpoolerOperation::EnumPrinterDrivers, 1805, 3); },
+       17,
+       kNoUninstallEntry + L"Failed to enumerate drivers.\n"},
+      {"a reached driver's namesake elsewhere",
+       {},
+       [](Machine& m) { m.memory.addDriver(L"NOVAX D1", L"Windows NT x86"); },
+       114,
+       kNoUninstallEntry,
+       L"NOVAX D1      unreached   driver NOVAX D1 holds the brand text NOVAX; a clean run deletes "
+       L"drivers of Windows x64 only [environment: Windows NT x86]"},
       {"nothing of the maker",
        {L"-MNobody"},
        [](Machine& m) {

@@ -3,6 +3,7 @@
 // NOVAX D2 and NOVAX D3 of queues that are gone, and another maker's queue on OLD3.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 #include "cleaner/cleaning_phases.h"
@@ -27,6 +28,11 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
     std::optional<std::string> after;
     std::vector<std::string> lines;                   // in this order
     std::optional<std::string> aside = std::nullopt;  // an unreadable note kept under another name
+    std::function<void(MemoryPrintSystem&, test::FakeSystemServices&)> arrange = {};
+    std::wstring asideName = L" unreadable 20261206 140500";
+  };
+  const auto failing = [](SpoolerOperation operation, std::uint32_t error) {
+    return [=](MemoryPrintSystem& m, test::FakeSystemServices&) { m.failAlways(operation, error); };
   };
   const std::string unreadable = "kvcleaner pending removals 1\r\nno tab\r\n";
   const std::string notePath = "HKLM\\SOFTWARE\\NOVAX\\kvcleaner\\PendingRemovals";
@@ -97,6 +103,62 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
        std::nullopt,
        std::nullopt,
        {}},
+      // Every deletion of a driver fails: each entry stays for the next run, which counts it again.
+      {"drivers that fail stay",
+       earlier,
+       true,
+       {},
+       earlier + n1,
+       encodePendingRemovals({{L"NOVAX D1", L"DLM1"},
+                              {L"NOVAX D2", L"OLD1"},
+                              {L"NOVAX D2", L"GONE"},
+                              {L"NOVAX D3", L"OLD3"}}),
+       {"Error: Error: Failed to delete driver NOVAX D3.(87)"},
+       std::nullopt,
+       failing(SpoolerOperation::DeletePrinterDriverEx, 87)},
+      {"ports that fail stay",
+       earlier,
+       true,
+       {},
+       earlier + n1,
+       encodePendingRemovals({{L"NOVAX D1", L"DLM1"}, {L"NOVAX D2", L"OLD1"}}),
+       {"Error: Failed to removed port OLD1.(5)", "Info: Successfully deleted driver NOVAX D3"},
+       std::nullopt,
+       failing(SpoolerOperation::DeletePort, 5)},
+      // The queue stays busy: its entry comes with it, and is tried once.
+      {"the entry of a queue that stays",
+       encodePendingRemovals({{L"NOVAX D1", L"DLM1"}}),
+       true,
+       {},
+       encodePendingRemovals({{L"NOVAX D1", L"DLM1"}}),
+       encodePendingRemovals({{L"NOVAX D1", L"DLM1"}}),
+       {"Error: Failed to removed port DLM1.(170)\nInfo: KVTool cleaner Deleting driver started"},
+       std::nullopt,
+       [](MemoryPrintSystem& m, test::FakeSystemServices&) { m.queues()[0].status = 1; }},
+      {"a note that cannot be read stays as it is",
+       unreadable,
+       true,
+       {},
+       unreadable,
+       unreadable,
+       {"Warn: Failed to read pending removals " + notePath + "\n"},
+       std::nullopt,
+       [](MemoryPrintSystem&, test::FakeSystemServices& s) {
+         s.unreadableValues.insert(kPendingRemovalsValueName);
+       }},
+      {"set aside again within the second",
+       unreadable,
+       true,
+       {},
+       encodePendingRemovals({}) + n1,
+       std::nullopt,
+       {"Warn: Failed to read pending removals " + notePath + ", kept as " + notePath +
+        " unreadable 20261206 140500 (2)\n"},
+       unreadable,
+       [](MemoryPrintSystem&, test::FakeSystemServices& s) {
+         s.machineValues[L"PendingRemovals unreadable 20261206 140500"] = "first";
+       },
+       L" unreadable 20261206 140500 (2)"},
       {"unreadable in a test run: left alone",
        unreadable,
        false,
@@ -124,7 +186,9 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
     std::optional<std::string> during;
     memory.afterNextCall(SpoolerOperation::EnumPorts, [&] { during = value(note); });
     system.machineValues.clear();
+    system.unreadableValues.clear();
     if (c.before) system.machineValues[note] = *c.before;
+    if (c.arrange) c.arrange(memory, system);
     run = CleanerRun();
     run.options.clean = c.clean;
     fillModelSet(c.models, run.modelSet);
@@ -136,7 +200,7 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
 
     EXPECT_EQ(during, c.during);
     EXPECT_EQ(value(note), c.after);
-    EXPECT_EQ(value(note + L" unreadable 20261206 140500"), c.aside);
+    EXPECT_EQ(value(note + c.asideName), c.aside);
     const std::string text = log();
     std::size_t at = 0;
     for (const std::string& line : c.lines) {

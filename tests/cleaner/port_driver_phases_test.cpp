@@ -259,6 +259,45 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        "Info: Deleting port SP...\n"
        "Warn: Port still used by a queue that is not cleaned: SP\n" NOVAX_D_DELETED,
        0, 0, "\nWarn: Failed to enumerate printers again; ports in use as first listed.\n"},
+      // Windows' own ports stay, whatever their letter case, with the queue that used them gone.
+      {"Windows' own port", true,
+       [](MemoryPrintSystem& m) {
+         m.addPort({L"LPT1:", L"Local Monitor", L"Local Port", 1});
+         m.addQueue({L"Q1", L"NOVAX D", L"lpt1:"});
+       },
+       "Info: Deleting port lpt1:...\n"
+       "Debug: Port of Windows itself, kept for every printer: lpt1:\n" NOVAX_D_DELETED,
+       0, 0},
+      // A stray comma or two make a pooled text as well; empty parts name no port.
+      {"stray commas", true,
+       [](MemoryPrintSystem& m) {
+         m.addPort({L"NVT1", L"Local Monitor", L"Local Port", 1});
+         m.addPort({L"NVT2", L"Local Monitor", L"Local Port", 1});
+         m.addQueue({L"Q1", L"NOVAX D", L"NVT1,"});
+         m.addQueue({L"Q2", L"NOVAX D", L",,NVT2"});
+       },
+       "Info: Deleting port NVT1...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Info: Successfully removed port: NVT1\n"
+       "Info: Deleting port NVT2...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Info: Successfully removed port: NVT2\n" NOVAX_D_DELETED
+       "Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 1\n"
+       "Debug: Driver previously deleted NOVAX D\n",
+       0, 0},
+      // The spooler refuses the port and the driver of a queue that stays.
+      {"busy queue's port and driver", true,
+       [](MemoryPrintSystem& m) {
+         m.addQueue({L"Q1", L"NOVAX D", L"SP", 0x1});
+       },
+       "Info: Deleting port SP...\n"
+       "Info: Port monitor name: Local Monitor\n"
+       "Error: Failed to removed port SP.(170)\n"
+       "$Info: Deleting driver NOVAX D...\n"
+       "Debug: finishedSet.count = 0\n"
+       "Error: Error: Failed to delete driver NOVAX D.(3001)\n",
+       1, 1},
       {"port of another queue in a test run", false,
        [](MemoryPrintSystem& m) {
          m.addQueue({L"Q1", L"NOVAX D", L"SP"});

@@ -72,8 +72,9 @@ class BoxWatch : public test::FakeSystemServices {
   bool detailLogOpenAtBox = false;
 };
 
-// A real run with failures of every kind: two connections (Q), a busy queue (Q, only when the
-// drivers fail too), a port whose monitor refuses (P) and, in the first case, both drivers.
+// A real run with failures of every kind: two connections (Q), a busy queue (Q, and P for its
+// port, only when the drivers fail too), a port whose monitor refuses (P) and, in the first case,
+// both drivers.
 TEST(RunSequence, FailuresReachTheSummaryTheRecordAndTheBoxInThatOrder) {
   struct Case {
     bool driversFail;
@@ -83,7 +84,7 @@ TEST(RunSequence, FailuresReachTheSummaryTheRecordAndTheBoxInThatOrder) {
     std::size_t boxes;
   };
   const Case cases[] = {
-      {true, "Debug: KVTOOL cleaner execution completed. (2) [Q:3, P:1]\r\n",
+      {true, "Debug: KVTOOL cleaner execution completed. (2) [Q:3, P:2]\r\n",
        "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 2, NG\r\n", 1, 1},
       {false, "Debug: KVTOOL cleaner execution completed. (0) [Q:2, P:1]\r\n",
        "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 0, OK\r\n", 0, 0},

@@ -19,6 +19,9 @@ TEST(PendingRemovalsFile, NamesComeBackAsTheyWere) {
        kHeader + "NOVAX D1\tDLM1\r\nNOVAX D1\tC:\\out\\a.prn\r\n"},
       {{{L"100%\tZul\r\n", L"%25 %09"}}, kHeader + "100%25%09Zul%0D%0A\t%2525 %2509\r\n"},
       {{{L"Zul Caf\u00E9 \u2603", L""}}, kHeader + "Zul Caf\xC3\xA9 \xE2\x98\x83\t\r\n"},
+      // Surrogates without their partner, which UTF-8 cannot carry; a pair is one character.
+      {{{L"NV\xD800", L"\xDC00\xD800%"}}, kHeader + "NV%uD800\t%uDC00%uD800%25\r\n"},
+      {{{L"\U0001F5A8 \xDFFF", L"P"}}, kHeader + "\xF0\x9F\x96\xA8 %uDFFF\tP\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
@@ -43,6 +46,9 @@ TEST(PendingRemovalsFile, OnlyItsOwnShapeIsRead) {
       {kHeader + "D%2\tP\r\n", std::nullopt},
       {kHeader + "D\tP%41\r\n", std::nullopt},
       {kHeader + "\r\n", std::nullopt},
+      {kHeader + "D%uD7FF\tP\r\n", std::nullopt},
+      {kHeader + "D%ud800\tP\r\n", std::nullopt},
+      {kHeader + "D\tP%uDC0\r\n", std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);

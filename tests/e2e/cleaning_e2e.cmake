@@ -15,7 +15,7 @@ kv_add_machine_e2e_tests(cleaning cleaning_test.sh demo_machine
   test_clean_removes_only_the_makers_queues_and_ports
   test_port_shared_with_another_makers_queue_is_kept
   test_clean_with_one_model_removes_only_that_models_queues
-  test_second_clean_changes_nothing)
+  test_second_clean_tries_the_refused_drivers_again)
 
 # The 32-bit program on a machine of the 64-bit set-up tool (the win64 build's).
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -59,7 +59,7 @@ void fillPrintSystem(MemoryPrintSystem& memory) {
   memory.addQueue({L"Acme Hub", L"Acme Laser 5", L"DLM_HUB"});  // keeps DLM_HUB
   memory.addQueue({L"Kestavo K7", L"Kestavo k7 PCL", L"npa/lab/7"});
   memory.addQueue({L"Zul Z1", L"Zul Z1 Color", L"IP_10.0.0.9"});
-  memory.addQueue({L"Torin T3", L"tOrIn T3 Mono", L"TORIN1:", 0x1});  // paused: stays
+  memory.addQueue({L"Torin T3", L"tOrIn T3 Mono", L"TORIN1:", 0x1});  // paused: stays, port too
   memory.addQueue({L"Acme Laser", L"Acme Laser 5", L"ACME1:"});
 }
 
@@ -119,11 +119,11 @@ int runBoth(const std::wstring& program) {
               "-T changed the print system");
   ok &= check(installer.products().size() == 1, "-T left the maker's product installed");
 
-  // The paused maker queue keeps its driver, whose deletion fails: exit code 1.
+  // The paused maker queue keeps its port and driver, whose deletions fail: exit code 1.
   ok &= check(cleanerMain({program, L"-C"}) == 1, "-C did not end with 1");
   ok &= check(queueNames(memory) == Names{L"Acme Hub", L"Acme Laser", L"Torin T3"},
               "-C left other queues than expected");
-  ok &= check(portNames(memory) == Names{L"ACME1:", L"DLM_HUB"}, "-C left other ports");
+  ok &= check(portNames(memory) == Names{L"ACME1:", L"DLM_HUB", L"TORIN1:"}, "-C left other ports");
   ok &= check(driverNames(memory) == Names{L"Acme Laser 5", L"tOrIn T3 Mono"},
               "-C left other drivers");
   ok &= check(connectionNames(memory) == Names{L"\\\\srv\\Acme"}, "-C left other connections");

@@ -195,7 +195,22 @@ TEST(RemovalsTest, DriverRemoval) {
 TEST(RemovalsTest, SpoolerPortRemoval) {
   const auto remove = [](const wchar_t* name) { return [name] { return bMciRemovePort(name); }; };
   runCases({
-      {"existing", nullptr, remove(L"LPT1:"), true, 0, "", {L"DeletePortW(null, null, LPT1:)"}},
+      {"existing",
+       [](MemoryPrintSystem& m) {
+         m.addPort({L"LPT2:", L"Local Monitor", L"Local Port", 1});
+       },
+       remove(L"LPT2:"),
+       true,
+       0,
+       "",
+       {L"DeletePortW(null, null, LPT2:)"}},
+      {"a queue's",
+       nullptr,
+       remove(L"LPT1:"),
+       false,
+       170,
+       reportLine(1, 170, "DeletePort", "bMciRemovePort", report_site::kPortRemoval),
+       {L"DeletePortW(null, null, LPT1:)"}},
       {"missing",
        nullptr,
        remove(L"LPT9:"),

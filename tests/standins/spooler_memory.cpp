@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "spooler/port_names.h"
 #include "standins/record_packing.h"
 #include "system/utf16_text.h"
 
@@ -20,6 +21,15 @@ constexpr std::wstring_view kXcvMonitorPrefix = L",XcvMonitor ";
 
 bool sameStoredName(const std::optional<std::wstring>& stored, std::wstring_view given) {
   return stored.has_value() && sameSpoolerName(std::wstring_view(*stored), given);
+}
+
+// Whether a queue's port text names the port: the whole text, or a part of a pooled one.
+bool portTextNames(const std::optional<std::wstring>& text, std::wstring_view port) {
+  if (!text) return false;
+  if (sameSpoolerName(std::wstring_view(*text), port)) return true;
+  const std::vector<std::wstring_view> parts = portsOfText(*text);
+  return std::any_of(parts.begin(), parts.end(),
+                     [&](std::wstring_view part) { return sameSpoolerName(part, port); });
 }
 
 std::wstring textArg(const wchar_t* text) { return text != nullptr ? text : L"null"; }
@@ -333,11 +343,25 @@ bool MemoryPrintSystem::deletePortW(const wchar_t* server, void* window, const w
   if (portName == nullptr) return finish(op, fail(kErrorInvalidParameter));
   const Port* found = ports_.find(portName);
   if (found == nullptr) return finish(op, fail(kErrorUnknownPort));
+  if (queueUsesPort(portName)) return finish(op, fail(kErrorBusy));
   ports_.remove(found);
   return finish(op, succeed());
 }
 
 bool MemoryPrintSystem::removePortNamedInRecord(const std::vector<std::uint8_t>& record) {
+  const Port* found = ports_.find(portNamedInRecord(record));
+  if (found == nullptr) return false;
+  ports_.remove(found);
+  return true;
+}
+
+bool MemoryPrintSystem::queueUsesPort(std::wstring_view port) const {
+  const std::vector<Queue>& queues = queues_.current();
+  return std::any_of(queues.begin(), queues.end(),
+                     [&](const Queue& queue) { return portTextNames(queue.port, port); });
+}
+
+std::wstring MemoryPrintSystem::portNamedInRecord(const std::vector<std::uint8_t>& record) {
   // Both records begin with the port name in a field of 64 UTF-16 units.
   std::u16string name;
   for (std::size_t at = 0; at + 1 < record.size() && name.size() < 64; at += 2) {
@@ -345,11 +369,7 @@ bool MemoryPrintSystem::removePortNamedInRecord(const std::vector<std::uint8_t>&
     if (unit == u'\0') break;
     name.push_back(unit);
   }
-  const std::wstring wide = fromUtf16(name);
-  const Port* found = ports_.find(wide);
-  if (found == nullptr) return false;
-  ports_.remove(found);
-  return true;
+  return fromUtf16(name);
 }
 
 bool MemoryPrintSystem::xcvDataW(SpoolerHandle handle, const wchar_t* dataName,
@@ -380,6 +400,8 @@ bool MemoryPrintSystem::xcvDataW(SpoolerHandle handle, const wchar_t* dataName,
   *outputNeeded = 0;
   if (call.command == L"DeletePort") {
     *status = target->deletePortStatus;
+    // The spooler refuses to take away a port that a queue prints to, whatever the monitor.
+    if (*status == 0 && queueUsesPort(portNamedInRecord(call.input))) *status = kErrorBusy;
     if (*status == 0) removePortNamedInRecord(call.input);
   } else {
     // The only command this stand-in knows is "DeletePort"; a monitor refuses others.

@@ -25,8 +25,9 @@ namespace kv {
 // handle that is not open or of the wrong kind; 5 for deleting a queue or sending a monitor
 // command through a handle opened without that right; 2 for deleting a connection that does
 // not exist; 1797 for deleting a driver that is not installed; 3001 for a driver a local queue
-// still uses; 1796 for removing a port that does not exist. Names are compared without regard
-// to letter case (ASCII), as the Windows spooler does.
+// still uses; 1796 for removing a port that does not exist; 170 for deleting a port that a
+// queue's port text names (DeletePortW, or the status of a monitor's "DeletePort"). Names are
+// compared without regard to letter case (ASCII), as the Windows spooler does.
 //
 // A text that is absent (std::nullopt) is reported as a null pointer.
 //
@@ -181,6 +182,9 @@ class MemoryPrintSystem : public PrintSpooler {
                  std::uint8_t* buffer, std::uint32_t bufferSize, std::uint32_t* needed,
                  std::uint32_t* returned);
   bool removePortNamedInRecord(const std::vector<std::uint8_t>& record);
+  static std::wstring portNamedInRecord(const std::vector<std::uint8_t>& record);
+  // Whether a queue's port text names the port, which the spooler then refuses to delete.
+  bool queueUsesPort(std::wstring_view port) const;
 
   static const std::wstring* nameOf(const Connection& item) { return &item.name; }
   static const std::wstring* nameOf(const Queue& item) { return &item.name; }

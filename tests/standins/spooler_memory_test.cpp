@@ -222,8 +222,11 @@ TEST(MemoryPrintSystemTest, DeletionsFollowWinspoolRules) {
   EXPECT_FALSE(memory.deletePrinterConnectionW(L"\\\\srv\\p"));
   EXPECT_EQ(memory.lastError(), kErrorFileNotFound);
 
-  EXPECT_TRUE(memory.deletePortW(nullptr, nullptr, L"LPT1:"));
-  EXPECT_FALSE(memory.deletePortW(nullptr, nullptr, L"LPT1:"));
+  EXPECT_FALSE(memory.deletePortW(nullptr, nullptr, L"lpt1:"));  // the queue prints to it
+  EXPECT_EQ(memory.lastError(), kErrorBusy);
+  memory.addPort({L"LPT2:", L"Local Monitor", L"Local Port", 1});
+  EXPECT_TRUE(memory.deletePortW(nullptr, nullptr, L"LPT2:"));
+  EXPECT_FALSE(memory.deletePortW(nullptr, nullptr, L"LPT2:"));
   EXPECT_EQ(memory.lastError(), kErrorUnknownPort);
 
   // A queue with jobs is only marked for deletion, as the spooler does.

@@ -22,6 +22,7 @@ bool FakeSystemServices::isReparsePoint(const std::wstring& path) {
 }
 
 MachineValueRead FakeSystemServices::readMachineValue(const std::wstring& name, std::string& data) {
+  if (unreadableValues.contains(name)) return MachineValueRead::Failed;
   const auto found = machineValues.find(name);
   if (found == machineValues.end()) return MachineValueRead::Missing;
   data = found->second;

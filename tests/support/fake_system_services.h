@@ -52,8 +52,9 @@ class FakeSystemServices : public SystemServicesWrapper {
   int messageBoxResult = 1;
   std::vector<ShownBox> shownBoxes;
   std::set<std::wstring> reparsePoints;
-  // The machine values of this test alone.
+  // The machine values of this test alone; reading one named in `unreadableValues` fails.
   std::map<std::wstring, std::string> machineValues;
+  std::set<std::wstring> unreadableValues;
 
  private:
   ScopedSystemServices installed_;

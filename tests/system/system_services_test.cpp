@@ -4,6 +4,10 @@
 
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
 #include "support/temp_dir.h"
@@ -76,6 +80,40 @@ TEST(SystemServices, LinksAreSeenWithoutBeingFollowed) {
     EXPECT_EQ(system.pathExists(dir.child(c.name)), c.present) << c.name;
   }
 }
+
+#ifdef _WIN32
+// The cleaner's key goes with its last value, never while a value or a subkey is left in it, and
+// never the maker's key above it.
+TEST(SystemServices, TheCleanersKeyGoesWithItsLastValue) {
+  SystemServices& system = platformSystemServices();
+  const auto opens = [](const wchar_t* subkey) {
+    HKEY key = nullptr;
+    const LSTATUS status =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, subkey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key);
+    if (status == ERROR_SUCCESS) RegCloseKey(key);
+    return status;
+  };
+  constexpr wchar_t kKey[] = L"SOFTWARE\\NOVAX\\kvcleaner";
+  ASSERT_TRUE(system.writeMachineValue(L"KvTestA", "a"));
+  ASSERT_TRUE(system.writeMachineValue(L"KvTestB", "b"));
+  EXPECT_TRUE(system.deleteMachineValue(L"KvTestA"));
+  EXPECT_EQ(opens(kKey), ERROR_SUCCESS);
+  HKEY sub = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\NOVAX\\kvcleaner\\KvTestSub", 0,
+                            nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr, &sub, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(sub);
+  EXPECT_TRUE(system.deleteMachineValue(L"KvTestB"));
+  EXPECT_EQ(opens(kKey), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\NOVAX\\kvcleaner\\KvTestSub",
+                            KEY_WOW64_64KEY, 0),
+            ERROR_SUCCESS);
+  ASSERT_TRUE(system.writeMachineValue(L"KvTestB", "b"));
+  EXPECT_TRUE(system.deleteMachineValue(L"KvTestB"));
+  EXPECT_EQ(opens(kKey), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(opens(L"SOFTWARE\\NOVAX"), ERROR_SUCCESS);
+}
+#endif
 
 TEST(SystemServices, AnsiConversionRoundTripsAscii) {
   SystemServices& system = platformSystemServices();
