@@ -47,11 +47,11 @@ class InstallerService {
   static constexpr std::uint32_t kAccessDenied = 5;         // ERROR_ACCESS_DENIED
 
   // Wait results and the rights a mutex is opened with.
-  static constexpr std::uint32_t kWaitObject0 = 0;           // WAIT_OBJECT_0
-  static constexpr std::uint32_t kWaitAbandoned = 0x80;      // WAIT_ABANDONED
-  static constexpr std::uint32_t kWaitTimeout = 258;         // WAIT_TIMEOUT
-  static constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;   // WAIT_FAILED
-  static constexpr std::uint32_t kSynchronize = 0x00100000;  // SYNCHRONIZE
+  static constexpr std::uint32_t kWaitObject0 = 0;            // WAIT_OBJECT_0
+  static constexpr std::uint32_t kWaitAbandoned = 0x80;       // WAIT_ABANDONED
+  static constexpr std::uint32_t kWaitTimeout = 258;          // WAIT_TIMEOUT
+  static constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;    // WAIT_FAILED
+  static constexpr std::uint32_t kSynchronize = 0x00100000;   // SYNCHRONIZE
   static constexpr std::uint32_t kMutexModifyState = 0x0001;  // MUTEX_MODIFY_STATE
 
   // Registry value types.
@@ -97,9 +97,8 @@ class InstallerService {
   // the registry view it names: kKeyWow64_32 the 32-bit programs' view (below HKLM\SOFTWARE that
   // is SOFTWARE\WOW6432Node on 64-bit Windows), kKeyWow64_64 the 64-bit programs' view, neither
   // the caller's own. 32-bit Windows ignores both flags. `options` must be 0 (87 otherwise).
-  virtual std::int32_t regOpenKeyExW(RegistryKey root, const wchar_t* subKey,
-                                     std::uint32_t options, std::uint32_t samDesired,
-                                     RegistryKey* key) = 0;
+  virtual std::int32_t regOpenKeyExW(RegistryKey root, const wchar_t* subKey, std::uint32_t options,
+                                     std::uint32_t samDesired, RegistryKey* key) = 0;
 
   // RegQueryValueExW. `reserved` must be null. `*dataBytes` is the room of `data` in bytes.
   // Returns 0 with the value's type in `*type` (when not null), its bytes in `data` and their

@@ -42,9 +42,8 @@ class InstallerServiceWrapper : public InstallerService {
   }
   std::int32_t regOpenKeyExW(RegistryKey root, const wchar_t* subKey, std::uint32_t options,
                              std::uint32_t samDesired, RegistryKey* key) override {
-    return forward(InstallerOperation::OpenKeyEx, [&] {
-      return target_.regOpenKeyExW(root, subKey, options, samDesired, key);
-    });
+    return forward(InstallerOperation::OpenKeyEx,
+                   [&] { return target_.regOpenKeyExW(root, subKey, options, samDesired, key); });
   }
   std::int32_t regQueryValueExW(RegistryKey key, const wchar_t* valueName, std::uint32_t* reserved,
                                 std::uint32_t* type, std::uint8_t* data,

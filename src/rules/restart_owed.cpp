@@ -61,8 +61,7 @@ std::optional<std::int64_t> isoUtcSeconds(std::wstring_view text) {
 
 bool restartStillOwed(std::int64_t recordedSeconds, std::int64_t nowSeconds,
                       std::uint64_t millisecondsSinceStart) {
-  const auto started =
-      nowSeconds - static_cast<std::int64_t>(millisecondsSinceStart / 1000);
+  const auto started = nowSeconds - static_cast<std::int64_t>(millisecondsSinceStart / 1000);
   return recordedSeconds >= started;
 }
 
@@ -75,8 +74,7 @@ RestartOwed readRestartOwed() {
   std::vector<std::wstring> texts = multiStringTexts(bytes);
   if (texts.empty()) return owed;
   const std::optional<std::int64_t> since = isoUtcSeconds(texts.front());
-  if (!since ||
-      !restartStillOwed(*since, nowSeconds(), system.millisecondsSinceStart())) {
+  if (!since || !restartStillOwed(*since, nowSeconds(), system.millisecondsSinceStart())) {
     return owed;
   }
   owed.required = true;

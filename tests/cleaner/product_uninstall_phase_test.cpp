@@ -64,6 +64,8 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     std::vector<std::wstring> commands;
     std::wstring registeredA = L"MsiExec.exe /I" + code(L'A') + L" /i /I";
     std::uint32_t typeA = MemoryInstaller::kRegSz;
+    std::optional<std::string> printed = std::nullopt;
+    bool expansionFails = false;
   };
   // Model KX-100: A alone is uninstalled, by `command` made from the registered `text` + "/I{A}".
   const auto onlyA = [&](const char* name, const std::wstring& text, const std::wstring& command,
@@ -81,7 +83,44 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
         name, L"NOVAX KX-100", false, lines, {run + L" @300000"}, text + L" /I" + code(L'A'), type};
   };
   const std::wstring unexpanded = L"%SystemRoot%\\system32\\msiexec.exe %U%";
+  // A registered command that is no command: the one for the installer is made instead.
+  const auto builtForA = [&](const char* name, const std::wstring& text, std::uint32_t type) {
+    const std::wstring run = msiexec + L" /X" + code(L'A') + L" /Qn /norestart";
+    return Case{name,
+                L"NOVAX KX-100",
+                false,
+                "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
+                "Info: Making uninstall string : Suite [NOVAX KX-100]\n"
+                "Debug: Uninstall command : " +
+                    wideToUtf8(run) +
+                    "\nDebug: Not uninstall product : Tool [Pravik P5] Extra\n"
+                    "Debug: Not uninstall product : Lower [novax kx-100]\n"
+                    "Debug: Not uninstall product : [Pravik P5]\n",
+                {run + L" @300000"},
+                text,
+                type,
+                ""};
+  };
+  Case cannotExpand = onlyA("cannot be expanded", unexpanded, L"", MemoryInstaller::kRegExpandSz);
+  cannotExpand.lines =
+      "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
+      "Error: Error: Failed to expand the uninstall command of product : Suite [NOVAX KX-100]\n"
+      "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+      "Debug: Not uninstall product : Lower [novax kx-100]\n"
+      "Debug: Not uninstall product : [Pravik P5]\n";
+  cannotExpand.commands.clear();
+  cannotExpand.expansionFails = true;
+  // A file planted where a shorter path ends in ".exe" is not the program.
+  const std::wstring planted = L"C:\\ProgramData\\My.exe Tools\\uninst.exe";
+  system.files = {L"C:\\ProgramData\\My.exe", planted, L"C:\\Apps.exe"};
   const Case cases[] = {
+      cannotExpand,
+      builtForA("empty command", L"", MemoryInstaller::kRegSz),
+      builtForA("a number", L"\x01", MemoryInstaller::kRegDword),
+      onlyA("planted shorter program", planted, L'"' + planted + L'"'),
+      onlyA(".exe in a folder name", L"C:\\Apps.exe\\KV Tools\\un.exe",
+            L"\"C:\\Apps.exe\\KV Tools\\un.exe\""),
+      onlyA("quoted already", L"\"C:\\KV Tools\\un.exe\"", L"\"C:\\KV Tools\\un.exe\""),
       onlyA("path with spaces", L"C:\\ProgramData\\KV Tools\\uninst.EXE",
             L"\"C:\\ProgramData\\KV Tools\\uninst.EXE\""),
       onlyA("/I in the path", L"C:/NOVAX/Installer/rec.exe", L"C:/NOVAX/Installer/rec.exe"),
@@ -134,6 +173,7 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     SCOPED_TRACE(c.name);
     if (c.driverListingFails) memory.failAlways(SpoolerOperation::EnumPrinterDrivers, 5);
     fillInstaller(c.registeredA, c.typeA);
+    system.expansionFails = c.expansionFails;
     run = CleanerRun();
     if (c.models) run.config.setModels(*c.models);
     uninstaller.commands.clear();
@@ -143,9 +183,9 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     uninstallProductsFirstPass(run);
     // [Pravik P5] has no uninstall entry: the discovery says so on standard output.
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              c.lines.find("Making") == std::string::npos
-                  ? ""
-                  : "ERROR: failed with error code 0x2 (RegOpenKey)\n");
+              c.printed.value_or(c.lines.find("Making") == std::string::npos
+                                     ? ""
+                                     : "ERROR: failed with error code 0x2 (RegOpenKey)\n"));
     EXPECT_EQ(log(),
               "Debug: --- Uninstall Tarn Packages ---\n"
               "Info: Get enumerate product codes : num = 4\n" +
@@ -190,7 +230,8 @@ TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
       "[Pravik P5]\n";
   // E has no uninstall entry, in either view; what the second pass removed is not an error.
   const std::string noEntry = "ERROR: failed with error code 0x2 (RegOpenKey)\n";
-  const std::string gonePrinted = noEntry + "ERROR: failed with error code 0x645 (MsiGetProductInfo)\n";
+  const std::string gonePrinted =
+      noEntry + "ERROR: failed with error code 0x645 (MsiGetProductInfo)\n";
   using End = ProcessOutcome::End;
   struct Case {
     ProcessOutcome outcome;
@@ -205,15 +246,36 @@ TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
   const Case cases[] = {
       {{End::Exited, 1603}, true, ran + again + others + gone, 1, 0, 0, gonePrinted},
       {{End::Exited, 1603}, false, ran + again + others + runE + failed, 2, 1, 0, twice},
-      {{End::TimedOut}, false, ran + failed + again + others + hung + "[Pravik P5]\n" + failed, 1, 1,
-       0, noEntry},
+      {{End::TimedOut},
+       false,
+       ran + failed + again + others + hung + "[Pravik P5]\n" + failed,
+       1,
+       1,
+       0,
+       noEntry},
       {{}, false, ran + failed + again + others + runE + failed + failed, 2, 1, 0, twice},
-      {{End::Exited, 3010}, true, ran + warn + "[Pravik P5]\n" + again + others + gone, 1, 0, 0,
+      {{End::Exited, 3010},
+       true,
+       ran + warn + "[Pravik P5]\n" + again + others + gone,
+       1,
+       0,
+       0,
        gonePrinted},
       // Busy for 150 s: the first pass gives up waiting after 120 s, the second gets through.
-      {{End::Exited}, true, ran + waits + busy + again + others + runE + waits, 2, 0, 150000, twice},
+      {{End::Exited},
+       true,
+       ran + waits + busy + again + others + runE + waits,
+       2,
+       0,
+       150000,
+       twice},
       // E follows the failed index: the second pass works through the same short list.
-      {{}, false, cut + again + others, 0, 0, 0,
+      {{},
+       false,
+       cut + again + others,
+       0,
+       0,
+       0,
        "ERROR: failed with error code 0x64A (MsiEnumProducts)\n"}};
   system.systemFolder.clear();
   for (const Case& c : cases) {

@@ -275,8 +275,8 @@ std::uint32_t MemoryInstaller::openMutexW(std::uint32_t desiredAccess, const wch
 
 std::uint32_t MemoryInstaller::waitForSingleObject(SyncHandle handle, std::uint32_t milliseconds) {
   const auto id = static_cast<std::uintptr_t>(handle);
-  const std::wstring call = L"WaitForSingleObject(m" + std::to_wstring(id) + L", " +
-                            std::to_wstring(milliseconds) + L")";
+  const std::wstring call =
+      L"WaitForSingleObject(m" + std::to_wstring(id) + L", " + std::to_wstring(milliseconds) + L")";
   if (const std::uint32_t code = injected(InstallerOperation::Wait, call)) return code;
   const auto open = mutexHandles_.find(id);
   // Waiting needs SYNCHRONIZE, as Windows checks.
@@ -292,8 +292,8 @@ std::uint32_t MemoryInstaller::waitForSingleObject(SyncHandle handle, std::uint3
 
 bool MemoryInstaller::releaseMutex(SyncHandle handle) {
   const auto id = static_cast<std::uintptr_t>(handle);
-  if (injected(InstallerOperation::ReleaseMutex,
-               L"ReleaseMutex(m" + std::to_wstring(id) + L")") != 0) {
+  if (injected(InstallerOperation::ReleaseMutex, L"ReleaseMutex(m" + std::to_wstring(id) + L")") !=
+      0) {
     return false;
   }
   const auto open = mutexHandles_.find(id);
