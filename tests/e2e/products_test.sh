@@ -280,4 +280,40 @@ command: C:/NOVAX/Installer/rec.exe /X$bridge /Qn" "$(cd "$DRIVE_C" && find Prog
   assert_eq "$(products_left "${LEFT_BY_DRIVERS[@]}")" "$(demo_products_listing)" "products left"
 }
 
+readonly MACHINE_VALUES='HKLM\SOFTWARE\NOVAX\kvcleaner'
+
+# The record of a restart owed as reg shows it, or nothing.
+restart_record() {
+  wine reg query "$MACHINE_VALUES" /v RestartRequired /reg:64 </dev/null 2>/dev/null |
+    tr -d '\r' | sed -n 's/^ *RestartRequired *REG_MULTI_SZ *//p'
+}
+
+# kvcheck -J's "restartRequired", keys sorted.
+restart_reported() {
+  cp "$KV_BUILD/src/check/kvcheck.exe" "$KV_DIR/"
+  (cd "$KV_DIR" && wine 'C:\kvtool\kvcheck.exe' -J 2>/dev/null </dev/null) | python3 -c \
+    'import json, sys; print(json.dumps(json.load(sys.stdin)["restartRequired"], sort_keys=True))'
+}
+
+# An uninstaller that exits 3010 owes a restart: recorded beside the note (the time, then the
+# product), reported by kvcheck while the PC has not started since; a clean run after a restart
+# clears it. The time of an earlier start stands in for a restart.
+test_restart_owed_is_recorded_reported_and_cleared() {
+  local code arch name since
+  register_command kx100_tools.msi REG_SZ 'C:\windows\system32\cmd.exe /c exit 3010 /I'
+  run_cleaner -T -M 'Novax KX-100'
+  assert_contains "Warn: Restart required to finish uninstalling product : $name" \
+    "$(detail_text)" "the warning"
+  since=$(restart_record | sed 's/\\0.*//')
+  assert_eq "$since\\0$name" "$(restart_record)" "the record"
+  assert_match '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z$' "$since" "its time"
+  assert_eq "{\"products\": [\"$name\"], \"required\": true, \"since\": \"$since\"}" \
+    "$(restart_reported)" "kvcheck while it is owed"
+  wine reg add "$MACHINE_VALUES" /reg:64 /v RestartRequired /t REG_MULTI_SZ \
+    /d "2000-01-01T00:00:00Z\\0$name" /f </dev/null >/dev/null
+  assert_eq '{"required": false}' "$(restart_reported)" "kvcheck after a restart"
+  run_cleaner -C -M Nobody
+  assert_eq "" "$(restart_record)" "the record after a clean run"
+}
+
 e2e_main "$@"
