@@ -1,5 +1,5 @@
-# A 32-bit cleaner sees the uninstall entries of the other registry view (Wow6432Node), so the
-# expected lines below are those of the 64-bit program; the 32-bit build skips them.
+# The expected lines below are those of the 64-bit program, which finds a 32-bit package's
+# uninstall entry in the other registry view (Wow6432Node); the 32-bit build skips them.
 if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
   return()
 endif()
