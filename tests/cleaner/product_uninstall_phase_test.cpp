@@ -67,56 +67,65 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     std::optional<std::string> printed = std::nullopt;
     bool expansionFails = false;
   };
-  // Model KX-100: A alone is uninstalled, by `command` made from the registered `text` + "/I{A}".
+  // Model KX-100: A alone is chosen; `middle` is what its pass writes after choosing it.
+  const auto linesOfA = [](const std::string& middle) {
+    return "Debug: Uninstall product : Suite [NOVAX KX-100]\n" + middle +
+           "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+           "Debug: Not uninstall product : Lower [novax kx-100]\n"
+           "Debug: Not uninstall product : [Pravik P5]\n";
+  };
+  // A is uninstalled by `command` made from the registered `text` + "/I{A}".
   const auto onlyA = [&](const char* name, const std::wstring& text, const std::wstring& command,
                          std::uint32_t type = MemoryInstaller::kRegSz) {
     const bool msi = command.find(L"msiexec") != std::wstring::npos;
     const std::wstring run = command + L" /X" + code(L'A') + (msi ? L" /Qn /norestart" : L" /Qn");
-    const std::string lines =
-        "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
-        "Debug: Uninstall command : " +
-        std::string(run.begin(), run.end()) +
-        "\nDebug: Not uninstall product : Tool [Pravik P5] Extra\n"
-        "Debug: Not uninstall product : Lower [novax kx-100]\n"
-        "Debug: Not uninstall product : [Pravik P5]\n";
-    return Case{
-        name, L"NOVAX KX-100", false, lines, {run + L" @300000"}, text + L" /I" + code(L'A'), type};
-  };
-  const std::wstring unexpanded = L"%SystemRoot%\\system32\\msiexec.exe %U%";
-  // A registered command that is no command: the one for the installer is made instead.
-  const auto builtForA = [&](const char* name, const std::wstring& text, std::uint32_t type) {
-    const std::wstring run = msiexec + L" /X" + code(L'A') + L" /Qn /norestart";
     return Case{name,
                 L"NOVAX KX-100",
                 false,
-                "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
-                "Info: Making uninstall string : Suite [NOVAX KX-100]\n"
-                "Debug: Uninstall command : " +
-                    wideToUtf8(run) +
-                    "\nDebug: Not uninstall product : Tool [Pravik P5] Extra\n"
-                    "Debug: Not uninstall product : Lower [novax kx-100]\n"
-                    "Debug: Not uninstall product : [Pravik P5]\n",
+                linesOfA("Debug: Uninstall command : " + wideToUtf8(run) + "\n"),
                 {run + L" @300000"},
-                text,
-                type,
-                ""};
+                text + L" /I" + code(L'A'),
+                type};
   };
-  Case cannotExpand = onlyA("cannot be expanded", unexpanded, L"", MemoryInstaller::kRegExpandSz);
-  cannotExpand.lines =
-      "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
-      "Error: Error: Failed to expand the uninstall command of product : Suite [NOVAX KX-100]\n"
-      "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
-      "Debug: Not uninstall product : Lower [novax kx-100]\n"
-      "Debug: Not uninstall product : [Pravik P5]\n";
-  cannotExpand.commands.clear();
-  cannotExpand.expansionFails = true;
+  const std::wstring unexpanded = L"%SystemRoot%\\system32\\msiexec.exe %U%";
+  // A registered command that is no command: the one for the installer is made instead.
+  const std::wstring builtA = msiexec + L" /X" + code(L'A') + L" /Qn /norestart";
+  const std::string madeA =
+      "Info: Making uninstall string : Suite [NOVAX KX-100]\n"
+      "Debug: Uninstall command : " +
+      wideToUtf8(builtA) + "\n";
+  const Case cannotExpand{
+      "cannot be expanded",
+      L"NOVAX KX-100",
+      false,
+      linesOfA("Error: Error: Failed to expand the uninstall command of product : Suite [NOVAX "
+               "KX-100]\n"),
+      {},
+      unexpanded,
+      MemoryInstaller::kRegExpandSz,
+      std::nullopt,
+      true};
   // A file planted where a shorter path ends in ".exe" is not the program.
   const std::wstring planted = L"C:\\ProgramData\\My.exe Tools\\uninst.exe";
   system.files = {L"C:\\ProgramData\\My.exe", planted, L"C:\\Apps.exe"};
   const Case cases[] = {
       cannotExpand,
-      builtForA("empty command", L"", MemoryInstaller::kRegSz),
-      builtForA("a number", L"\x01", MemoryInstaller::kRegDword),
+      {"empty",
+       L"NOVAX KX-100",
+       false,
+       linesOfA(madeA),
+       {builtA + L" @300000"},
+       L"",
+       MemoryInstaller::kRegSz,
+       ""},
+      {"a number",
+       L"NOVAX KX-100",
+       false,
+       linesOfA(madeA),
+       {builtA + L" @300000"},
+       L"\x01",
+       MemoryInstaller::kRegDword,
+       ""},
       onlyA("planted shorter program", planted, L'"' + planted + L'"'),
       onlyA(".exe in a folder name", L"C:\\Apps.exe\\KV Tools\\un.exe",
             L"\"C:\\Apps.exe\\KV Tools\\un.exe\""),
