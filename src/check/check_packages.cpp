@@ -4,7 +4,7 @@
 #include "messages/result_codes.h"
 #include "products/product_discovery.h"
 #include "rules/product_choice.h"
-#include "spooler/inventory.h"
+#include "rules/restart_owed.h"
 
 namespace kv {
 namespace {
@@ -39,20 +39,22 @@ CheckedObject checkPackage(const std::wstring& productCode, const NameList& cand
 }  // namespace
 
 int checkPackages(CheckRun& run) {
+  const RestartOwed owed = readRestartOwed();
+  run.report.restartRequired = owed.required;
+  run.report.restartSince = owed.since;
+  run.report.restartProducts = owed.products;
   std::vector<std::wstring> productCodes;
   if (!EnumMakerProducts(productCodes)) {
     return listingFailed(kCheckEnumProductsFailed, L"Failed to enumerate product codes.");
   }
   if (productCodes.empty()) return 0;
-  // Configured models name the packages; without them every installed driver does.
-  NameList drivers;
-  const bool byModels = !run.config.modelList.empty();
-  if (!byModels && !bMciEntryDriverList(drivers)) {
+  const PackageMatchNames candidates(run.config.modelList);
+  if (!candidates.listed()) {
     return listingFailed(kResultEnumPrinters, L"Failed to enumerate drivers.");
   }
-  const NameList& candidates = byModels ? run.config.modelList : drivers;
   for (const std::wstring& productCode : productCodes) {
-    run.report.of(CheckedKind::Packages).push_back(checkPackage(productCode, candidates, byModels));
+    run.report.of(CheckedKind::Packages)
+        .push_back(checkPackage(productCode, candidates.names(), candidates.byModels()));
   }
   return 0;
 }

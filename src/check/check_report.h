@@ -54,6 +54,11 @@ struct CheckReport {
   // The configured models; empty when the brand texts choose.
   std::vector<std::wstring> models;
   std::array<std::vector<CheckedObject>, kCheckedKindCount> objects;
+  // An uninstaller ended with 3010 or 1641 and the PC has not restarted since: when the first
+  // did (UTC, ISO 8601) and the products.
+  bool restartRequired = false;
+  std::wstring restartSince;
+  std::vector<std::wstring> restartProducts;
   // Per kind, what the reader must know about the whole section; empty for most.
   std::array<std::wstring, kCheckedKindCount> notes;
 

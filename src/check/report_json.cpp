@@ -26,6 +26,14 @@ std::string jsonReport(const CheckReport& report) {
   Json json = {{"schema", kSchemaVersion}, {"models", Json::array()}};
   for (const std::wstring& model : report.models) json["models"].push_back(wideToUtf8(model));
   json["found"] = report.foundAny();
+  Json& restart = json["restartRequired"] = {{"required", report.restartRequired}};
+  if (report.restartRequired) {
+    restart["products"] = Json::array();
+    for (const std::wstring& product : report.restartProducts) {
+      restart["products"].push_back(wideToUtf8(product));
+    }
+    restart["since"] = wideToUtf8(report.restartSince);
+  }
   json["notes"] = Json::object();
   for (std::size_t kind = 0; kind < kCheckedKindCount; ++kind) {
     if (report.notes[kind].empty()) continue;

@@ -46,6 +46,12 @@ std::wstring textReport(const CheckReport& report) {
   for (std::size_t i = 0; i < report.models.size(); ++i) {
     text += (i == 0 ? L"" : L"|") + report.models[i];
   }
+  text += L"\nRestart required: ";
+  if (!report.restartRequired) text += L"no";
+  if (report.restartRequired) text += L"yes, since " + report.restartSince + L", by ";
+  for (std::size_t i = 0; report.restartRequired && i < report.restartProducts.size(); ++i) {
+    text += (i == 0 ? L"" : L"|") + report.restartProducts[i];
+  }
   text += L"\n";
   for (std::size_t kind = 0; kind < kCheckedKindCount; ++kind) {
     addSection(text, static_cast<CheckedKind>(kind), report.objects[kind], report.notes[kind]);

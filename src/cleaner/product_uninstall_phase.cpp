@@ -9,32 +9,83 @@
 #include "log/logger.h"
 #include "messages/error_dialog.h"
 #include "messages/result_codes.h"
+#include "products/installer_idle.h"
 #include "products/product_discovery.h"
 #include "rules/product_choice.h"
-#include "spooler/inventory.h"
+#include "rules/restart_owed.h"
 #include "spooler/process_runner.h"
+#include "system/system_services.h"
 
 namespace kv {
 namespace {
 
 // Five minutes for each uninstaller; one still running then is ended.
 constexpr std::uint32_t kUninstallLimitMs = 300000;
+// How long the next uninstaller waits for the installer service to finish another installation
+// (one whose uninstaller was ended at the limit goes on in the service).
+constexpr std::uint32_t kInstallerBusyLimitMs = 120000;
 
-// Windows Installer's "restart required" and "restart started" exit codes.
+// Windows Installer's "restart required", "restart started" and "another installation is in
+// progress" exit codes.
 constexpr std::uint32_t kRestartRequired = 3010;
 constexpr std::uint32_t kRestartInitiated = 1641;
+constexpr std::uint32_t kInstallAlreadyRunning = 1618;
+
+void waitForInstallerService() {
+  Logger& log = detailLog();
+  const InstallerIdle idle = waitUntilInstallerIdle(kInstallerBusyLimitMs, [&log] {
+    log.debug() << L"Waiting for Windows Installer to finish another installation (at most "
+                << kInstallerBusyLimitMs << L" msec)" << endLine;
+  });
+  if (idle == InstallerIdle::StillBusy) {
+    log.debug() << L"Windows Installer is still busy; the uninstaller starts all the same"
+                << endLine;
+  } else if (idle == InstallerIdle::CannotTell) {
+    log.debug() << L"Cannot tell whether Windows Installer is busy" << endLine;
+  }
+}
+
+void noteRestartOwed(const std::wstring& name) {
+  detailLog().warn() << L"Restart required to finish uninstalling product : " << name << endLine;
+  if (!recordRestartOwed(name)) {
+    detailLog().warn() << L"Cannot record the restart owed in " << kMachineValuesKey << L"\\"
+                       << kRestartOwedValue << endLine;
+  }
+}
 
 // The uninstaller's exit code is not taken as its verdict (one exits 1603 having removed its
-// product): whether the product is still installed at the end decides.
+// product): whether the product is still installed at the end decides. Only an uninstaller that
+// did not run its course, or was turned away by the installer service, fails in the pass.
 void runUninstaller(CleanerRun& run, const std::wstring& productCode, const std::wstring& name) {
+  Logger& log = detailLog();
   const std::optional<std::wstring> command = uninstallCommandFor(productCode, name);
-  if (!command) return;
-  detailLog().debug() << L"Uninstall command : " << *command << endLine;
+  if (!command) {
+    log.error() << L"Error: Failed to expand the uninstall command of product : " << name
+                << endLine;
+    return;
+  }
+  log.debug() << L"Uninstall command : " << *command << endLine;
+  waitForInstallerService();
   const ProcessOutcome outcome = runChildProcess(*command, kUninstallLimitMs);
   if (outcome.end == ProcessOutcome::End::TimedOut) run.productsHung.insert(productCode);
-  if (outcome.end == ProcessOutcome::End::Exited &&
-      (outcome.exitCode == kRestartRequired || outcome.exitCode == kRestartInitiated)) {
-    detailLog().warn() << L"Restart required to finish uninstalling product : " << name << endLine;
+  if (outcome.end != ProcessOutcome::End::Exited) {
+    log.error() << L"Error: Failed to uninstall product : " << name << endLine;
+  } else if (outcome.exitCode == kInstallAlreadyRunning) {
+    log.error() << L"Error: Failed to uninstall product, another installation is in progress ("
+                << kInstallAlreadyRunning << L") : " << name << endLine;
+  } else if (outcome.exitCode == kRestartRequired || outcome.exitCode == kRestartInitiated) {
+    noteRestartOwed(name);
+  }
+}
+
+// A restart made since the record was written settles it; a clean run clears it.
+void settleRestartOwed(const CleanerRun& run) {
+  const RestartOwed owed = readRestartOwed();
+  if (owed.required) {
+    detailLog().info() << L"A restart is still owed since " << owed.since << endLine;
+  } else if (owed.recorded && run.options.clean &&
+             SystemServices::current().deleteMachineValue(kRestartOwedValue)) {
+    detailLog().debug() << L"The PC has restarted since the restart owed was recorded" << endLine;
   }
 }
 
@@ -69,8 +120,7 @@ void uninstallProduct(CleanerRun& run, const std::wstring& productCode,
 void reportProductsStillInstalled(CleanerRun& run) {
   for (const std::wstring& productCode : run.productCodes) {
     std::wstring name;
-    if (!run.productsChosen.contains(productCode) ||
-        !GetProductInfoValue(productCode, L"ProductName", name)) {
+    if (!run.productsChosen.contains(productCode) || !GetInstalledProductName(productCode, name)) {
       continue;
     }
     detailLog().error() << L"Error: Failed to uninstall product : " << name << endLine;
@@ -81,21 +131,16 @@ void reportProductsStillInstalled(CleanerRun& run) {
 
 void uninstallMatchingProducts(CleanerRun& run) {
   if (run.productCodes.empty()) return;
-  // Configured models name the packages; without them every installed driver does, whoever made
-  // it, since the Publisher has already chosen the maker's packages.
-  NameList drivers;
-  const bool byModels = !run.config.modelList.empty();
-  if (!byModels) {
-    if (!bMciEntryDriverList(drivers)) {
+  const PackageMatchNames candidates(run.config.modelList);
+  if (!candidates.byModels()) {
+    if (!candidates.listed()) {
       detailLog().error() << L"Failed to enumerate drivers." << endLine;
       showErrorForCode(kResultEnumPrinters, L"");
     }
-    detailLog().info() << L"Entry driver list : num = " << drivers.size() << endLine;
+    detailLog().info() << L"Entry driver list : num = " << candidates.names().size() << endLine;
   }
-  const NameList& candidates = byModels ? run.config.modelList : drivers;
   for (const std::wstring& productCode : run.productCodes)
-    uninstallProduct(run, productCode, candidates);
-  ReleaseNameList(drivers);
+    uninstallProduct(run, productCode, candidates.names());
 }
 
 }  // namespace
@@ -103,6 +148,7 @@ void uninstallMatchingProducts(CleanerRun& run) {
 void uninstallProductsFirstPass(CleanerRun& run) {
   Logger& log = detailLog();
   log.debug() << L"--- Uninstall Tarn Packages ---" << endLine;
+  settleRestartOwed(run);
   if (EnumMakerProducts(run.productCodes)) {
     log.info() << L"Get enumerate product codes : num = " << run.productCodes.size() << endLine;
   } else {

@@ -15,6 +15,12 @@ enum class RegistryKey : std::uintptr_t { None = 0 };
 inline constexpr RegistryKey kLocalMachine = static_cast<RegistryKey>(static_cast<std::uintptr_t>(
     static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80000002u))));
 
+// A kernel object handle as the synchronisation calls hand it out; opaque to callers.
+enum class SyncHandle : std::uintptr_t { None = 0 };
+
+// The mutex the installer service holds while it carries out an installation or removal.
+inline constexpr wchar_t kInstallerExecuteMutex[] = L"Global\\_MSIExecute";
+
 // The key below kLocalMachine that holds one subkey per installed program, named by its
 // product code for installer packages.
 inline constexpr std::wstring_view kUninstallKeyPath =
@@ -38,11 +44,25 @@ class InstallerService {
   static constexpr std::uint32_t kUnknownProduct = 1605;    // ERROR_UNKNOWN_PRODUCT
   static constexpr std::uint32_t kUnknownProperty = 1608;   // ERROR_UNKNOWN_PROPERTY
   static constexpr std::uint32_t kBadConfiguration = 1610;  // ERROR_BAD_CONFIGURATION
+  static constexpr std::uint32_t kAccessDenied = 5;         // ERROR_ACCESS_DENIED
+
+  // Wait results and the rights a mutex is opened with.
+  static constexpr std::uint32_t kWaitObject0 = 0;            // WAIT_OBJECT_0
+  static constexpr std::uint32_t kWaitAbandoned = 0x80;       // WAIT_ABANDONED
+  static constexpr std::uint32_t kWaitTimeout = 258;          // WAIT_TIMEOUT
+  static constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;    // WAIT_FAILED
+  static constexpr std::uint32_t kSynchronize = 0x00100000;   // SYNCHRONIZE
+  static constexpr std::uint32_t kMutexModifyState = 0x0001;  // MUTEX_MODIFY_STATE
 
   // Registry value types.
   static constexpr std::uint32_t kRegSz = 1;        // REG_SZ
   static constexpr std::uint32_t kRegExpandSz = 2;  // REG_EXPAND_SZ
   static constexpr std::uint32_t kRegDword = 4;     // REG_DWORD
+
+  // Access rights and registry views for regOpenKeyExW.
+  static constexpr std::uint32_t kKeyQueryValue = 0x0001;  // KEY_QUERY_VALUE
+  static constexpr std::uint32_t kKeyWow64_64 = 0x0100;    // KEY_WOW64_64KEY
+  static constexpr std::uint32_t kKeyWow64_32 = 0x0200;    // KEY_WOW64_32KEY
 
   // Room for a product code: a brace-enclosed GUID of 38 characters and the terminator.
   static constexpr std::uint32_t kProductCodeChars = 39;
@@ -73,6 +93,13 @@ class InstallerService {
   // 87 for a null `key`. On failure `*key` is RegistryKey::None.
   virtual std::int32_t regOpenKeyW(RegistryKey root, const wchar_t* subKey, RegistryKey* key) = 0;
 
+  // RegOpenKeyExW. As regOpenKeyW, with the access `samDesired` asks for (kKeyQueryValue) and
+  // the registry view it names: kKeyWow64_32 the 32-bit programs' view (below HKLM\SOFTWARE that
+  // is SOFTWARE\WOW6432Node on 64-bit Windows), kKeyWow64_64 the 64-bit programs' view, neither
+  // the caller's own. 32-bit Windows ignores both flags. `options` must be 0 (87 otherwise).
+  virtual std::int32_t regOpenKeyExW(RegistryKey root, const wchar_t* subKey, std::uint32_t options,
+                                     std::uint32_t samDesired, RegistryKey* key) = 0;
+
   // RegQueryValueExW. `reserved` must be null. `*dataBytes` is the room of `data` in bytes.
   // Returns 0 with the value's type in `*type` (when not null), its bytes in `data` and their
   // count in `*dataBytes`; with a null `data` returns 0 and only sets the count. Data that does
@@ -87,6 +114,23 @@ class InstallerService {
   // RegCloseKey. Returns 0; 6 for a key that is not open. Closing kLocalMachine does nothing
   // and returns 0.
   virtual std::int32_t regCloseKey(RegistryKey key) = 0;
+
+  // OpenMutexW, handle not inherited. Returns 0 and sets `*handle`, which the caller closes with
+  // closeHandle; else the error (2: no such mutex, 5: `desiredAccess` not granted) and
+  // SyncHandle::None. Waiting needs kSynchronize, releasing kMutexModifyState.
+  virtual std::uint32_t openMutexW(std::uint32_t desiredAccess, const wchar_t* name,
+                                   SyncHandle* handle) = 0;
+
+  // WaitForSingleObject: kWaitObject0 (the mutex is now this thread's), kWaitAbandoned (its
+  // owner ended without releasing it; it is now this thread's too), kWaitTimeout after
+  // `milliseconds`, kWaitFailed.
+  virtual std::uint32_t waitForSingleObject(SyncHandle handle, std::uint32_t milliseconds) = 0;
+
+  // ReleaseMutex of a mutex this thread owns; false otherwise.
+  virtual bool releaseMutex(SyncHandle handle) = 0;
+
+  // CloseHandle; false for a handle that is not open.
+  virtual bool closeHandle(SyncHandle handle) = 0;
 
   // The process-wide instance: the one installed by a test, else the platform's own.
   static InstallerService& current();

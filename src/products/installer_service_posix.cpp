@@ -34,12 +34,27 @@ class EmptyInstallerService final : public InstallerService {
     return kSuccess;
   }
 
+  std::int32_t regOpenKeyExW(RegistryKey root, const wchar_t* subKey, std::uint32_t options,
+                             std::uint32_t, RegistryKey* key) override {
+    if (options != 0) return kInvalidParameter;
+    return regOpenKeyW(root, subKey, key);
+  }
+
   std::int32_t regQueryValueExW(RegistryKey key, const wchar_t*, std::uint32_t* reserved,
                                 std::uint32_t*, std::uint8_t* data,
                                 std::uint32_t* dataBytes) override {
     if (reserved != nullptr || (data != nullptr && dataBytes == nullptr)) return kInvalidParameter;
     return isOpen(key) ? kFileNotFound : kInvalidHandle;
   }
+
+  // No installer, so no installation holds its mutex.
+  std::uint32_t openMutexW(std::uint32_t, const wchar_t* name, SyncHandle* handle) override {
+    if (handle != nullptr) *handle = SyncHandle::None;
+    return name == nullptr || handle == nullptr ? kInvalidParameter : kFileNotFound;
+  }
+  std::uint32_t waitForSingleObject(SyncHandle, std::uint32_t) override { return kWaitFailed; }
+  bool releaseMutex(SyncHandle) override { return false; }
+  bool closeHandle(SyncHandle) override { return false; }
 
   std::int32_t regCloseKey(RegistryKey key) override {
     if (key == kLocalMachine) return kSuccess;

@@ -21,9 +21,20 @@ static_assert(InstallerService::kNoMoreItems == ERROR_NO_MORE_ITEMS);
 static_assert(InstallerService::kUnknownProduct == ERROR_UNKNOWN_PRODUCT);
 static_assert(InstallerService::kUnknownProperty == ERROR_UNKNOWN_PROPERTY);
 static_assert(InstallerService::kBadConfiguration == ERROR_BAD_CONFIGURATION);
+static_assert(InstallerService::kAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(InstallerService::kWaitObject0 == WAIT_OBJECT_0);
+static_assert(InstallerService::kWaitAbandoned == WAIT_ABANDONED);
+static_assert(InstallerService::kWaitTimeout == WAIT_TIMEOUT);
+static_assert(InstallerService::kWaitFailed == WAIT_FAILED);
+static_assert(InstallerService::kSynchronize == SYNCHRONIZE);
+static_assert(InstallerService::kMutexModifyState == MUTEX_MODIFY_STATE);
+static_assert(sizeof(SyncHandle) == sizeof(HANDLE));
 static_assert(InstallerService::kRegSz == REG_SZ);
 static_assert(InstallerService::kRegExpandSz == REG_EXPAND_SZ);
 static_assert(InstallerService::kRegDword == REG_DWORD);
+static_assert(InstallerService::kKeyQueryValue == KEY_QUERY_VALUE);
+static_assert(InstallerService::kKeyWow64_64 == KEY_WOW64_64KEY);
+static_assert(InstallerService::kKeyWow64_32 == KEY_WOW64_32KEY);
 // Keys and sizes are passed through unchanged.
 static_assert(sizeof(RegistryKey) == sizeof(HKEY));
 static_assert(sizeof(DWORD) == sizeof(std::uint32_t) && sizeof(UINT) == sizeof(std::uint32_t));
@@ -35,6 +46,10 @@ static_assert(sizeof(wchar_t) == sizeof(WCHAR));
 constexpr ULONG_PTR kSdkLocalMachine = HKEY_LOCAL_MACHINE;
 #undef HKEY
 static_assert(static_cast<std::uintptr_t>(kLocalMachine) == kSdkLocalMachine);
+
+HANDLE asHandle(SyncHandle handle) {
+  return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(handle));
+}
 
 HKEY asHkey(RegistryKey key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
 DWORD* asDword(std::uint32_t* value) { return reinterpret_cast<DWORD*>(value); }
@@ -67,6 +82,19 @@ class WindowsInstallerService final : public InstallerService {
     return result;
   }
 
+  std::int32_t regOpenKeyExW(RegistryKey root, const wchar_t* subKey, std::uint32_t options,
+                             std::uint32_t samDesired, RegistryKey* key) override {
+    HKEY opened = nullptr;
+    const LONG result = RegOpenKeyExW(asHkey(root), subKey, options, samDesired,
+                                      key != nullptr ? &opened : nullptr);
+    if (key != nullptr) {
+      *key = result == ERROR_SUCCESS
+                 ? static_cast<RegistryKey>(reinterpret_cast<std::uintptr_t>(opened))
+                 : RegistryKey::None;
+    }
+    return result;
+  }
+
   std::int32_t regQueryValueExW(RegistryKey key, const wchar_t* valueName, std::uint32_t* reserved,
                                 std::uint32_t* type, std::uint8_t* data,
                                 std::uint32_t* dataBytes) override {
@@ -75,6 +103,26 @@ class WindowsInstallerService final : public InstallerService {
   }
 
   std::int32_t regCloseKey(RegistryKey key) override { return RegCloseKey(asHkey(key)); }
+
+  std::uint32_t openMutexW(std::uint32_t desiredAccess, const wchar_t* name,
+                           SyncHandle* handle) override {
+    const HANDLE opened = OpenMutexW(desiredAccess, FALSE, name);
+    const DWORD error = opened == nullptr ? GetLastError() : ERROR_SUCCESS;
+    if (handle != nullptr) {
+      *handle = static_cast<SyncHandle>(reinterpret_cast<std::uintptr_t>(opened));
+    } else if (opened != nullptr) {
+      CloseHandle(opened);
+    }
+    return error;
+  }
+
+  std::uint32_t waitForSingleObject(SyncHandle handle, std::uint32_t milliseconds) override {
+    return WaitForSingleObject(asHandle(handle), milliseconds);
+  }
+
+  bool releaseMutex(SyncHandle handle) override { return ReleaseMutex(asHandle(handle)) != FALSE; }
+
+  bool closeHandle(SyncHandle handle) override { return CloseHandle(asHandle(handle)) != FALSE; }
 
  private:
   // msi.dll is no KnownDLL: imported, it would be looked for beside the program first.

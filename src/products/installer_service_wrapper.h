@@ -6,7 +6,18 @@
 namespace kv {
 
 // The installer and registry operations, for wrappers and stand-ins that treat calls by kind.
-enum class InstallerOperation { EnumProducts, GetProductInfo, OpenKey, QueryValue, CloseKey };
+enum class InstallerOperation {
+  EnumProducts,
+  GetProductInfo,
+  OpenKey,
+  OpenKeyEx,
+  QueryValue,
+  CloseKey,
+  OpenMutex,
+  Wait,
+  ReleaseMutex,
+  CloseHandle,
+};
 
 // Forwards every call to a target installer service, so that a wrapper (one that injects
 // failures, one that counts) overrides only what it changes. Every forwarded operation passes
@@ -29,6 +40,11 @@ class InstallerServiceWrapper : public InstallerService {
     return forward(InstallerOperation::OpenKey,
                    [&] { return target_.regOpenKeyW(root, subKey, key); });
   }
+  std::int32_t regOpenKeyExW(RegistryKey root, const wchar_t* subKey, std::uint32_t options,
+                             std::uint32_t samDesired, RegistryKey* key) override {
+    return forward(InstallerOperation::OpenKeyEx,
+                   [&] { return target_.regOpenKeyExW(root, subKey, options, samDesired, key); });
+  }
   std::int32_t regQueryValueExW(RegistryKey key, const wchar_t* valueName, std::uint32_t* reserved,
                                 std::uint32_t* type, std::uint8_t* data,
                                 std::uint32_t* dataBytes) override {
@@ -38,6 +54,21 @@ class InstallerServiceWrapper : public InstallerService {
   }
   std::int32_t regCloseKey(RegistryKey key) override {
     return forward(InstallerOperation::CloseKey, [&] { return target_.regCloseKey(key); });
+  }
+  std::uint32_t openMutexW(std::uint32_t desiredAccess, const wchar_t* name,
+                           SyncHandle* handle) override {
+    return forward(InstallerOperation::OpenMutex,
+                   [&] { return target_.openMutexW(desiredAccess, name, handle); });
+  }
+  std::uint32_t waitForSingleObject(SyncHandle handle, std::uint32_t milliseconds) override {
+    return forward(InstallerOperation::Wait,
+                   [&] { return target_.waitForSingleObject(handle, milliseconds); });
+  }
+  bool releaseMutex(SyncHandle handle) override {
+    return forward(InstallerOperation::ReleaseMutex, [&] { return target_.releaseMutex(handle); });
+  }
+  bool closeHandle(SyncHandle handle) override {
+    return forward(InstallerOperation::CloseHandle, [&] { return target_.closeHandle(handle); });
   }
 
  protected:

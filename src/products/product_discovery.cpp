@@ -28,6 +28,10 @@ constexpr const wchar_t* kGetProductInfo = L"MsiGetProductInfo";
 constexpr const wchar_t* kOpenKey = L"RegOpenKey";
 constexpr const wchar_t* kQueryValue = L"RegQueryValueEx";
 
+// The registry view of programs of the other kind than this one.
+constexpr std::uint32_t kOtherView =
+    sizeof(void*) == 8 ? InstallerService::kKeyWow64_32 : InstallerService::kKeyWow64_64;
+
 // ERROR_NOT_ENOUGH_MEMORY, printed for an exception, which only running out of memory raises.
 constexpr std::uint32_t kNotEnoughMemory = 8;
 
@@ -92,8 +96,9 @@ bool enumMakerProducts(std::vector<std::wstring>& productCodes) {
   }
 }
 
+// `quietResult`: a result that is an answer rather than a failure, so not printed.
 bool getProductInfoValue(const std::wstring& productCode, const std::wstring& property,
-                         std::wstring& value) {
+                         std::wstring& value, std::uint32_t quietResult) {
   // The installer service gives the length it needs when the room is too small; a value that
   // changes between the calls may need a third.
   std::vector<wchar_t> buffer(kPropertyRoom);
@@ -107,7 +112,7 @@ bool getProductInfoValue(const std::wstring& productCode, const std::wstring& pr
     }
   }
   if (result != InstallerService::kSuccess) {
-    printFailure(kGetProductInfo, result);
+    if (result != quietResult) printFailure(kGetProductInfo, result);
     return false;
   }
   const std::wstring_view text(buffer.data(), buffer.size() - 1);
@@ -121,6 +126,12 @@ bool getUninstallValue(const std::wstring& productCode, const std::wstring& valu
   ScopedKey key(service);
   const std::wstring path = std::wstring(kUninstallKeyPath) + productCode;
   std::int32_t result = service.regOpenKeyW(kLocalMachine, path.c_str(), key.put());
+  // A package writes its entry in the view of its own kind (a 32-bit one below WOW6432Node),
+  // whichever kind the reading program is.
+  if (result == static_cast<std::int32_t>(InstallerService::kFileNotFound)) {
+    result = service.regOpenKeyExW(kLocalMachine, path.c_str(), 0,
+                                   InstallerService::kKeyQueryValue | kOtherView, key.put());
+  }
   if (result != InstallerService::kSuccess) {
     printFailure(kOpenKey, static_cast<std::uint32_t>(result));
     return false;
@@ -149,8 +160,17 @@ bool EnumMakerProducts(std::vector<std::wstring>& productCodes) {
 bool GetProductInfoValue(const std::wstring& productCode, const std::wstring& property,
                          std::wstring& value) {
   value.clear();
-  return guardOperation(L"GetProductInfoValue",
-                        [&] { return getProductInfoValue(productCode, property, value); });
+  return guardOperation(L"GetProductInfoValue", [&] {
+    return getProductInfoValue(productCode, property, value, InstallerService::kSuccess);
+  });
+}
+
+bool GetInstalledProductName(const std::wstring& productCode, std::wstring& name) {
+  name.clear();
+  return guardOperation(L"GetProductInfoValue", [&] {
+    return getProductInfoValue(productCode, L"ProductName", name,
+                               InstallerService::kUnknownProduct);
+  });
 }
 
 bool GetUninstallValue(const std::wstring& productCode, const std::wstring& valueName,

@@ -21,8 +21,15 @@ bool EnumMakerProducts(std::vector<std::wstring>& productCodes);
 bool GetProductInfoValue(const std::wstring& productCode, const std::wstring& property,
                          std::wstring& value);
 
+// The product's "ProductName" when it is installed; false without a line when the installer
+// service does not know the product (1605: it has been uninstalled), false with the failure's
+// line for any other failure.
+bool GetInstalledProductName(const std::wstring& productCode, std::wstring& name);
+
 // The value `valueName` of the product's uninstall entry below HKEY_LOCAL_MACHINE (for example
-// "UninstallString"), read as text up to its terminator whatever its type. `value` is emptied
+// "UninstallString"), looked for in this program's registry view and, when the entry is not
+// there, in the other (a 32-bit package's entry from the 64-bit program and the other way
+// round); read as text up to its terminator whatever its type. `value` is emptied
 // first. False when the entry or the value is missing or its data is longer than 2048 bytes;
 // data that fills them without a terminator is cut to 1023 characters.
 bool GetUninstallValue(const std::wstring& productCode, const std::wstring& valueName,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "config/config_text.h"
 #include "system/system_services.h"
@@ -28,14 +29,23 @@ std::size_t programLength(std::wstring_view command) {
     const std::size_t close = command.find(L'"', 1);
     return close == std::wstring_view::npos ? command.size() : close + 1;
   }
+  // Each ".exe" followed by a blank or the end may end the program; one inside a folder name
+  // ("Apps.exe\") does not.
   constexpr std::wstring_view kExe = L".exe";
+  std::vector<std::size_t> ends;
   for (std::size_t end = kExe.size(); end <= command.size(); ++end) {
     if (sameNoCase(command.substr(end - kExe.size(), kExe.size()), kExe) &&
         (end == command.size() || kBlanks.find(command[end]) != std::wstring_view::npos)) {
-      return end;
+      ends.push_back(end);
     }
   }
-  return std::min(command.find_first_of(kBlanks), command.size());
+  if (ends.empty()) return std::min(command.find_first_of(kBlanks), command.size());
+  // Of several, the longest that is there: a file planted at a shorter one ("C:\Data\My.exe"
+  // before "C:\Data\My.exe Tools\uninst.exe") must not run in the uninstaller's place.
+  for (auto end = ends.rbegin(); end != ends.rend(); ++end) {
+    if (SystemServices::current().pathExists(std::wstring(command.substr(0, *end)))) return *end;
+  }
+  return ends.back();
 }
 
 std::wstring_view unquoted(std::wstring_view program) {

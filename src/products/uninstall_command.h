@@ -20,9 +20,10 @@ struct RegisteredCommand {
 // 1. A REG_EXPAND_SZ command is expanded first, as the shell does
 //    (SystemServices::expandEnvironmentStrings); REG_SZ is taken as it is.
 // 2. The program is split from its arguments: a quoted program is the quoted text (an unclosed
-//    quote runs to the end); an unquoted one runs up to the first ".exe" (any case) followed by
-//    a blank or the end, as Windows' own tools read a path with spaces; without such an ".exe"
-//    it is the first blank-delimited token, the one that CreateProcessW tries first.
+//    quote runs to the end); an unquoted one runs up to an ".exe" (any case) followed by a blank
+//    or the end, as Windows' own tools read a path with spaces: of several such, the longest
+//    prefix that exists (SystemServices::pathExists), else the longest of all; without such an
+//    ".exe" it is the first blank-delimited token, the one that CreateProcessW tries first.
 // 3. Each "/I" in a registered command's arguments becomes "/X" (replaceAll, case-sensitive);
 //    the program's path is never changed.
 // 4. A program named just msiexec or msiexec.exe (any case, quoted or not, no folder) becomes

@@ -5,6 +5,7 @@
 #include "log/logger.h"
 #include "products/product_discovery.h"
 #include "products/uninstall_command.h"
+#include "spooler/inventory.h"
 
 namespace kv {
 namespace {
@@ -15,7 +16,22 @@ bool endsInBracketed(const std::wstring& productName, const std::wstring& candid
          productName.compare(productName.size() - pattern.size(), pattern.size(), pattern) == 0;
 }
 
+// A registered command worth running: text with something in it. A REG_DWORD read as text, or
+// an empty string, would run " /Qn" alone.
+bool isCommandText(const RegisteredCommand& registered) {
+  const bool text = registered.type == InstallerService::kRegSz ||
+                    registered.type == InstallerService::kRegExpandSz;
+  return text && registered.text.find_first_not_of(L" \t") != std::wstring::npos;
+}
+
 }  // namespace
+
+PackageMatchNames::PackageMatchNames(const NameList& models)
+    : models_(models), byModels_(!models.empty()) {
+  if (!byModels_) listed_ = bMciEntryDriverList(drivers_);
+}
+
+PackageMatchNames::~PackageMatchNames() { ReleaseNameList(drivers_); }
 
 const std::wstring* bracketedCandidateOf(const std::wstring& productName,
                                          const NameList& candidates) {
@@ -28,7 +44,8 @@ const std::wstring* bracketedCandidateOf(const std::wstring& productName,
 std::optional<std::wstring> uninstallCommandFor(const std::wstring& productCode,
                                                 const std::wstring& productName) {
   std::optional<RegisteredCommand> registered(std::in_place);
-  if (!GetUninstallValue(productCode, L"UninstallString", registered->text, registered->type)) {
+  if (!GetUninstallValue(productCode, L"UninstallString", registered->text, registered->type) ||
+      !isCommandText(*registered)) {
     registered.reset();
     detailLog().info() << L"Making uninstall string : " << productName << endLine;
   }

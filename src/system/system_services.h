@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "system/scoped_instance.h"
 
@@ -47,6 +48,13 @@ class SystemServices {
 
   // The current local time.
   virtual LocalTime localTime() = 0;
+
+  // The current time in UTC, broken down alike.
+  virtual LocalTime universalTime() = 0;
+
+  // Milliseconds since the system started (Windows GetTickCount64; time asleep counts, and so
+  // does a shut-down with fast start-up, which hibernates: only a restart starts it again).
+  virtual std::uint64_t millisecondsSinceStart() = 0;
 
   // The system's default locale identifier (on Windows GetSystemDefaultLCID); its low 10 bits
   // are the primary language identifier.
@@ -123,6 +131,11 @@ class SystemServices {
   // success.
   virtual bool writeMachineValue(const std::wstring& name, const std::string& data) = 0;
 
+  // Writes `texts` as the REG_MULTI_SZ value `name` (read back, its data is multiStringBytes of
+  // them), creating the key when it is missing. True on success.
+  virtual bool writeMachineTexts(const std::wstring& name,
+                                 const std::vector<std::wstring>& texts) = 0;
+
   // Deletes the value `name`, and the key kMachineValuesKey with it when that was its last value
   // and the key has no subkey. True on success and when it was not there.
   virtual bool deleteMachineValue(const std::wstring& name) = 0;
@@ -156,6 +169,8 @@ class SystemServicesWrapper : public SystemServices {
   }
   std::wstring computerName() override { return target_.computerName(); }
   LocalTime localTime() override { return target_.localTime(); }
+  LocalTime universalTime() override { return target_.universalTime(); }
+  std::uint64_t millisecondsSinceStart() override { return target_.millisecondsSinceStart(); }
   std::uint32_t systemDefaultLocaleId() override { return target_.systemDefaultLocaleId(); }
   std::wstring ansiToWide(std::string_view text) override { return target_.ansiToWide(text); }
   std::string wideToAnsi(std::wstring_view text) override { return target_.wideToAnsi(text); }
@@ -179,6 +194,10 @@ class SystemServicesWrapper : public SystemServices {
   }
   bool writeMachineValue(const std::wstring& name, const std::string& data) override {
     return target_.writeMachineValue(name, data);
+  }
+  bool writeMachineTexts(const std::wstring& name,
+                         const std::vector<std::wstring>& texts) override {
+    return target_.writeMachineTexts(name, texts);
   }
   bool deleteMachineValue(const std::wstring& name) override {
     return target_.deleteMachineValue(name);

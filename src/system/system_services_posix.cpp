@@ -10,6 +10,7 @@
 #include <map>
 
 #include "system/environment_text.h"
+#include "system/multi_string.h"
 #include "system/posix_path.h"
 #include "system/system_services.h"
 #include "system/utf8.h"
@@ -46,6 +47,21 @@ class PosixSystemServices final : public SystemServices {
     localtime_r(&now, &parts);
     return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
                      parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+  }
+
+  LocalTime universalTime() override {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    gmtime_r(&now, &parts);
+    return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                     parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+  }
+
+  std::uint64_t millisecondsSinceStart() override {
+    timespec since{};
+    if (clock_gettime(CLOCK_BOOTTIME, &since) != 0) return 0;
+    return static_cast<std::uint64_t>(since.tv_sec) * 1000 +
+           static_cast<std::uint64_t>(since.tv_nsec) / 1000000;
   }
 
   // English (United States), the language of a system without a locale of its own.
@@ -99,6 +115,12 @@ class PosixSystemServices final : public SystemServices {
 
   bool writeMachineValue(const std::wstring& name, const std::string& data) override {
     machineValues_[name] = data;
+    return true;
+  }
+
+  bool writeMachineTexts(const std::wstring& name,
+                         const std::vector<std::wstring>& texts) override {
+    machineValues_[name] = multiStringBytes(texts);
     return true;
   }
 

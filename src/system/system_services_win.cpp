@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "system/multi_string.h"
 #include "system/print_environment_win.h"
 #include "system/process_account_win.h"
 #include "system/system_services.h"
@@ -60,6 +61,14 @@ class WindowsSystemServices final : public SystemServices {
     GetLocalTime(&now);
     return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
   }
+
+  LocalTime universalTime() override {
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  }
+
+  std::uint64_t millisecondsSinceStart() override { return GetTickCount64(); }
 
   std::uint32_t systemDefaultLocaleId() override { return GetSystemDefaultLCID(); }
 
@@ -185,6 +194,21 @@ class WindowsSystemServices final : public SystemServices {
       return false;
     }
     return RegSetValueExW(key.get(), name.c_str(), 0, REG_BINARY,
+                          reinterpret_cast<const BYTE*>(data.data()),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+  }
+
+  bool writeMachineTexts(const std::wstring& name,
+                         const std::vector<std::wstring>& texts) override {
+    const std::string data = multiStringBytes(texts);
+    if (data.size() > MAXDWORD) return false;
+    UniqueRegKey key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMachineValuesSubkey, 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE | kMachineView, nullptr, key.put(),
+                        nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    return RegSetValueExW(key.get(), name.c_str(), 0, REG_MULTI_SZ,
                           reinterpret_cast<const BYTE*>(data.data()),
                           static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
   }

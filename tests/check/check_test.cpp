@@ -16,6 +16,7 @@
 #include "standins/spooler_memory.h"
 #include "support/fake_system_services.h"
 #include "support/temp_dir.h"
+#include "system/multi_string.h"
 #include "system/utf8.h"
 
 namespace kv {
@@ -95,6 +96,7 @@ TEST(Check, SaysWhatACleanRunThenDoesAndChangesNothing) {
   EXPECT_EQ(machine.console.out,
             LR"(What kvcleaner -C would do on this PC (nothing has been changed)
 Models: none, the maker's brand texts choose
+Restart required: no
 
 Installer packages
   Pkg [NOVAX D1]  uninstall   its name ends in [NOVAX D1] [code: {00000000-0000-0000-0000-00000000000A}, command: C:\Windows\system32\msiexec.exe /X{00000000-0000-0000-0000-00000000000A} /Qn /norestart]
@@ -148,6 +150,7 @@ The maker's drivers no clean run reaches
 
   const nlohmann::json report = nlohmann::json::parse(wideToUtf8(machine.console.out));
   EXPECT_EQ(report["schema"], 1);
+  EXPECT_EQ(report["restartRequired"], nlohmann::json({{"required", false}}));
   EXPECT_EQ(cleanerMain({L"kvcleaner.exe", L"-C", L"-D", machine.dir.wide()}), 1);
   operationLog().close();
   int objects = 0;
@@ -232,6 +235,32 @@ TEST(Check, EndsWithItsCode) {
        kNoUninstallEntry,
        L"NOVAX D1      unreached   driver NOVAX D1 holds the brand text NOVAX; a clean run deletes "
        L"drivers of Windows x64 only [environment: Windows NT x86]"},
+      // The PC started at 12:05:00 UTC; the restart owed since 12:05:00 has not been made.
+      {"restart owed",
+       {},
+       [](Machine& m) {
+         m.system.machineValues[L"RestartRequired"] =
+             multiStringBytes({L"2026-12-06T12:05:00Z", L"Pkg [NOVAX D1]", L"Tools"});
+       },
+       114,
+       kNoUninstallEntry,
+       L"\nRestart required: yes, since 2026-12-06T12:05:00Z, by Pkg [NOVAX D1]|Tools\n"},
+      {"restarted since",
+       {},
+       [](Machine& m) {
+         m.system.machineValues[L"RestartRequired"] =
+             multiStringBytes({L"2026-12-06T12:04:59Z", L"Tools"});
+       },
+       114,
+       kNoUninstallEntry,
+       L"\nRestart required: no\n"},
+      // Packages go by the models alone: the drivers are not listed for them, so the listing
+      // that fails is the drivers' own, after the packages.
+      {"models given",
+       {L"-MNOVAX D1"},
+       [](Machine& m) { m.memory.failNext(SpoolerOperation::EnumPrinterDrivers, 5, 1); },
+       17,
+       kNoUninstallEntry + L"Failed to enumerate drivers.\n"},
       {"nothing of the maker",
        {L"-MNobody"},
        [](Machine& m) {

@@ -17,13 +17,15 @@ inline std::wstring code(wchar_t letter) {
 }
 
 // Runs nothing: records each command and, unless told otherwise in `endings`, takes the product
-// named after "/X" away and exits 0, as its uninstaller would.
+// named after "/X" away and exits 0, as its uninstaller would. While another installation holds
+// the installer's mutex, every uninstaller exits 1618 and removes nothing.
 class FakeUninstaller : public ProcessRunner {
  public:
   explicit FakeUninstaller(MemoryInstaller& installer) : installer_(installer) {}
   ProcessOutcome runProcess(const std::wstring& commandLine, std::uint32_t timeLimitMs) override {
     commands.push_back(commandLine + L" @" + std::to_wstring(timeLimitMs));
     if (failAll) return {};
+    if (installer_.executeMutexHeld()) return {ProcessOutcome::End::Exited, 1618};
     const auto [outcome, removes] = endings.contains(commandLine)
                                         ? endings[commandLine]
                                         : Ending{{ProcessOutcome::End::Exited}, true};

@@ -9,6 +9,7 @@
 #include "messages/error_dialog.h"
 #include "phase_test.h"
 #include "standins/installer_memory.h"
+#include "system/multi_string.h"
 #include "system/utf8.h"
 
 namespace kv {
@@ -63,24 +64,72 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     std::vector<std::wstring> commands;
     std::wstring registeredA = L"MsiExec.exe /I" + code(L'A') + L" /i /I";
     std::uint32_t typeA = MemoryInstaller::kRegSz;
+    std::optional<std::string> printed = std::nullopt;
+    bool expansionFails = false;
   };
-  // Model KX-100: A alone is uninstalled, by `command` made from the registered `text` + "/I{A}".
+  // Model KX-100: A alone is chosen; `middle` is what its pass writes after choosing it.
+  const auto linesOfA = [](const std::string& middle) {
+    return "Debug: Uninstall product : Suite [NOVAX KX-100]\n" + middle +
+           "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
+           "Debug: Not uninstall product : Lower [novax kx-100]\n"
+           "Debug: Not uninstall product : [Pravik P5]\n";
+  };
+  // A is uninstalled by `command` made from the registered `text` + "/I{A}".
   const auto onlyA = [&](const char* name, const std::wstring& text, const std::wstring& command,
                          std::uint32_t type = MemoryInstaller::kRegSz) {
     const bool msi = command.find(L"msiexec") != std::wstring::npos;
     const std::wstring run = command + L" /X" + code(L'A') + (msi ? L" /Qn /norestart" : L" /Qn");
-    const std::string lines =
-        "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
-        "Debug: Uninstall command : " +
-        std::string(run.begin(), run.end()) +
-        "\nDebug: Not uninstall product : Tool [Pravik P5] Extra\n"
-        "Debug: Not uninstall product : Lower [novax kx-100]\n"
-        "Debug: Not uninstall product : [Pravik P5]\n";
-    return Case{
-        name, L"NOVAX KX-100", false, lines, {run + L" @300000"}, text + L" /I" + code(L'A'), type};
+    return Case{name,
+                L"NOVAX KX-100",
+                false,
+                linesOfA("Debug: Uninstall command : " + wideToUtf8(run) + "\n"),
+                {run + L" @300000"},
+                text + L" /I" + code(L'A'),
+                type};
   };
   const std::wstring unexpanded = L"%SystemRoot%\\system32\\msiexec.exe %U%";
+  // A registered command that is no command: the one for the installer is made instead.
+  const std::wstring builtA = msiexec + L" /X" + code(L'A') + L" /Qn /norestart";
+  const std::string madeA =
+      "Info: Making uninstall string : Suite [NOVAX KX-100]\n"
+      "Debug: Uninstall command : " +
+      wideToUtf8(builtA) + "\n";
+  const Case cannotExpand{
+      "cannot be expanded",
+      L"NOVAX KX-100",
+      false,
+      linesOfA("Error: Error: Failed to expand the uninstall command of product : Suite [NOVAX "
+               "KX-100]\n"),
+      {},
+      unexpanded,
+      MemoryInstaller::kRegExpandSz,
+      std::nullopt,
+      true};
+  // A file planted where a shorter path ends in ".exe" is not the program.
+  const std::wstring planted = L"C:\\ProgramData\\My.exe Tools\\uninst.exe";
+  system.files = {L"C:\\ProgramData\\My.exe", planted, L"C:\\Apps.exe"};
   const Case cases[] = {
+      cannotExpand,
+      {"empty",
+       L"NOVAX KX-100",
+       false,
+       linesOfA(madeA),
+       {builtA + L" @300000"},
+       L"",
+       MemoryInstaller::kRegSz,
+       ""},
+      {"a number",
+       L"NOVAX KX-100",
+       false,
+       linesOfA(madeA),
+       {builtA + L" @300000"},
+       L"\x01",
+       MemoryInstaller::kRegDword,
+       ""},
+      onlyA("planted shorter program", planted, L'"' + planted + L'"'),
+      onlyA(".exe in a folder name", L"C:\\Apps.exe\\KV Tools\\un.exe",
+            L"\"C:\\Apps.exe\\KV Tools\\un.exe\""),
+      onlyA("quoted already", L"\"C:\\KV Tools\\un.exe\"", L"\"C:\\KV Tools\\un.exe\""),
       onlyA("path with spaces", L"C:\\ProgramData\\KV Tools\\uninst.EXE",
             L"\"C:\\ProgramData\\KV Tools\\uninst.EXE\""),
       onlyA("/I in the path", L"C:/NOVAX/Installer/rec.exe", L"C:/NOVAX/Installer/rec.exe"),
@@ -133,6 +182,7 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     SCOPED_TRACE(c.name);
     if (c.driverListingFails) memory.failAlways(SpoolerOperation::EnumPrinterDrivers, 5);
     fillInstaller(c.registeredA, c.typeA);
+    system.expansionFails = c.expansionFails;
     run = CleanerRun();
     if (c.models) run.config.setModels(*c.models);
     uninstaller.commands.clear();
@@ -142,9 +192,9 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     uninstallProductsFirstPass(run);
     // [Pravik P5] has no uninstall entry: the discovery says so on standard output.
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              c.lines.find("Making") == std::string::npos
-                  ? ""
-                  : "ERROR: failed with error code 0x2 (RegOpenKey)\n");
+              c.printed.value_or(c.lines.find("Making") == std::string::npos
+                                     ? ""
+                                     : "ERROR: failed with error code 0x2 (RegOpenKey)\n"));
     EXPECT_EQ(log(),
               "Debug: --- Uninstall Tarn Packages ---\n"
               "Info: Get enumerate product codes : num = 4\n" +
@@ -159,7 +209,9 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
 }
 
 // Model P5 chooses E alone. Whether E is still installed after the second pass decides, not its
-// uninstaller's exit code; that counts in a clean run. A hung uninstaller is not started again.
+// uninstaller's exit code; that counts in a clean run, once. An uninstaller that did not run its
+// course, or that the installer service turned away (1618), fails in its pass too. A hung
+// uninstaller is not started again. Each uninstaller waits for the installer service first.
 TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
   const std::wstring codeE = code(L'E'), commandE = L"MsiExec.exe /X" + codeE + L" /Qn /norestart";
   const std::string others =
@@ -178,32 +230,89 @@ TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
   const std::string hung = "Debug: Not uninstall product again, its uninstaller did not end : ";
   const std::string warn = "Warn: Restart required to finish uninstalling product : ";
   const std::string cut = first + "Error: Failed to enumerate product codes.\n" + others;
+  const std::string waits =
+      "Debug: Waiting for Windows Installer to finish another installation (at most 120000 "
+      "msec)\n";
+  const std::string busy =
+      "Debug: Windows Installer is still busy; the uninstaller starts all the same\n"
+      "Error: Error: Failed to uninstall product, another installation is in progress (1618) : "
+      "[Pravik P5]\n";
+  // E has no uninstall entry, in either view; what the second pass removed is not an error.
+  const std::string noEntry = "ERROR: failed with error code 0x2 (RegOpenKey)\n";
+  const std::string gonePrinted =
+      noEntry + "ERROR: failed with error code 0x645 (MsiGetProductInfo)\n";
   using End = ProcessOutcome::End;
-  const std::tuple<ProcessOutcome, bool, std::string, int, int> cases[] = {
-      {{End::Exited, 1603}, true, ran + again + others + gone, 1, 0},
-      {{End::Exited, 1603}, false, ran + again + others + runE + failed, 2, 1},
-      {{End::TimedOut}, false, ran + again + others + hung + "[Pravik P5]\n" + failed, 1, 1},
-      {{End::Exited, 3010}, true, ran + warn + "[Pravik P5]\n" + again + others + gone, 1, 0},
+  struct Case {
+    ProcessOutcome outcome;
+    bool removes;
+    std::string lines;
+    int runs;
+    int failures;
+    std::uint32_t installerBusyMs;
+    std::string printed;
+  };
+  const std::string twice = noEntry + noEntry;
+  const Case cases[] = {
+      {{End::Exited, 1603}, true, ran + again + others + gone, 1, 0, 0, gonePrinted},
+      {{End::Exited, 1603}, false, ran + again + others + runE + failed, 2, 1, 0, twice},
+      {{End::TimedOut},
+       false,
+       ran + failed + again + others + hung + "[Pravik P5]\n" + failed,
+       1,
+       1,
+       0,
+       noEntry},
+      {{}, false, ran + failed + again + others + runE + failed + failed, 2, 1, 0, twice},
+      {{End::Exited, 3010},
+       true,
+       ran + warn + "[Pravik P5]\n" + again + others + gone,
+       1,
+       0,
+       0,
+       gonePrinted},
+      // Busy for 150 s: the first pass gives up waiting after 120 s, the second gets through.
+      {{End::Exited},
+       true,
+       ran + waits + busy + again + others + runE + waits,
+       2,
+       0,
+       150000,
+       twice},
       // E follows the failed index: the second pass works through the same short list.
-      {{}, false, cut + again + others, 0, 0}};
+      {{},
+       false,
+       cut + again + others,
+       0,
+       0,
+       0,
+       "ERROR: failed with error code 0x64A (MsiEnumProducts)\n"}};
   system.systemFolder.clear();
-  for (const auto& [outcome, removes, lines, runs, failures] : cases) {
-    SCOPED_TRACE(lines);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
     fillInstaller();
-    if (runs == 0) installer.failNext(InstallerOperation::EnumProducts, 1610, 4);
+    if (c.runs == 0) installer.failNext(InstallerOperation::EnumProducts, 1610, 4);
+    if (c.installerBusyMs != 0) installer.holdExecuteMutex(c.installerBusyMs);
     run = CleanerRun();
     run.options.clean = true;
     run.config.setModels(L"Pravik P5");
     uninstaller.commands.clear();
-    uninstaller.endings[commandE] = {outcome, removes};
+    uninstaller.endings[commandE] = {c.outcome, c.removes};
+    system.machineValues.clear();
     detailLog().open(dir.child(L"detail.log"));
     testing::internal::CaptureStdout();
     uninstallProductsFirstPass(run);
     uninstallProductsSecondPass(run);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(log(), lines);
-    EXPECT_EQ(uninstaller.commands, std::vector<std::wstring>(runs, commandE + L" @300000"));
-    EXPECT_EQ(run.failureCount, failures);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
+    EXPECT_EQ(log(), c.lines);
+    EXPECT_EQ(uninstaller.commands, std::vector<std::wstring>(c.runs, commandE + L" @300000"));
+    EXPECT_EQ(run.failureCount, c.failures);
+    EXPECT_EQ(installer.openMutexCount(), 0u);
+    EXPECT_FALSE(installer.executeMutexOwned());
+    // The restart owed is recorded beside the note: the time (UTC), then the product.
+    const std::string restart = c.outcome.exitCode == 3010
+                                    ? multiStringBytes({L"2026-12-06T13:05:00Z", L"[Pravik P5]"})
+                                    : "";
+    EXPECT_EQ(system.machineValues[L"RestartRequired"], restart);
   }
 }
 
@@ -234,6 +343,7 @@ TEST_F(ProductUninstallTest, SecondPassReportsWhatTheFirstRemoved) {
                 "Debug: Uninstall command : " +
                 e +
                 "\n"
+                "Error: Error: Failed to uninstall product : [Pravik P5]\n"
                 "Error: Error: Failed to uninstall product : [Pravik P5]\n");
   EXPECT_EQ(run.productCodes,
             (std::vector<std::wstring>{code(L'A'), code(L'B'), code(L'D'), code(L'E')}));

@@ -1,5 +1,5 @@
-# A 32-bit cleaner sees the uninstall entries of the other registry view (Wow6432Node), so the
-# expected lines below are those of the 64-bit program; the 32-bit build skips them.
+# The expected lines below are those of the 64-bit program, which finds a 32-bit package's
+# uninstall entry in the other registry view (Wow6432Node); the 32-bit build skips them.
 if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
   return()
 endif()
@@ -33,7 +33,8 @@ kv_add_machine_e2e_tests(products products_test.sh products_machine
   test_clean_with_one_model_uninstalls_only_its_package
   test_silent_mode_file_is_there_while_the_first_pass_runs
   test_popup_run_writes_no_settings_file
-  test_uninstall_commands_run_the_program_they_name)
+  test_uninstall_commands_run_the_program_they_name
+  test_restart_owed_is_recorded_reported_and_cleared)
 
 # kvcheck.exe on the machine with packages: the agreement with a clean run, and that it starts
 # none of the packages' uninstallers and changes nothing.

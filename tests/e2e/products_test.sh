@@ -66,13 +66,12 @@ assert_products_left() {  # file...
   assert_eq "$(entries_in_listing "$expected")" "$(uninstall_entries)" "uninstall entries left"
 }
 
-# The lines a pass writes for one package: uninstalled (a 32-bit package's entry is out of the
-# program's sight, so the command is made), kept, or gone since the first pass.
+# The lines a pass writes for one package: uninstalled (a 32-bit package's entry, in the other
+# registry view, is found there), kept, or gone since the first pass.
 uninstalled() {  # file
   local code arch name
   read_package "$1"
   echo "Debug: Uninstall product : $name"
-  [[ "$arch" == x86 ]] && echo "Info: Making uninstall string : $name"
   echo "Debug: Uninstall command : $MSIEXEC /X$code /Qn /norestart"
 }
 kept() {  # file
@@ -127,10 +126,9 @@ check_run_by_installed_drivers() {  # exit-code failure-count verdict
     gone pravik_plus.msi
   )
   assert_eq "$expected" "$(second_pass)" "second pass"
-  # The discovery prints its failed reads: the 32-bit packages' uninstall entries, then the names
-  # of the packages the first pass removed.
-  assert_eq "$(printf 'ERROR: failed with error code 0x2 (RegOpenKey)\n%.0s' 1 2)
-$(printf 'ERROR: failed with error code 0x645 (MsiGetProductInfo)\n%.0s' 1 2 3 4)" \
+  # The discovery prints its failed reads: the names of the packages the first pass removed. The
+  # 32-bit packages' uninstall entries are read in the other view, without a line.
+  assert_eq "$(printf 'ERROR: failed with error code 0x645 (MsiGetProductInfo)\n%.0s' 1 2 3 4)" \
     "$(tr -d '\r' <<<"$RUN_OUT")" "console"
 }
 
@@ -257,25 +255,65 @@ Debug: Uninstall command : C:\\kvtool\\uninstall_probe.exe /X$PROBE_CODE /Qn
 $(other_commands)" "$(settings_file_lines)" "settings file lines"
 }
 
-# A registered program with spaces or "/I" in its path, one to expand, and the installer named
-# without a folder start as named, not the probes planted where a misreading would find them.
+# A registered program with spaces, ".exe" or "/I" in its path, one to expand, and the installer
+# named without a folder start as named, not the probes planted where a misreading would find
+# them. A number where the command should be runs the installer's own.
 test_uninstall_commands_run_the_program_they_name() {
   local code arch name path
   register_command pravik_p5.msi REG_EXPAND_SZ '%SystemRoot%\system32\msiexec.exe /I'
   register_command acme_bridge.msi REG_SZ 'C:/NOVAX/Installer/rec.exe /I'
   local bridge=$code
-  register_command kx100_tools.msi REG_SZ 'C:\ProgramData\KV Tools\uninst.exe /I'
-  for path in 'ProgramData/KV Tools/uninst.exe' ProgramData/KV.exe NOVAX/{In,Xn}staller/rec.exe \
+  read_package pravik_plus.msi
+  wine reg add "$UNINSTALL_KEY\\$code" /reg:32 /v UninstallString /t REG_DWORD /d 1 /f \
+    </dev/null >/dev/null
+  register_command kx100_tools.msi REG_SZ 'C:\ProgramData\KV.exe Tools\uninst.exe /I'
+  for path in 'ProgramData/KV.exe Tools/uninst.exe' ProgramData/KV.exe NOVAX/{In,Xn}staller/rec.exe \
     kvwork/%SystemRoot%/system32/msiexec.exe {kvwork,kvtool}/MsiExec.exe; do
     mkdir -p "$(dirname "$DRIVE_C/$path")"
     cp "$KV_BUILD/tests/e2e/uninstall_probe.exe" "$DRIVE_C/$path"
   done
   RUN_IN=$DRIVE_C/kvwork run_cleaner -T
-  # The command lines of the probes that ran; msiexec removed the other two packages.
-  assert_eq "command: \"C:\\ProgramData\\KV Tools\\uninst.exe\" /X$code /Qn
+  # The command lines of the probes that ran; msiexec removed the other three packages.
+  assert_eq "command: \"C:\\ProgramData\\KV.exe Tools\\uninst.exe\" /X$code /Qn
 command: C:/NOVAX/Installer/rec.exe /X$bridge /Qn" "$(cd "$DRIVE_C" && find ProgramData NOVAX \
     kvwork kvtool -name uninstall_probe.log -exec head -qn1 {} + | LC_ALL=C sort)" "probes run"
   assert_eq "$(products_left "${LEFT_BY_DRIVERS[@]}")" "$(demo_products_listing)" "products left"
+}
+
+readonly MACHINE_VALUES='HKLM\SOFTWARE\NOVAX\kvcleaner'
+
+# The record of a restart owed as reg shows it, or nothing.
+restart_record() {
+  wine reg query "$MACHINE_VALUES" /v RestartRequired /reg:64 </dev/null 2>/dev/null |
+    tr -d '\r' | sed -n 's/^ *RestartRequired *REG_MULTI_SZ *//p'
+}
+
+# kvcheck -J's "restartRequired", keys sorted.
+restart_reported() {
+  cp "$KV_BUILD/src/check/kvcheck.exe" "$KV_DIR/"
+  (cd "$KV_DIR" && wine 'C:\kvtool\kvcheck.exe' -J 2>/dev/null </dev/null) | python3 -c \
+    'import json, sys; print(json.dumps(json.load(sys.stdin)["restartRequired"], sort_keys=True))'
+}
+
+# An uninstaller that exits 3010 owes a restart: recorded beside the note (the time, then the
+# product), reported by kvcheck while the PC has not started since; a clean run after a restart
+# clears it. The time of an earlier start stands in for a restart.
+test_restart_owed_is_recorded_reported_and_cleared() {
+  local code arch name since
+  register_command kx100_tools.msi REG_SZ 'C:\windows\system32\cmd.exe /c exit 3010 /I'
+  run_cleaner -T -M 'Novax KX-100'
+  assert_contains "Warn: Restart required to finish uninstalling product : $name" \
+    "$(detail_text)" "the warning"
+  since=$(restart_record | sed 's/\\0.*//')
+  assert_eq "$since\\0$name" "$(restart_record)" "the record"
+  assert_match '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z$' "$since" "its time"
+  assert_eq "{\"products\": [\"$name\"], \"required\": true, \"since\": \"$since\"}" \
+    "$(restart_reported)" "kvcheck while it is owed"
+  wine reg add "$MACHINE_VALUES" /reg:64 /v RestartRequired /t REG_MULTI_SZ \
+    /d "2000-01-01T00:00:00Z\\0$name" /f </dev/null >/dev/null
+  assert_eq '{"required": false}' "$(restart_reported)" "kvcheck after a restart"
+  run_cleaner -C -M Nobody
+  assert_eq "" "$(restart_record)" "the record after a clean run"
 }
 
 e2e_main "$@"

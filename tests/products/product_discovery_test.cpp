@@ -157,6 +157,7 @@ TEST(ProductDiscovery, UninstallValue) {
     Value stored;
     std::function<void(MemoryInstaller&)> prepare;
     Outcome expected;
+    bool view32 = false;  // the entry of a 32-bit package, found in the other view
   };
   const std::wstring command = L"MsiExec.exe /I" + code(1);
   const std::wstring full(1024, L'x');
@@ -169,7 +170,10 @@ TEST(ProductDiscovery, UninstallValue) {
   const Value cmd = text(command);
   for (const Case& c : std::vector<Case>{
            {"found", code(1), name, cmd, {}, gives(command)},
-           {"no entry", code(2), name, cmd, {}, fails(L"2", L"RegOpenKey")},
+           {"found in the 32-bit view", code(1), name, cmd, {}, gives(command), true},
+           {"in neither view", code(2), name, cmd, {}, fails(L"2", L"RegOpenKey"), true},
+           {"other view refused", code(1), name, cmd, refuse(Op::OpenKeyEx),
+            fails(L"5", L"RegOpenKey"), true},
            {"no value", code(1), L"DisplayName", cmd, {}, fails(L"2", L"RegQueryValueEx")},
            {"query refused", code(1), name, cmd, refuse(Op::QueryValue),
             fails(L"5", L"RegQueryValueEx")},
@@ -181,17 +185,22 @@ TEST(ProductDiscovery, UninstallValue) {
        }) {
     SCOPED_TRACE(c.what);
     Machine m;
-    m.installer.addUninstallEntry(code(1), {{name, c.stored}});
+    m.installer.addUninstallEntry(code(1), {{name, c.stored}}, c.view32);
     if (c.prepare) c.prepare(m.installer);
     m.expectRead([&](std::wstring& value) { return GetUninstallValue(c.product, c.name, value); },
                  c.expected);
     // The key is always closed, and the value read into the 2048 bytes.
     EXPECT_EQ(m.installer.openKeyCount(), 0u);
     const std::vector<std::wstring>& calls = m.installer.calls();
-    EXPECT_EQ(calls.front(),
-              L"RegOpenKeyW(HKLM, " + std::wstring(kUninstallKeyPath) + c.product + L")");
-    if (calls.size() > 1) {
-      EXPECT_EQ(calls[1], L"RegQueryValueExW(k1, " + c.name + L", buffer, 2048)");
+    const std::wstring path = std::wstring(kUninstallKeyPath) + c.product;
+    EXPECT_EQ(calls.front(), L"RegOpenKeyW(HKLM, " + path + L")");
+    // Only a missing entry is looked for in the 32-bit view, for reading values only.
+    const std::size_t opens = c.view32 ? 2 : 1;
+    if (c.view32) {
+      EXPECT_EQ(calls[1], L"RegOpenKeyExW(HKLM, " + path + L", 0, 0x201)");
+    }
+    if (calls.size() > opens) {
+      EXPECT_EQ(calls[opens], L"RegQueryValueExW(k1, " + c.name + L", buffer, 2048)");
       EXPECT_EQ(calls.back(), L"RegCloseKey(k1)");
     }
   }

@@ -22,6 +22,15 @@ std::wstring sizeArg(const std::uint32_t* size) {
   return size != nullptr ? std::to_wstring(*size) : L"null";
 }
 
+std::wstring hexArg(std::uint32_t value) {
+  std::wstring digits;
+  do {
+    digits.insert(digits.begin(), L"0123456789ABCDEF"[value % 16]);
+    value /= 16;
+  } while (value != 0);
+  return L"0x" + digits;
+}
+
 std::wstring keyText(RegistryKey key) {
   if (key == kLocalMachine) return L"HKLM";
   return L"k" + std::to_wstring(static_cast<std::uintptr_t>(key));
@@ -40,6 +49,13 @@ std::wstring joinPath(std::wstring_view parent, std::wstring_view child) {
   return path;
 }
 
+// SOFTWARE\… as the 32-bit view holds it below HKLM.
+constexpr std::wstring_view kSoftware = L"SOFTWARE\\";
+std::wstring in32BitView(std::wstring_view path) {
+  if (!samePath(path.substr(0, kSoftware.size()), kSoftware)) return std::wstring(path);
+  return std::wstring(kSoftware) + L"WOW6432Node\\" + std::wstring(path.substr(kSoftware.size()));
+}
+
 }  // namespace
 
 MemoryInstaller::RegistryValue MemoryInstaller::textValue(std::wstring_view text,
@@ -52,8 +68,9 @@ MemoryInstaller::RegistryValue MemoryInstaller::textValue(std::wstring_view text
 }
 
 void MemoryInstaller::addUninstallEntry(const std::wstring& code,
-                                        std::map<std::wstring, RegistryValue> values) {
-  registry_.push_back(Key{joinPath(kUninstallKeyPath, code), std::move(values)});
+                                        std::map<std::wstring, RegistryValue> values, bool view32) {
+  const std::wstring path = joinPath(kUninstallKeyPath, code);
+  registry_.push_back(Key{view32 ? in32BitView(path) : path, std::move(values)});
 }
 
 bool MemoryInstaller::hasUninstallEntry(const std::wstring& code) const {
@@ -63,8 +80,10 @@ bool MemoryInstaller::hasUninstallEntry(const std::wstring& code) const {
 bool MemoryInstaller::removeProduct(const std::wstring& code) {
   const std::wstring path = joinPath(kUninstallKeyPath, code);
   const auto products = std::erase_if(products_, [&](const Product& p) { return p.code == code; });
-  const auto keys =
-      std::erase_if(registry_, [&](const Key& key) { return samePath(key.path, path); });
+  const std::wstring path32 = in32BitView(path);
+  const auto keys = std::erase_if(registry_, [&](const Key& key) {
+    return samePath(key.path, path) || samePath(key.path, path32);
+  });
   return products + keys > 0;
 }
 
@@ -168,10 +187,32 @@ std::int32_t MemoryInstaller::regOpenKeyW(RegistryKey root, const wchar_t* subKe
   if (const std::uint32_t code = injected(InstallerOperation::OpenKey, call)) {
     return static_cast<std::int32_t>(code);
   }
+  return openKey(root, subKey != nullptr ? subKey : L"", key);
+}
+
+std::int32_t MemoryInstaller::regOpenKeyExW(RegistryKey root, const wchar_t* subKey,
+                                            std::uint32_t options, std::uint32_t samDesired,
+                                            RegistryKey* key) {
+  const std::wstring call = L"RegOpenKeyExW(" + keyText(root) + L", " + textArg(subKey) + L", " +
+                            std::to_wstring(options) + L", " + hexArg(samDesired) + L")";
+  if (key != nullptr) *key = RegistryKey::None;
+  if (const std::uint32_t code = injected(InstallerOperation::OpenKeyEx, call)) {
+    return static_cast<std::int32_t>(code);
+  }
+  if (options != 0 || ((samDesired & kKeyWow64_32) != 0 && (samDesired & kKeyWow64_64) != 0)) {
+    return kInvalidParameter;
+  }
+  const std::wstring_view path = subKey != nullptr ? subKey : L"";
+  const bool redirected = root == kLocalMachine && (samDesired & kKeyWow64_32) != 0;
+  return openKey(root, redirected ? in32BitView(path) : std::wstring(path), key);
+}
+
+std::int32_t MemoryInstaller::openKey(RegistryKey root, std::wstring_view subKey,
+                                      RegistryKey* key) {
   if (key == nullptr) return kInvalidParameter;
   const std::wstring* parent = openPath(root);
   if (parent == nullptr) return kInvalidHandle;
-  std::wstring path = joinPath(*parent, subKey != nullptr ? subKey : L"");
+  std::wstring path = joinPath(*parent, subKey);
   if (!keyExists(path)) return kFileNotFound;
   const std::uintptr_t id = nextKey_++;
   keys_.emplace(id, std::move(path));
@@ -213,6 +254,63 @@ std::int32_t MemoryInstaller::regCloseKey(RegistryKey key) {
   }
   if (key == kLocalMachine) return kSuccess;
   return keys_.erase(static_cast<std::uintptr_t>(key)) > 0 ? kSuccess : kInvalidHandle;
+}
+
+}  // namespace kv
+
+namespace kv {
+
+std::uint32_t MemoryInstaller::openMutexW(std::uint32_t desiredAccess, const wchar_t* name,
+                                          SyncHandle* handle) {
+  const std::wstring call = L"OpenMutexW(" + hexArg(desiredAccess) + L", " + textArg(name) + L")";
+  if (handle != nullptr) *handle = SyncHandle::None;
+  if (const std::uint32_t code = injected(InstallerOperation::OpenMutex, call)) return code;
+  if (handle == nullptr || name == nullptr) return kInvalidParameter;
+  if (!mutexExists_ || std::wstring_view(name) != kInstallerExecuteMutex) return kFileNotFound;
+  const std::uintptr_t id = nextMutexHandle_++;
+  mutexHandles_.emplace(id, desiredAccess);
+  *handle = static_cast<SyncHandle>(id);
+  return kSuccess;
+}
+
+std::uint32_t MemoryInstaller::waitForSingleObject(SyncHandle handle, std::uint32_t milliseconds) {
+  const auto id = static_cast<std::uintptr_t>(handle);
+  const std::wstring call =
+      L"WaitForSingleObject(m" + std::to_wstring(id) + L", " + std::to_wstring(milliseconds) + L")";
+  if (const std::uint32_t code = injected(InstallerOperation::Wait, call)) return code;
+  const auto open = mutexHandles_.find(id);
+  // Waiting needs SYNCHRONIZE, as Windows checks.
+  if (open == mutexHandles_.end() || (open->second & kSynchronize) == 0) return kWaitFailed;
+  if (mutexHeldFor_ > milliseconds) {
+    mutexHeldFor_ -= milliseconds;
+    return kWaitTimeout;
+  }
+  mutexHeldFor_ = 0;
+  mutexOwned_ = true;
+  return kWaitObject0;
+}
+
+bool MemoryInstaller::releaseMutex(SyncHandle handle) {
+  const auto id = static_cast<std::uintptr_t>(handle);
+  if (injected(InstallerOperation::ReleaseMutex, L"ReleaseMutex(m" + std::to_wstring(id) + L")") !=
+      0) {
+    return false;
+  }
+  const auto open = mutexHandles_.find(id);
+  if (open == mutexHandles_.end() || (open->second & kMutexModifyState) == 0 || !mutexOwned_) {
+    return false;
+  }
+  mutexOwned_ = false;
+  return true;
+}
+
+bool MemoryInstaller::closeHandle(SyncHandle handle) {
+  const auto id = static_cast<std::uintptr_t>(handle);
+  if (injected(InstallerOperation::CloseHandle, L"CloseHandle(m" + std::to_wstring(id) + L")") !=
+      0) {
+    return false;
+  }
+  return mutexHandles_.erase(id) > 0;
 }
 
 }  // namespace kv

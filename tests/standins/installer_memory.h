@@ -41,8 +41,11 @@ class MemoryInstaller : public InstallerService {
   // Products, in the order the enumeration lists them.
   void addProduct(Product product) { products_.push_back(std::move(product)); }
   const std::vector<Product>& products() const { return products_; }
-  // The key kUninstallKeyPath + `code` with its values.
-  void addUninstallEntry(const std::wstring& code, std::map<std::wstring, RegistryValue> values);
+  // The key kUninstallKeyPath + `code` with its values; with `view32`, in the 32-bit programs'
+  // view (SOFTWARE\WOW6432Node\…), which regOpenKeyW does not see: the in-memory installer plays
+  // a 64-bit program on 64-bit Windows.
+  void addUninstallEntry(const std::wstring& code, std::map<std::wstring, RegistryValue> values,
+                         bool view32 = false);
   bool hasUninstallEntry(const std::wstring& code) const;
   // Takes away the product and its uninstall entry, as its uninstaller would. False when there
   // was neither.
@@ -58,6 +61,19 @@ class MemoryInstaller : public InstallerService {
   // until stopFailing(InstallerOperation::EnumProducts).
   void failEnumerationAt(std::uint32_t index, std::uint32_t code);
 
+  // Another installation holds the installer's mutex (kInstallerExecuteMutex) for `milliseconds`
+  // more of waiting: a wait shorter than what is left times out and takes that much off, a longer
+  // one gets the mutex. The mutex exists from the first call on, as it does on Windows once the
+  // service has run.
+  void holdExecuteMutex(std::uint32_t milliseconds) {
+    mutexExists_ = true;
+    mutexHeldFor_ = milliseconds;
+  }
+  bool executeMutexHeld() const { return mutexHeldFor_ > 0; }
+  // Mutex handles handed out and not closed, and whether the mutex is owned through one.
+  std::size_t openMutexCount() const { return mutexHandles_.size(); }
+  bool executeMutexOwned() const { return mutexOwned_; }
+
   // Every call made, in order, written like the call itself: numbers in decimal, "null" for a
   // null pointer, "buffer" for a non-null buffer, "HKLM" for kLocalMachine and "k<n>" for the
   // n-th key handed out; sizes as given, for example "MsiGetProductInfoW({…}, Publisher,
@@ -71,10 +87,17 @@ class MemoryInstaller : public InstallerService {
   std::uint32_t msiGetProductInfoW(const wchar_t* product, const wchar_t* property, wchar_t* value,
                                    std::uint32_t* valueChars) override;
   std::int32_t regOpenKeyW(RegistryKey root, const wchar_t* subKey, RegistryKey* key) override;
+  std::int32_t regOpenKeyExW(RegistryKey root, const wchar_t* subKey, std::uint32_t options,
+                             std::uint32_t samDesired, RegistryKey* key) override;
   std::int32_t regQueryValueExW(RegistryKey key, const wchar_t* valueName, std::uint32_t* reserved,
                                 std::uint32_t* type, std::uint8_t* data,
                                 std::uint32_t* dataBytes) override;
   std::int32_t regCloseKey(RegistryKey key) override;
+  std::uint32_t openMutexW(std::uint32_t desiredAccess, const wchar_t* name,
+                           SyncHandle* handle) override;
+  std::uint32_t waitForSingleObject(SyncHandle handle, std::uint32_t milliseconds) override;
+  bool releaseMutex(SyncHandle handle) override;
+  bool closeHandle(SyncHandle handle) override;
 
  private:
   struct Key {
@@ -90,6 +113,7 @@ class MemoryInstaller : public InstallerService {
   bool keyExists(std::wstring_view path) const;
   // The path of an open key (or kLocalMachine's ""), or null when `key` is not open.
   const std::wstring* openPath(RegistryKey key) const;
+  std::int32_t openKey(RegistryKey root, std::wstring_view subKey, RegistryKey* key);
 
   std::vector<Product> products_;
   std::vector<Key> registry_;
@@ -98,6 +122,11 @@ class MemoryInstaller : public InstallerService {
   std::map<std::uintptr_t, std::wstring> keys_;
   std::uintptr_t nextKey_ = 1;
   std::vector<std::wstring> calls_;
+  bool mutexExists_ = false;
+  std::uint32_t mutexHeldFor_ = 0;
+  bool mutexOwned_ = false;
+  std::map<std::uintptr_t, std::uint32_t> mutexHandles_;  // handle -> access granted
+  std::uintptr_t nextMutexHandle_ = 1;
 };
 
 }  // namespace kv

@@ -1,5 +1,7 @@
 #include "support/fake_system_services.h"
 
+#include "system/multi_string.h"
+
 namespace kv::test {
 
 FakeSystemServices::FakeSystemServices()
@@ -31,6 +33,12 @@ MachineValueRead FakeSystemServices::readMachineValue(const std::wstring& name, 
 
 bool FakeSystemServices::writeMachineValue(const std::wstring& name, const std::string& data) {
   machineValues[name] = data;
+  return true;
+}
+
+bool FakeSystemServices::writeMachineTexts(const std::wstring& name,
+                                           const std::vector<std::wstring>& texts) {
+  machineValues[name] = multiStringBytes(texts);
   return true;
 }
 

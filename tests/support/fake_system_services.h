@@ -26,6 +26,7 @@ class FakeSystemServices : public SystemServicesWrapper {
 
   std::optional<std::wstring> environmentVariable(const std::wstring& name) override;
   std::optional<std::wstring> expandEnvironmentStrings(const std::wstring& text) override {
+    if (expansionFails) return std::nullopt;
     return expandPercentNames(text,
                               [this](const std::wstring& n) { return environmentVariable(n); });
   }
@@ -34,12 +35,18 @@ class FakeSystemServices : public SystemServicesWrapper {
   bool runsAsLocalSystem() override { return localSystem; }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
+  LocalTime universalTime() override { return utcClock; }
+  std::uint64_t millisecondsSinceStart() override { return sinceStart; }
+  bool pathExists(const std::wstring& path) override {
+    return files.contains(path) || SystemServicesWrapper::pathExists(path);
+  }
   std::uint32_t systemDefaultLocaleId() override { return localeId; }
   int messageBox(const std::wstring& text, const std::wstring& caption,
                  std::uint32_t style) override;
   bool isReparsePoint(const std::wstring& path) override;
   MachineValueRead readMachineValue(const std::wstring& name, std::string& data) override;
   bool writeMachineValue(const std::wstring& name, const std::string& data) override;
+  bool writeMachineTexts(const std::wstring& name, const std::vector<std::wstring>& texts) override;
   bool deleteMachineValue(const std::wstring& name) override;
 
   std::map<std::wstring, std::wstring> environment;
@@ -48,6 +55,10 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::optional<std::wstring> printEnvironment;  // not under WOW64
   bool localSystem = false;
   LocalTime clock{2026, 12, 6, 14, 5, 0};
+  LocalTime utcClock{2026, 12, 6, 13, 5, 0};
+  std::uint64_t sinceStart = 3600000;  // up for an hour: started 2026-12-06 12:05:00 UTC
+  std::set<std::wstring> files;        // present besides the real file system's
+  bool expansionFails = false;
   std::uint32_t localeId = 0x409;
   int messageBoxResult = 1;
   std::vector<ShownBox> shownBoxes;

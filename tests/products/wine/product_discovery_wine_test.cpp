@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "console_capture.h"
+#include "products/installer_idle.h"
+#include "products/installer_service.h"
 #include "products/product_discovery.h"
 
 namespace kv {
@@ -68,8 +71,8 @@ TEST_F(WineProductDiscovery, MakerPackagesInTheServicesOrder) {
   EXPECT_EQ(console.out, L"");
 }
 
-// A 32-bit package's uninstall entry is in the registry's 32-bit view, which a 64-bit program
-// does not open.
+// A 32-bit package's uninstall entry is in the registry's 32-bit view, which a 64-bit program's
+// RegOpenKeyW does not see: it is found there, without a line.
 TEST_F(WineProductDiscovery, NamesAndUninstallCommands) {
   for (const Package* package : {&kA, &kB, &kC, &kD}) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(package->name)));
@@ -79,9 +82,9 @@ TEST_F(WineProductDiscovery, NamesAndUninstallCommands) {
     EXPECT_EQ(value, package->name);
     EXPECT_TRUE(GetProductInfoValue(package->code, L"Publisher", value));
     EXPECT_EQ(value, package->publisher);
-    EXPECT_EQ(GetUninstallValue(package->code, L"UninstallString", value), package->is64Bit);
-    EXPECT_EQ(value, package->is64Bit ? L"MsiExec.exe /I" + std::wstring(package->code) : L"");
-    EXPECT_EQ(console.out, package->is64Bit ? L"" : failureLine(L"2", L"RegOpenKey"));
+    EXPECT_TRUE(GetUninstallValue(package->code, L"UninstallString", value));
+    EXPECT_EQ(value, L"MsiExec.exe /I" + std::wstring(package->code));
+    EXPECT_EQ(console.out, L"");
   }
 }
 
@@ -103,6 +106,11 @@ TEST_F(WineProductDiscovery, ReadsThatFindNothing) {
            {"unknown property", GetProductInfoValue, kA.code, L"NoSuchProperty", false,
             failureLine(L"648", L"MsiGetProductInfo")},
            {"property not set", GetProductInfoValue, kA.code, L"HelpLink", true, L""},
+           {"uninstalled, asked whether it still is",
+            [](const std::wstring&code, const std::wstring&, std::wstring&value) {
+              return GetInstalledProductName(code, value);
+            },
+            unknown, L"ProductName", false, L""},
            {"no uninstall entry", GetUninstallValue, unknown, L"UninstallString", false,
             failureLine(L"2", L"RegOpenKey")},
            {"no such value", GetUninstallValue, kA.code, L"NoSuchValue", false,
@@ -115,6 +123,31 @@ TEST_F(WineProductDiscovery, ReadsThatFindNothing) {
     EXPECT_EQ(value, L"");
     EXPECT_EQ(console.out, c.printed);
   }
+}
+
+// Another installation holds the installer's mutex (a thread here plays it): the wait gives up
+// at its bound, or goes on once the mutex is let go, and leaves it free either way.
+TEST(WineInstallerIdle, WaitsForTheExecuteMutex) {
+  EXPECT_EQ(waitUntilInstallerIdle(0, [] {}), InstallerIdle::Free);
+  const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread installation([&] {
+    const HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstallerExecuteMutex);
+    SetEvent(held);
+    WaitForSingleObject(release, INFINITE);
+    Sleep(100);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+  });
+  WaitForSingleObject(held, INFINITE);
+  int waits = 0;
+  EXPECT_EQ(waitUntilInstallerIdle(50, [&] { ++waits; }), InstallerIdle::StillBusy);
+  SetEvent(release);
+  EXPECT_EQ(waitUntilInstallerIdle(60000, [&] { ++waits; }), InstallerIdle::WasBusy);
+  EXPECT_EQ(waits, 2);
+  installation.join();
+  CloseHandle(held);
+  CloseHandle(release);
 }
 
 }  // namespace

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "system/call_ref.h"
+
+namespace kv {
+
+// Whether the installer service takes new work, as waiting for its execute mutex found.
+enum class InstallerIdle {
+  Free,        // no installation held the mutex
+  WasBusy,     // one held it and let it go within the bound
+  StillBusy,   // one still holds it after the bound
+  CannotTell,  // the mutex could not be opened or waited for
+};
+
+// Waits up to `boundMs` until no installation holds the installer service's execute mutex
+// (kInstallerExecuteMutex), through InstallerService::current(): an installation still running
+// (one whose uninstaller was ended at its time limit goes on in the service) makes the next
+// package's uninstaller fail with 1618. The mutex, when got, is released at once; its handle is
+// closed on every path. `beforeWaiting` runs once, when the mutex is held at the first look.
+InstallerIdle waitUntilInstallerIdle(std::uint32_t boundMs, CallRef beforeWaiting);
+
+}  // namespace kv
