@@ -34,6 +34,10 @@ class FakeSystemServices : public SystemServicesWrapper {
   bool runsAsLocalSystem() override { return localSystem; }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
+  LocalTime universalTime() override { return universalClock; }
+  ProcessAccount processAccount() override { return {accountName, localSystem, elevated}; }
+  std::wstring windowsVersion() override { return windows; }
+  MachineKind nativeMachine() override { return machine; }
   std::uint32_t systemDefaultLocaleId() override { return localeId; }
   int messageBox(const std::wstring& text, const std::wstring& caption,
                  std::uint32_t style) override;
@@ -48,6 +52,11 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::optional<std::wstring> printEnvironment;  // not under WOW64
   bool localSystem = false;
   LocalTime clock{2026, 12, 6, 14, 5, 0};
+  LocalTime universalClock{2026, 12, 6, 13, 5, 0};
+  std::wstring accountName = L"PC01\\admin";
+  bool elevated = true;
+  std::wstring windows = L"10.0.19045";
+  MachineKind machine = MachineKind::X64;
   std::uint32_t localeId = 0x409;
   int messageBoxResult = 1;
   std::vector<ShownBox> shownBoxes;
