@@ -33,8 +33,8 @@ const wchar_t* titleOf(CheckedKind kind) {
 }
 
 bool cleanRunChanges(const CheckedObject& object) {
-  return object.keptForNow ||
-         (object.decision != L"keep" && object.decision != L"unreached" && !object.decision.empty());
+  return object.keptForNow || (object.decision != L"keep" && object.decision != L"unreached" &&
+                               !object.decision.empty());
 }
 
 int CheckReport::findingsExitCode() const {

@@ -53,7 +53,7 @@ struct CheckedObject {
 };
 
 // The decisions in the order the counts name them.
-inline constexpr const wchar_t* kDecisions[] = {L"uninstall", L"disconnect", L"delete",   L"take",
+inline constexpr const wchar_t* kDecisions[] = {L"uninstall", L"disconnect", L"delete", L"take",
                                                 L"keep",      L"unreached",  L"unknown"};
 
 // Whether a clean run with the same options would still change the object: remove it, or try

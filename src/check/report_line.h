@@ -12,7 +12,8 @@ inline constexpr std::size_t kOneLineLimit = 2048;
 
 // The report as one line of at most kOneLineLimit characters, ASCII only, without a line end:
 // key=value pairs separated by single spaces. First the line's format ("kvcheck=2"), the exit
-// code, who looked where and when, the models ("modelsNote=1" when -F named none), a failure when the check could not finish, then
+// code, who looked where and when, the models ("modelsNote=1" when -F named none), a failure when
+// the check could not finish, then
 // "<kind>.<decision>=<count>" for each decision that occurs and last "change=" with the
 // "<kind>:<name>" of each object a clean run would still change, comma-separated. Within a value
 // a space, comma, "=" or control character is written "\xNN", any other character outside ASCII

@@ -94,8 +94,8 @@ std::wstring countsOf(const CheckReport& report) {
       line += (line.empty() ? L"" : L", ") + decisionShown(kDecisions[i]) + L" " +
               std::to_wstring(counts[i]);
     }
-    if (!line.empty()) text += L"  " + std::wstring(titleOf(static_cast<CheckedKind>(kind))) +
-                               L": " + line + L"\n";
+    if (!line.empty())
+      text += L"  " + std::wstring(titleOf(static_cast<CheckedKind>(kind))) + L": " + line + L"\n";
   }
   return text;
 }
