@@ -22,6 +22,14 @@ void addEntry(CheckRun& run, const PendingRemoval& entry, const wchar_t* decisio
 int checkPendingRemovals(CheckRun& run) {
   const PendingNoteReading note = readPendingRemovals(run.modelSet);
   if (note.state == PendingNoteReading::State::Missing) return 0;
+  if (note.accessDenied) {
+    // The cleaner, run as an administrator, reads it: what it then takes cannot be told here.
+    CheckedObject unread{kPendingRemovalsValueName, L"unknown"};
+    unread.why = L"the note cannot be read: access denied: run kvcheck as an administrator to see";
+    unread.error = 5;
+    run.report.of(CheckedKind::PendingRemovals).push_back(std::move(unread));
+    return 0;
+  }
   if (note.state != PendingNoteReading::State::Read) {
     CheckedObject unread{kPendingRemovalsValueName, L"keep"};
     unread.why = note.state == PendingNoteReading::State::Failed

@@ -34,7 +34,9 @@ struct ProcessAccount {
 };
 
 // What reading one of the cleaner's machine values found.
-enum class MachineValueRead { Read, Missing, Failed };
+// Denied is a failure too, for lack of the right to read: a caller that only tells Read from the
+// rest treats it as Failed.
+enum class MachineValueRead { Read, Missing, Failed, Denied };
 
 // Where the machine values live, for the lines that name them.
 inline constexpr wchar_t kMachineValuesKey[] = L"HKLM\\SOFTWARE\\NOVAX\\kvcleaner";
@@ -138,7 +140,8 @@ class SystemServices {
   // POSIX has no registry: the values live in the process as long as it runs.
 
   // The data of the value `name`, whatever its type, into `data` (changed only on Read).
-  // Missing when the key or the value is not there; Failed on any other failure.
+  // Missing when the key or the value is not there; Denied when this account may not read them;
+  // Failed on any other failure.
   virtual MachineValueRead readMachineValue(const std::wstring& name, std::string& data) = 0;
 
   // Writes `data` as the binary value `name`, creating the key when it is missing. True on

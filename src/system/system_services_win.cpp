@@ -206,6 +206,7 @@ class WindowsSystemServices final : public SystemServices {
       data = std::move(bytes);
       return MachineValueRead::Read;
     }
+    if (status == ERROR_ACCESS_DENIED) return MachineValueRead::Denied;
     return status == ERROR_FILE_NOT_FOUND ? MachineValueRead::Missing : MachineValueRead::Failed;
   }
 

@@ -305,6 +305,14 @@ TEST(Check, EndsWithItsCode) {
        L"access "
        L"denied: run kvcheck as an administrator to see\",\n      \"driver\": \"NOVAX D1\",\n      "
        L"\"port\": \"DLM1\",\n      \"error\": 5\n"},
+      {"a note that refuses the check",
+       {L"-MNobody"},
+       [](Machine& m) { m.system.deniedValues.insert(L"PendingRemovals"); },
+       114,
+       L"Cannot tell what a clean run does with 1 of the maker's objects: access denied: run "
+       L"kvcheck as an administrator to see.\n",
+       L"  PendingRemovals  cannot tell  the note cannot be read: access denied: run kvcheck as an "
+       L"administrator to see\n"},
       {"all stays",
        {L"-MNOVAX Left"},
        none,

@@ -22,6 +22,7 @@ bool FakeSystemServices::isReparsePoint(const std::wstring& path) {
 }
 
 MachineValueRead FakeSystemServices::readMachineValue(const std::wstring& name, std::string& data) {
+  if (deniedValues.contains(name)) return MachineValueRead::Denied;
   const auto found = machineValues.find(name);
   if (found == machineValues.end()) return MachineValueRead::Missing;
   data = found->second;

@@ -63,6 +63,8 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::set<std::wstring> reparsePoints;
   // The machine values of this test alone.
   std::map<std::wstring, std::string> machineValues;
+  // Values this account may not read.
+  std::set<std::wstring> deniedValues;
 
  private:
   ScopedSystemServices installed_;
