@@ -3,11 +3,22 @@
 #include "system/system_services.h"
 
 namespace kv {
+namespace {
+
+std::wstring& lastFailure() {
+  static std::wstring line;
+  return line;
+}
+
+}  // namespace
 
 int listingFailed(int code, const wchar_t* line) {
+  lastFailure() = line;
   SystemServices::current().writeConsole(ConsoleStream::Err, std::wstring(line) + L"\n");
   return code;
 }
+
+const std::wstring& lastListingFailure() { return lastFailure(); }
 
 void noteWhyChosen(const CheckRun& run, const std::wstring& driver, CheckedObject& object) {
   if (!run.modelSet.empty()) {

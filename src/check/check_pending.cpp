@@ -11,8 +11,8 @@ void addEntry(CheckRun& run, const PendingRemoval& entry, const wchar_t* decisio
   if (*decision == L't') {
     noteWhyChosen(run, entry.driver, object);
   } else {
+    // Only a run with other models takes it up: a clean run with these options leaves it.
     object.why = L"a model this run does not clean; kept for a later run";
-    object.keptForNow = true;
   }
   object.facts.emplace_back("port", entry.port);
   run.report.of(CheckedKind::PendingRemovals).push_back(std::move(object));
@@ -23,6 +23,14 @@ void addEntry(CheckRun& run, const PendingRemoval& entry, const wchar_t* decisio
 int checkPendingRemovals(CheckRun& run) {
   const PendingNoteReading note = readPendingRemovals(run.modelSet);
   if (note.state == PendingNoteReading::State::Missing) return 0;
+  if (note.accessDenied) {
+    // The cleaner, run as an administrator, reads it: what it then takes cannot be told here.
+    CheckedObject unread{kPendingRemovalsValueName, L"unknown"};
+    unread.why = L"the note cannot be read: access denied: run kvcheck as an administrator to see";
+    unread.error = 5;
+    run.report.of(CheckedKind::PendingRemovals).push_back(std::move(unread));
+    return 0;
+  }
   if (note.state != PendingNoteReading::State::Read) {
     CheckedObject unread{kPendingRemovalsValueName, L"keep"};
     unread.why = note.state == PendingNoteReading::State::Failed

@@ -6,26 +6,44 @@
 #include "rules/queue_condition.h"
 #include "spooler/inventory.h"
 #include "spooler/print_spooler.h"
+#include "spooler/printer_handle.h"
 #include "system/system_services.h"
 
 namespace kv {
 namespace {
 
+// The code with which opening the queue to read its state fails; 0 when it opens.
+std::uint32_t openingError(const std::wstring& queue) {
+  PrintSpooler& spooler = PrintSpooler::current();
+  PrinterHandle handle(spooler);
+  if (handle.open(queue, kPrinterAccessUse)) return 0;
+  const std::uint32_t error = spooler.lastError();
+  return error != 0 ? error : kErrorAccessDenied;
+}
+
 // Status and jobs are all the pre-check reads: a standard user's right to use a queue is enough.
+// Where an administrator took even that away, the pre-check reads a queue that cannot be opened
+// as printing; the cleaner, run as an administrator, may well see it idle, so the check says it
+// cannot tell.
 void decideByCondition(const std::wstring& queue, CheckedObject& object) {
-  switch (VerifyQueueCondition(queue, kPrinterAccessUse)) {
-    case 0:
-      object.decision = L"delete";
-      object.why += L"; idle";
-      return;
-    case kResultBusy:
-      object.decision = L"keep";
-      object.why += L"; busy (42): paused, in error, pending deletion or waiting for the user";
-      return;
-    default:
-      object.decision = L"keep";
-      object.why += L"; printing or holding jobs (30)";
-      return;
+  const std::int32_t condition = VerifyQueueCondition(queue, kPrinterAccessUse);
+  object.decision = L"keep";
+  object.keptForNow = true;
+  if (condition == 0) {
+    object.decision = L"delete";
+    object.keptForNow = false;
+    object.why += L"; idle";
+  } else if (condition == kResultBusy) {
+    object.why += L"; busy (42): paused, in error, pending deletion or waiting for the user";
+  } else if (const std::uint32_t error = openingError(queue); error != 0) {
+    object.decision = L"unknown";
+    object.keptForNow = false;
+    object.error = error;
+    object.why += error == kErrorAccessDenied
+                      ? L"; access denied: run kvcheck as an administrator to see"
+                      : L"; the queue cannot be opened (" + std::to_wstring(error) + L")";
+  } else {
+    object.why += L"; printing or holding jobs (30)";
   }
 }
 
@@ -63,6 +81,7 @@ int checkQueues(CheckRun& run) {
     CheckedObject queue{run.queueNames[i]};
     noteWhyChosen(run, run.queueDrivers[i], queue);
     decideByCondition(run.queueNames[i], queue);
+    // A queue the check cannot tell about holds its driver no more surely than one it deletes.
     if (queue.decision == L"keep") {
       run.stayingQueueOfDriver.emplace(run.queueDrivers[i], run.queueNames[i]);
     }

@@ -1,5 +1,9 @@
 #include "check/check_report.h"
 
+#include <string_view>
+
+#include "check/check_exit_codes.h"
+
 namespace kv {
 namespace {
 
@@ -26,6 +30,30 @@ const char* jsonKeyOf(CheckedKind kind) {
 
 const wchar_t* titleOf(CheckedKind kind) {
   return kKindNames[static_cast<std::size_t>(kind)].title;
+}
+
+bool cleanRunChanges(const CheckedObject& object) {
+  return object.keptForNow || (object.decision != L"keep" && object.decision != L"unreached" &&
+                               !object.decision.empty());
+}
+
+int CheckReport::findingsExitCode() const {
+  for (const std::vector<CheckedObject>& kind : objects) {
+    for (const CheckedObject& object : kind) {
+      if (cleanRunChanges(object)) return kCheckWouldChange;
+    }
+  }
+  return foundAny() ? kCheckAllStays : kCheckFoundNothing;
+}
+
+std::array<std::size_t, std::size(kDecisions)> CheckReport::countsOf(CheckedKind kind) const {
+  std::array<std::size_t, std::size(kDecisions)> counts{};
+  for (const CheckedObject& object : objects[static_cast<std::size_t>(kind)]) {
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+      if (object.decision == kDecisions[i]) ++counts[i];
+    }
+  }
+  return counts;
 }
 
 bool CheckReport::foundAny() const {

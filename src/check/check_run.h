@@ -40,6 +40,8 @@ int checkDrivers(CheckRun& run);
 
 // The line of a listing that failed, on standard error; returns `code`.
 int listingFailed(int code, const wchar_t* line);
+// The line the last failed listing wrote, for the report that says the check could not finish.
+const std::wstring& lastListingFailure();
 
 // Why the filter chose an object with this driver; without models also the brand text it found.
 void noteWhyChosen(const CheckRun& run, const std::wstring& driver, CheckedObject& object);

@@ -17,6 +17,10 @@ PendingNoteReading readPendingRemovals(const ModelSet& models) {
     case MachineValueRead::Failed:
       note.state = State::Failed;
       return note;
+    case MachineValueRead::Denied:
+      note.state = State::Failed;
+      note.accessDenied = true;
+      return note;
     case MachineValueRead::Read:
       break;
   }

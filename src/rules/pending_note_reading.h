@@ -18,7 +18,8 @@ struct PendingNoteReading {
     Read,
   };
   State state = State::Missing;
-  std::string bytes;  // as read (NotANote and Read)
+  bool accessDenied = false;  // Failed for lack of the right to read it
+  std::string bytes;          // as read (NotANote and Read)
   // Read: the entries whose driver passes the filter, and the others, each entry once, in the
   // note's order.
   std::vector<PendingRemoval> taken;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "system/machine_kind.h"
 #include "system/scoped_instance.h"
 
 namespace kv {
@@ -26,8 +27,17 @@ struct LocalTime {
 
 enum class ConsoleStream { Out, Err };
 
+// The account this process runs as, for a report that says who looked.
+struct ProcessAccount {
+  std::wstring name;  // "DOMAIN\\user"; empty when it cannot be told
+  bool localSystem = false;
+  bool elevated = false;
+};
+
 // What reading one of the cleaner's machine values found.
-enum class MachineValueRead { Read, Missing, Failed };
+// Denied is a failure too, for lack of the right to read: a caller that only tells Read from the
+// rest treats it as Failed.
+enum class MachineValueRead { Read, Missing, Failed, Denied };
 
 // Where the machine values live, for the lines that name them.
 inline constexpr wchar_t kMachineValuesKey[] = L"HKLM\\SOFTWARE\\NOVAX\\kvcleaner";
@@ -85,18 +95,29 @@ class SystemServices {
   // cannot be read, and on POSIX, which has no such folder.
   virtual std::wstring systemDirectory() = 0;
 
-  // The print environment of the machine's own drivers when this process runs under WOW64 (a
-  // 32-bit program on 64-bit Windows): "Windows x64" or "Windows ARM64". The spooler takes a
-  // missing environment as the caller's own, "Windows NT x86" there, whose drivers are not the
-  // ones the queues use. nullopt when the process is not under WOW64 (the 64-bit program,
-  // 32-bit Windows, POSIX), or under it on a machine of another kind: the caller's own is then
-  // the machine's.
+  // The print environment of the machine's own drivers when it is not this program's: "Windows
+  // x64" for the 32-bit program under WOW64, "Windows ARM64" for it or for the x64 program
+  // emulated on ARM64 Windows. The spooler takes a missing environment as the caller's own,
+  // whose drivers are not the ones the queues use there. nullopt when the program's kind is the
+  // machine's (and on POSIX): the caller's own is then the machine's.
   virtual std::optional<std::wstring> nativePrintEnvironment() = 0;
 
   // True when this process runs as LocalSystem (the token's user is S-1-5-18), as distribution
   // tools run programs: that account sees no user's network printer connections. False for any
   // other account, when it cannot be told, and on POSIX.
   virtual bool runsAsLocalSystem() = 0;
+
+  // The account of this process's token, whether it is LocalSystem and whether the token is
+  // elevated. POSIX: the user's name, never LocalSystem, elevated as root.
+  virtual ProcessAccount processAccount() = 0;
+
+  // Windows' own version, "major.minor.build" ("10.0.19045"), whatever compatibility the program
+  // declares; empty when it cannot be read. POSIX: the kernel's release.
+  virtual std::wstring windowsVersion() = 0;
+
+  // The processor kind of the machine itself, which under WOW64 or emulation is not this
+  // program's (see nativePrintEnvironment); Unknown when it cannot be told.
+  virtual MachineKind nativeMachine() = 0;
 
   // Creates one directory with default security; its parent must exist. True on success.
   virtual bool createDirectory(const std::wstring& path) = 0;
@@ -124,7 +145,8 @@ class SystemServices {
   // POSIX has no registry: the values live in the process as long as it runs.
 
   // The data of the value `name`, whatever its type, into `data` (changed only on Read).
-  // Missing when the key or the value is not there; Failed on any other failure.
+  // Missing when the key or the value is not there; Denied when this account may not read them;
+  // Failed on any other failure.
   virtual MachineValueRead readMachineValue(const std::wstring& name, std::string& data) = 0;
 
   // Writes `data` as the binary value `name`, creating the key when it is missing. True on
@@ -148,6 +170,12 @@ class SystemServices {
   // Writes text to standard output or standard error as the console expects it, without a
   // line end of its own, and flushes.
   virtual void writeConsole(ConsoleStream stream, std::wstring_view text) = 0;
+
+  // Writes a report to standard output or standard error so that every character survives: to a
+  // console as wide text (Windows: WriteConsoleW in pieces, each checked); redirected to a file or
+  // pipe, in the console's output code page when the process has a console, else in UTF-8, with
+  // CRLF line ends on Windows. A stream that is closed or full loses the rest, silently.
+  virtual void writeReport(ConsoleStream stream, std::wstring_view text) = 0;
 
   // The process-wide instance: the one installed by a test, else the platform's own.
   static SystemServices& current();
@@ -182,6 +210,9 @@ class SystemServicesWrapper : public SystemServices {
     return target_.nativePrintEnvironment();
   }
   bool runsAsLocalSystem() override { return target_.runsAsLocalSystem(); }
+  ProcessAccount processAccount() override { return target_.processAccount(); }
+  std::wstring windowsVersion() override { return target_.windowsVersion(); }
+  MachineKind nativeMachine() override { return target_.nativeMachine(); }
   bool pathExists(const std::wstring& path) override { return target_.pathExists(path); }
   bool createDirectory(const std::wstring& path) override { return target_.createDirectory(path); }
   bool createProtectedDirectory(const std::wstring& path) override {
@@ -208,6 +239,9 @@ class SystemServicesWrapper : public SystemServices {
   }
   void writeConsole(ConsoleStream stream, std::wstring_view text) override {
     target_.writeConsole(stream, text);
+  }
+  void writeReport(ConsoleStream stream, std::wstring_view text) override {
+    target_.writeReport(stream, text);
   }
 
  private:

@@ -1,6 +1,8 @@
 // POSIX implementation of the system services, for the native build. Text in the "ANSI code
 // page" is UTF-8 here, the encoding of every current Linux system.
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -82,6 +84,19 @@ class PosixSystemServices final : public SystemServices {
   std::optional<std::wstring> nativePrintEnvironment() override { return std::nullopt; }
   bool runsAsLocalSystem() override { return false; }
 
+  ProcessAccount processAccount() override {
+    const passwd* user = ::getpwuid(::geteuid());
+    return ProcessAccount{user != nullptr ? utf8ToWide(user->pw_name) : std::wstring(), false,
+                          ::geteuid() == 0};
+  }
+
+  std::wstring windowsVersion() override {
+    utsname system{};
+    return ::uname(&system) == 0 ? utf8ToWide(system.release) : std::wstring();
+  }
+
+  MachineKind nativeMachine() override { return kProgramMachine; }
+
   // lstat, as Windows' GetFileAttributesW: a link that leads nowhere is present all the same.
   bool pathExists(const std::wstring& path) override {
     struct stat info {};
@@ -140,6 +155,11 @@ class PosixSystemServices final : public SystemServices {
     const std::string bytes = wideToUtf8(text);
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fflush(file);
+  }
+
+  // UTF-8 both ways; a closed stream's failure is left to the stream (SIGPIPE is the caller's).
+  void writeReport(ConsoleStream stream, std::wstring_view text) override {
+    writeConsole(stream, text);
   }
 
  private:

@@ -13,6 +13,8 @@
 #include "system/multi_string.h"
 #include "system/print_environment_win.h"
 #include "system/process_account_win.h"
+#include "system/report_output_win.h"
+#include "system/system_library_win.h"
 #include "system/system_services.h"
 #include "system/win_handles.h"
 
@@ -38,6 +40,23 @@ constexpr int kValueReadAttempts = 4;
 struct LocalMemory {
   void operator()(void* memory) const { LocalFree(memory); }
 };
+
+// Windows' own version. GetVersionExW answers with the newest version the program's manifest
+// names (Windows 10 there, also for 11, whose version is 10.0 too); RtlGetVersion, which ntdll
+// has exported since Windows 2000, answers without regard to the manifest and is asked first.
+std::wstring readWindowsVersion() {
+  using RtlGetVersionFunction = LONG WINAPI(OSVERSIONINFOW*);
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  const SystemLibrary ntdll(L"ntdll.dll");
+  const auto rtlGetVersion = ntdll.procedure<RtlGetVersionFunction>("RtlGetVersion");
+  // RtlGetVersion answers STATUS_SUCCESS (0).
+  if (!(rtlGetVersion && rtlGetVersion.get()(&version) == 0) && !GetVersionExW(&version)) {
+    return std::wstring();
+  }
+  return std::to_wstring(version.dwMajorVersion) + L"." + std::to_wstring(version.dwMinorVersion) +
+         L"." + std::to_wstring(version.dwBuildNumber);
+}
 
 class WindowsSystemServices final : public SystemServices {
  public:
@@ -126,6 +145,14 @@ class WindowsSystemServices final : public SystemServices {
 
   bool runsAsLocalSystem() override { return processRunsAsLocalSystem(); }
 
+  ProcessAccount processAccount() override {
+    return ProcessAccount{processAccountName(), processRunsAsLocalSystem(), processRunsElevated()};
+  }
+
+  std::wstring windowsVersion() override { return readWindowsVersion(); }
+
+  MachineKind nativeMachine() override { return nativeMachineKind(); }
+
   bool pathExists(const std::wstring& path) override {
     return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
@@ -182,6 +209,7 @@ class WindowsSystemServices final : public SystemServices {
       data = std::move(bytes);
       return MachineValueRead::Read;
     }
+    if (status == ERROR_ACCESS_DENIED) return MachineValueRead::Denied;
     return status == ERROR_FILE_NOT_FOUND ? MachineValueRead::Missing : MachineValueRead::Failed;
   }
 
@@ -260,6 +288,11 @@ class WindowsSystemServices final : public SystemServices {
       bytes.push_back(c);
     }
     WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
+
+  void writeReport(ConsoleStream stream, std::wstring_view text) override {
+    writeReportTo(GetStdHandle(stream == ConsoleStream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE),
+                  text);
   }
 };
 

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "check/check_main.h"
+#include "check/check_options.h"
 #include "cleaner/cleaner_main.h"
 #include "cleaner/fake_uninstaller.h"
 #include "config/pending_removals_note.h"
@@ -15,6 +16,7 @@
 #include "standins/installer_memory.h"
 #include "standins/spooler_memory.h"
 #include "support/fake_system_services.h"
+#include "support/file_text.h"
 #include "support/temp_dir.h"
 #include "system/multi_string.h"
 #include "system/utf8.h"
@@ -72,7 +74,7 @@ struct Machine {
 
   // Whether an object the check named under `kind` is still on the machine (a package by its code:
   // another maker's may bear the same name).
-  bool present(const std::string& kind, const nlohmann::json& object) {
+  bool present(const std::string& kind, const nlohmann::ordered_json& object) {
     const std::wstring name =
         utf8ToWide(object[kind == "packages" ? "code" : "name"].get<std::string>());
     const auto named = [&](const auto& list, auto nameOf) {
@@ -95,8 +97,19 @@ TEST(Check, SaysWhatACleanRunThenDoesAndChangesNothing) {
   ASSERT_EQ(machine.check({}), 114);
   EXPECT_EQ(machine.console.out,
             LR"(What kvcleaner -C would do on this PC (nothing has been changed)
+Computer: PC01, 2026-12-06T13:05:00Z, kvcheck 0.1.0
+Account: PC01\admin (elevated)
+Windows: 10.0.19045, x64
 Models: none, the maker's brand texts choose
 Restart required: no
+Exit code: 114, a clean run with these options would still change something
+  Installer packages: uninstall 1, keep 1
+  Network printer connections: disconnect 1
+  Local queues: delete 2, keep 2
+  Ports: delete 1, keep 3
+  Drivers: delete 2, keep 2
+  Pending removals of an earlier run: take 2
+  The maker's drivers no clean run reaches: unreached 2
 
 Installer packages
   Pkg [NOVAX D1]  uninstall   its name ends in [NOVAX D1] [code: {00000000-0000-0000-0000-00000000000A}, command: C:\Windows\system32\msiexec.exe /X{00000000-0000-0000-0000-00000000000A} /Qn /norestart]
@@ -148,15 +161,30 @@ The maker's drivers no clean run reaches
   EXPECT_TRUE(std::filesystem::is_empty(machine.dir.path()));
   EXPECT_FALSE(detailLog().isOpen());
 
-  const nlohmann::json report = nlohmann::json::parse(wideToUtf8(machine.console.out));
-  EXPECT_EQ(report["schema"], 1);
-  EXPECT_EQ(report["restartRequired"], nlohmann::json({{"required", false}}));
+  const auto report = nlohmann::ordered_json::parse(wideToUtf8(machine.console.out));
+  std::string keys;
+  for (const auto& [key, value] : report.items()) keys += key + " ";
+  EXPECT_EQ(keys,
+            "schema program version computer time account windows models exitCode found "
+            "restartRequired counts notes packages connections queues ports drivers "
+            "pendingRemovals unreachedDrivers ");
+  EXPECT_EQ(report["version"], KV_CHECK_VERSION);
+  EXPECT_EQ(report["time"].dump() + report["account"].dump() + report["windows"].dump(),
+            R"("2026-12-06T13:05:00Z"{"name":"PC01\\admin","localSystem":false,"elevated":true})"
+            R"({"version":"10.0.19045","nativeArchitecture":"x64"})");
+  EXPECT_EQ(report["exitCode"], 114);
+  EXPECT_EQ(report["counts"].dump(),
+            R"({"packages":{"uninstall":1,"keep":1},"connections":{"disconnect":1},)"
+            R"("queues":{"delete":2,"keep":2},"ports":{"delete":1,"keep":3},)"
+            R"("drivers":{"delete":2,"keep":2},"pendingRemovals":{"take":2},)"
+            R"("unreachedDrivers":{"unreached":2}})");
+  EXPECT_EQ(report["restartRequired"], nlohmann::ordered_json({{"required", false}}));
   EXPECT_EQ(cleanerMain({L"kvcleaner.exe", L"-C", L"-D", machine.dir.wide()}), 1);
   operationLog().close();
   int objects = 0;
   for (const auto& [kind, listed] : report.items()) {
     if (!listed.is_array() || kind == "models") continue;
-    for (const nlohmann::json& object : listed) {
+    for (const auto& object : listed) {
       const std::string decision = object["decision"];
       const bool goes = decision != "keep" && decision != "unreached";
       EXPECT_EQ(machine.present(kind, object), !goes) << object.dump();
@@ -181,10 +209,37 @@ TEST(Check, EndsWithItsCode) {
   const auto none = [](Machine&) {};
   const Drill drills[] = {
       {"wrong options",
-       {L"-C", L"x", L"-Fa.ini"},
+       {L"-C", L"x", L"-Fa.ini", L"-JSON", L"-j", L"-S", L"-M", L"", L"-f"},
        none,
        1,
-       L"Illegal option (C)\nIllegal character (x)\n"},
+       L"Unknown option: \"-C\".\nNot an option: \"x\".\nUnknown option: \"-JSON\".\n"
+       L"Option -M needs the models, as \"<model>|<model>\".\nOption -F is given more than once.\n"
+       L"Options -J and -S cannot be given together.\n" +
+           std::wstring(kCheckUsage)},
+      {"-M last",
+       {L"-M"},
+       none,
+       1,
+       L"Option -M needs the models, as \"<model>|<model>\".\n" + std::wstring(kCheckUsage)},
+      {"-F last",
+       {L"-J", L"-F"},
+       none,
+       1,
+       L"Option -F needs the configuration file's name.\n" + std::wstring(kCheckUsage)},
+      {"a file that names no model",
+       {L"-F{dir}/none.ini", L"-MNOVAX D2"},
+       [](Machine& m) { test::writeBytes(m.dir.path() / "none.ini", "[Other]\r\nKey=1\r\n"); },
+       114,
+       L"",
+       L"Models: NOVAX D2\n"},
+      {"a file that names no model, without -M",
+       {L"-F", L"{dir}/none.ini"},
+       [](Machine& m) { test::writeBytes(m.dir.path() / "none.ini", "[Other]\r\nKey=1\r\n"); },
+       114,
+       L"Models: none \u2014 {dir}/none.ini names no model, so the maker's brand texts choose\n" +
+           kNoUninstallEntry,
+       L"Models: none \u2014 {dir}/none.ini names no model, so the maker's brand texts choose\n"
+       L"What kvcleaner -C would do"},
       {"configuration",
        {L"-F", L"no such file.ini"},
        none,
@@ -261,6 +316,145 @@ TEST(Check, EndsWithItsCode) {
        [](Machine& m) { m.memory.failNext(SpoolerOperation::EnumPrinterDrivers, 5, 1); },
        17,
        kNoUninstallEntry + L"Failed to enumerate drivers.\n"},
+      {"ports, as JSON",
+       {L"-J"},
+       [](Machine& m) { m.memory.failAlways(SpoolerOperation::EnumPorts, 5); },
+       18,
+       kNoUninstallEntry + L"Failed to enumerate ports.\n",
+       L"\"exitCode\": 18,\n  \"failure\": \"Failed to enumerate ports.\",\n  \"found\": false,\n"
+       L"  \"restartRequired\": {\n    \"required\": false\n  },\n  \"counts\": {\n    "
+       L"\"packages\": {},"},
+      {"ports, as one line",
+       {L"-s"},
+       [](Machine& m) { m.memory.failAlways(SpoolerOperation::EnumPorts, 5); },
+       18,
+       kNoUninstallEntry + L"Failed to enumerate ports.\n",
+       L" models= failure=Failed\\x20to\\x20enumerate\\x20ports. restart=0 change=\n"},
+      {"a queue that refuses the check",
+       {},
+       [](Machine& m) { m.memory.queues()[0].refusedOpen = 5; },
+       114,
+       kNoUninstallEntry +
+           L"Cannot tell what a clean run does with 1 of the maker's objects: access "
+           L"denied: run kvcheck as an administrator to see.\n",
+       L"  N idle      cannot tell  driver NOVAX D1 holds the brand text NOVAX; access denied: run "
+       L"kvcheck as an administrator to see [driver: NOVAX D1, port: DLM1]\n"},
+      {"a queue that refuses the check, as JSON",
+       {L"-J", L"-MNOVAX D1"},
+       [](Machine& m) { m.memory.queues()[0].refusedOpen = 5; },
+       114,
+       kNoUninstallEntry +
+           L"Cannot tell what a clean run does with 1 of the maker's objects: access "
+           L"denied: run kvcheck as an administrator to see.\n",
+       L"\"decision\": \"unknown\",\n      \"why\": \"driver NOVAX D1 is a configured model; "
+       L"access "
+       L"denied: run kvcheck as an administrator to see\",\n      \"driver\": \"NOVAX D1\",\n      "
+       L"\"port\": \"DLM1\",\n      \"error\": 5\n"},
+      {"a note that refuses the check",
+       {L"-MNobody"},
+       [](Machine& m) { m.system.deniedValues.insert(L"PendingRemovals"); },
+       114,
+       L"Cannot tell what a clean run does with 1 of the maker's objects: access denied: run "
+       L"kvcheck as an administrator to see.\n",
+       L"  PendingRemovals  cannot tell  the note cannot be read: access denied: run kvcheck as an "
+       L"administrator to see\n"},
+      {"all stays",
+       {L"-MNOVAX Left"},
+       none,
+       113,
+       L"",
+       L"Exit code: 113, the maker's objects stay: a clean run with these options changes none of "
+       L"them\n"},
+      {"a busy queue alone",
+       {L"-MNOVAX D2"},
+       none,
+       114,
+       L"",
+       L"  N busy  keep        driver NOVAX D2 is a configured model; busy (42)"},
+      {"names exactly, as JSON",
+       {L"-J", L"-MNOVAX D1"},
+       [](Machine& m) {
+         m.memory.addQueue({L"N \u00e9\xD800\U0001F5A8", L"NOVAX D1", L"DLM1"});
+       },
+       114,
+       kNoUninstallEntry,
+       L"\"name\": \"N \\u00e9\\ud800\\ud83d\\udda8\","},
+      {"names shown, never obeyed",
+       {L"-MNOVAX D1"},
+       [](Machine& m) {
+         m.memory.addQueue({L"N \x1b[2J\r\nforged", L"NOVAX D1", L"DLM1"});
+       },
+       114,
+       kNoUninstallEntry,
+       L"  N \\x1B[2J\\x0D\\x0Aforged  delete      "},
+      {"one line",
+       {L"-S"},
+       none,
+       114,
+       kNoUninstallEntry,
+       L"kvcheck=2 exit=114 computer=PC01 time=2026-12-06T13:05:00Z version=" KV_CHECK_VERSION L" a"
+                                                                                               L"cc"
+                                                                                               L"ou"
+                                                                                               L"nt"
+                                                                                               L"=P"
+                                                                                               L"C0"
+                                                                                               L"1"
+                                                                                               L"\\"
+                                                                                               L"ad"
+                                                                                               L"mi"
+                                                                                               L"n "
+                                                                                               L"lo"
+                                                                                               L"ca"
+                                                                                               L"lS"
+                                                                                               L"ys"
+                                                                                               L"te"
+                                                                                               L"m="
+                                                                                               L"0 "
+                                                                                               L"el"
+                                                                                               L"ev"
+                                                                                               L"at"
+                                                                                               L"ed"
+                                                                                               L"=1"
+                                                                                               L" w"
+                                                                                               L"in"
+                                                                                               L"do"
+                                                                                               L"ws"
+                                                                                               L"=1"
+                                                                                               L"0."
+                                                                                               L"0."
+                                                                                               L"19"
+                                                                                               L"04"
+                                                                                               L"5 "
+                                                                                               L"ar"
+                                                                                               L"ch"
+                                                                                               L"=x"
+                                                                                               L"64"
+                                                                                               L" m"
+                                                                                               L"od"
+                                                                                               L"el"
+                                                                                               L"s="
+                                                                                               L" "
+       L"restart=0 packages.uninstall=1 packages.keep=1 connections.disconnect=1 queues.delete=2 "
+       L"queues.keep=2 ports.delete=1 ports.keep=3 drivers.delete=2 drivers.keep=2 "
+       L"pendingRemovals.take=2 unreachedDrivers.unreached=2 "
+       L"change=packages:Pkg\\x20[NOVAX\\x20D1],connections:\\\\srv\\NOVAX\\x20C1,"
+       L"queues:N\\x20idle,queues:N\\x20busy,queues:N\\x20printing,queues:N\\x20shared,"
+       L"ports:DLM1,ports:OLD1:,drivers:NOVAX\\x20D1,drivers:NOVAX\\x20D2,"
+       L"drivers:Zulu\\x20Laser\\x209,drivers:NOVAX\\x20Old,pendingRemovals:NOVAX\\x20Old,"
+       L"pendingRemovals:NOVAX\\x20Old\n"},
+      {"one line, at its limit",
+       {L"-S", L"-MNOVAX D1"},
+       [](Machine& m) {
+         for (int i = 0; i < 2000; ++i) {
+           m.memory.addQueue(
+               {L"N queue " + std::to_wstring(i) + std::wstring(80, L'x'), L"NOVAX D1", L"DLM1"});
+         }
+       },
+       114,
+       kNoUninstallEntry,
+       L" queues.delete=2002 ports.keep=2 drivers.delete=1 pendingRemovals.keep=2 "
+       L"change=packages:Pkg\\x20[NOVAX\\x20D1],queues:N\\x20idle,queues:N\\x20shared,"
+       L"queues:N\\x20queue\\x200xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...,"},
       {"nothing of the maker",
        {L"-MNobody"},
        [](Machine& m) {
@@ -274,10 +468,31 @@ TEST(Check, EndsWithItsCode) {
     SCOPED_TRACE(d.name);
     Machine machine;
     d.fault(machine);
-    EXPECT_EQ(machine.check(d.options), d.exitCode);
-    EXPECT_EQ(machine.console.err, d.err);
-    EXPECT_EQ(machine.console.out.empty(), d.exitCode != 0 && d.exitCode != 114);
-    EXPECT_NE(machine.console.out.find(d.outHas), std::wstring::npos) << machine.console.out;
+    const auto placed = [&](std::wstring text) {
+      if (const auto at = text.find(L"{dir}"); at != std::wstring::npos)
+        text.replace(at, 5, machine.dir.wide());
+      return text;
+    };
+    std::vector<std::wstring> options;
+    for (const std::wstring& option : d.options) options.push_back(placed(option));
+    EXPECT_EQ(machine.check(options), d.exitCode);
+    EXPECT_EQ(machine.console.err, placed(d.err));
+    const bool listed = d.exitCode == 0 || d.exitCode == 113 || d.exitCode == 114;
+    const bool ascii = std::ranges::count(d.options, L"-J") + std::ranges::count(d.options, L"-S") +
+                               std::ranges::count(d.options, L"-s") !=
+                           0 &&
+                       d.exitCode != 1;
+    EXPECT_EQ(machine.console.out.empty(), !listed && !ascii);
+    EXPECT_NE(machine.console.out.find(placed(d.outHas)), std::wstring::npos)
+        << machine.console.out;
+    if (ascii) {
+      const std::wstring& out = machine.console.out;
+      EXPECT_TRUE(std::ranges::all_of(out, [](wchar_t c) { return c < 0x80; }));
+      // One line, up to its limit: cut only where the next name would not fit.
+      const bool cut = out.ends_with(L"...\n");
+      EXPECT_TRUE(d.options[0] == L"-J" || (out.find(L'\n') == out.size() - 1 &&
+                                            out.size() <= 2049u && (!cut || out.size() > 1900u)));
+    }
   }
 }
 

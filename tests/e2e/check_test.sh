@@ -63,7 +63,16 @@ check_agrees_with_clean_run() {  # options...
     "drivers said deleted that -C $* did not try"
 
   run_check -J "$@"
-  assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck -J $* after cleaning (the drivers stay)"
+  # The drivers stay, but no clean run reaches them: the maker's objects are there, none changes.
+  assert_eq 113 "$CHECK_EXIT" "exit code of kvcheck -J $* after cleaning (the drivers stay)"
+  python3 -c '
+import json, sys
+report = json.load(sys.stdin)
+for field in ("schema", "program", "version", "computer", "time", "account", "windows", "models",
+              "exitCode", "found", "counts", "notes"):
+    assert field in report, field
+assert report["schema"] == 2 and report["exitCode"] == 113
+' <<<"$CHECK_OUT" || e2e_fail "schema 2 fields of kvcheck -J $*"
   assert_eq "" "$(LC_ALL=C comm -13 <(echo "$said_kept") <(reported '.*' | grep -v 'rivers '))" \
     "what kvcheck $* lists after that it did not say stays"
   assert_eq "$(sed -n 's/^drivers //p' <<<"$said_gone")" \
@@ -87,6 +96,19 @@ Pravik P5 Plus
 Torin T3
 Zul Z1" "$(reported '.*' | sed -n 's/^queues //p')" "the maker's queues"
   check_agrees_with_clean_run
+}
+
+test_check_refuses_a_loose_command_line() {
+  local args
+  for args in "-JSON" "-M" "-F" "-M ''" "-J -J"; do
+    eval "run_check $args"
+    assert_eq 1 "$CHECK_EXIT" "exit code of kvcheck $args"
+    assert_eq "" "$CHECK_OUT" "what kvcheck $args wrote on standard output"
+  done
+  run_check -S
+  assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck -S"
+  assert_eq 1 "$(wc -l <<<"$CHECK_OUT")" "lines of kvcheck -S"
+  [[ ${#CHECK_OUT} -le 2048 && "$CHECK_OUT" == "kvcheck=2 exit=114 "* ]] || e2e_fail "kvcheck -S: $CHECK_OUT"
 }
 
 test_check_agrees_with_a_clean_run_of_one_model() {

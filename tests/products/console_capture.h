@@ -17,6 +17,9 @@ class ConsoleCapture : public SystemServicesWrapper {
   void writeConsole(ConsoleStream stream, std::wstring_view text) override {
     (stream == ConsoleStream::Out ? out : err) += text;
   }
+  void writeReport(ConsoleStream stream, std::wstring_view text) override {
+    writeConsole(stream, text);
+  }
 
   std::wstring out;
   std::wstring err;

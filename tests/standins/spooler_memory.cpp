@@ -222,6 +222,7 @@ bool MemoryPrintSystem::openPrinterW(const wchar_t* name, SpoolerHandle* handle,
     // Other ",Xcv" forms are not served; a comma never begins a queue name.
     const Queue* found = wanted.starts_with(L",") ? nullptr : findQueue(std::wstring(wanted));
     if (found == nullptr) return finish(op, fail(kErrorInvalidPrinterName));
+    if (found->refusedOpen != 0) return finish(op, fail(found->refusedOpen));
     opened = OpenHandle{HandleKind::Queue, found->name, desiredAccess};
   }
   const std::uintptr_t id = nextHandle_++;

@@ -49,6 +49,8 @@ class MemoryPrintSystem : public PrintSpooler {
     Text port;  // the port text, which may name several ports
     std::uint32_t status = 0;
     std::uint32_t jobs = 0;
+    // Opening it fails with this code (5: an administrator took the caller's rights away).
+    std::uint32_t refusedOpen = 0;
   };
 
   struct Driver {

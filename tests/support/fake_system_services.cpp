@@ -25,6 +25,7 @@ bool FakeSystemServices::isReparsePoint(const std::wstring& path) {
 
 MachineValueRead FakeSystemServices::readMachineValue(const std::wstring& name, std::string& data) {
   if (unreadableValues.contains(name)) return MachineValueRead::Failed;
+  if (deniedValues.contains(name)) return MachineValueRead::Denied;
   const auto found = machineValues.find(name);
   if (found == machineValues.end()) return MachineValueRead::Missing;
   data = found->second;

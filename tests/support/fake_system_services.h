@@ -35,8 +35,11 @@ class FakeSystemServices : public SystemServicesWrapper {
   bool runsAsLocalSystem() override { return localSystem; }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
-  LocalTime universalTime() override { return utcClock; }
+  LocalTime universalTime() override { return universalClock; }
   std::uint64_t millisecondsSinceStart() override { return sinceStart; }
+  ProcessAccount processAccount() override { return {accountName, localSystem, elevated}; }
+  std::wstring windowsVersion() override { return windows; }
+  MachineKind nativeMachine() override { return machine; }
   bool pathExists(const std::wstring& path) override {
     return files.contains(path) || SystemServicesWrapper::pathExists(path);
   }
@@ -55,10 +58,14 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::optional<std::wstring> printEnvironment;  // not under WOW64
   bool localSystem = false;
   LocalTime clock{2026, 12, 6, 14, 5, 0};
-  LocalTime utcClock{2026, 12, 6, 13, 5, 0};
+  LocalTime universalClock{2026, 12, 6, 13, 5, 0};
   std::uint64_t sinceStart = 3600000;  // up for an hour: started 2026-12-06 12:05:00 UTC
   std::set<std::wstring> files;        // present besides the real file system's
   bool expansionFails = false;
+  std::wstring accountName = L"PC01\\admin";
+  bool elevated = true;
+  std::wstring windows = L"10.0.19045";
+  MachineKind machine = MachineKind::X64;
   std::uint32_t localeId = 0x409;
   int messageBoxResult = 1;
   std::vector<ShownBox> shownBoxes;
@@ -66,6 +73,8 @@ class FakeSystemServices : public SystemServicesWrapper {
   // The machine values of this test alone; reading one named in `unreadableValues` fails.
   std::map<std::wstring, std::string> machineValues;
   std::set<std::wstring> unreadableValues;
+  // Values this account may not read.
+  std::set<std::wstring> deniedValues;
 
  private:
   ScopedSystemServices installed_;

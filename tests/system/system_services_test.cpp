@@ -15,6 +15,23 @@
 namespace kv {
 namespace {
 
+// The program's own kind and the machine's -> the environment its driver calls name.
+TEST(SystemServices, DriversOfTheMachineNotOfTheProgram) {
+  using enum MachineKind;
+  const struct {
+    MachineKind program, native;
+    std::optional<std::wstring> environment;
+  } rows[] = {
+      {X64, X64, std::nullopt},       {X86, X86, std::nullopt},       {X86, X64, L"Windows x64"},
+      {X86, Arm64, L"Windows ARM64"}, {X64, Arm64, L"Windows ARM64"},  // emulated, not WOW64
+      {X64, Unknown, std::nullopt},   {Arm64, Arm64, std::nullopt},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(driverEnvironmentFor(row.program, row.native), row.environment)
+        << architectureName(row.program) << " on " << architectureName(row.native);
+  }
+}
+
 TEST(SystemServices, InstalledStandInReplacesThePlatformUntilItGoes) {
   SystemServices& platform = SystemServices::current();
   {
