@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,13 @@ struct LocalTime {
 };
 
 enum class ConsoleStream { Out, Err };
+
+// A hold on a name that every process of the machine sees, in every session. Destroying it gives
+// the name back; so does the end of the process, however it ends.
+class MachineLock {
+ public:
+  virtual ~MachineLock() = default;
+};
 
 // What reading one of the cleaner's machine values found.
 enum class MachineValueRead { Read, Missing, Failed };
@@ -89,6 +97,20 @@ class SystemServices {
   // tools run programs: that account sees no user's network printer connections. False for any
   // other account, when it cannot be told, and on POSIX.
   virtual bool runsAsLocalSystem() = 0;
+
+  // True when this process's window station shows its windows to a user (WSF_VISIBLE). False in
+  // a non-interactive one (a service's, a scheduled task's without a logged-on user), where a
+  // message box is never seen and never returns, and when it cannot be told. True on POSIX.
+  virtual bool hasInteractiveWindowStation() = 0;
+
+  // The account this process runs as, for the log: "DOMAIN\name (SID)" (the SID alone when it
+  // has no name here); on POSIX "name (uid N)". Empty when it cannot be read.
+  virtual std::wstring accountText() = 0;
+
+  // Takes the machine-wide lock `name` without waiting. Null when another process holds it or it
+  // cannot be had. Windows: a mutex "Global\<name>" that SYSTEM and Administrators may open;
+  // POSIX: this process only.
+  virtual std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) = 0;
 
   // Creates one directory with default security; its parent must exist. True on success.
   virtual bool createDirectory(const std::wstring& path) = 0;
@@ -166,6 +188,11 @@ class SystemServicesWrapper : public SystemServices {
     return target_.nativePrintEnvironment();
   }
   bool runsAsLocalSystem() override { return target_.runsAsLocalSystem(); }
+  bool hasInteractiveWindowStation() override { return target_.hasInteractiveWindowStation(); }
+  std::wstring accountText() override { return target_.accountText(); }
+  std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
+    return target_.tryMachineLock(name);
+  }
   bool pathExists(const std::wstring& path) override { return target_.pathExists(path); }
   bool createDirectory(const std::wstring& path) override { return target_.createDirectory(path); }
   bool createProtectedDirectory(const std::wstring& path) override {

@@ -1,5 +1,6 @@
 // POSIX implementation of the system services, for the native build. Text in the "ANSI code
 // page" is UTF-8 here, the encoding of every current Linux system.
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <map>
+#include <set>
+#include <string>
+#include <utility>
 
 #include "system/environment_text.h"
 #include "system/posix_path.h"
@@ -18,6 +22,18 @@ namespace kv {
 namespace {
 
 constexpr size_t kTextRoom = 4096;
+
+// No other process shares the native build's locks: they exclude within this process.
+class ProcessLock final : public MachineLock {
+ public:
+  ProcessLock(std::set<std::wstring>& held, std::wstring name)
+      : held_(held), name_(std::move(name)) {}
+  ~ProcessLock() override { held_.erase(name_); }
+
+ private:
+  std::set<std::wstring>& held_;
+  std::wstring name_;
+};
 
 class PosixSystemServices final : public SystemServices {
  public:
@@ -65,6 +81,19 @@ class PosixSystemServices final : public SystemServices {
   std::wstring systemDirectory() override { return std::wstring(); }
   std::optional<std::wstring> nativePrintEnvironment() override { return std::nullopt; }
   bool runsAsLocalSystem() override { return false; }
+  bool hasInteractiveWindowStation() override { return true; }
+
+  std::wstring accountText() override {
+    const uid_t uid = ::geteuid();
+    const struct passwd* entry = ::getpwuid(uid);
+    const std::wstring name = entry != nullptr ? utf8ToWide(entry->pw_name) : std::wstring();
+    return name + L" (uid " + std::to_wstring(uid) + L")";
+  }
+
+  std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
+    if (!heldLocks_.insert(name).second) return nullptr;
+    return std::make_unique<ProcessLock>(heldLocks_, name);
+  }
 
   // lstat, as Windows' GetFileAttributesW: a link that leads nowhere is present all the same.
   bool pathExists(const std::wstring& path) override {
@@ -122,6 +151,7 @@ class PosixSystemServices final : public SystemServices {
 
  private:
   std::map<std::wstring, std::string> machineValues_;
+  std::set<std::wstring> heldLocks_;
 };
 
 }  // namespace

@@ -81,14 +81,14 @@ TEST_F(StartUpTest, ModelsComeFromTheFileAndThenFromTheCommandLine) {
     fresh.options = run.options;
     if (c.file) fresh.options.configFile = writeConfig("cfg.ini", *c.file);
     fresh.options.models = c.models;
-    startUp(fresh, program());
+    startUp(fresh, {program()});
     EXPECT_EQ(fresh.config.modelList, c.modelList);
     EXPECT_EQ(fresh.modelSet, c.modelSet);
   }
 }
 
 TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {
-  startUp(run, program());
+  startUp(run, {program()});
   EXPECT_EQ(runMessageFilePath(), (dir() / "KV_TOOLS_LNG.IRC").wstring());
   EXPECT_EQ(detailText().find("Warn:"), std::string::npos);
 
@@ -96,7 +96,7 @@ TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {
   // A start in another second, with a detail log of its own.
   std::filesystem::remove(dir() / "PC01_12062026_140500.KVTOOL_CLEANER.log");
   run.options.popup = true;
-  startUp(run, program());
+  startUp(run, {program()});
   const std::wstring path = (dir() / "KV_TOOLS_LNG.IRC").wstring();
   EXPECT_EQ(runMessageFilePath(), path);
   const std::wstring notice =
@@ -112,7 +112,7 @@ TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {
 }
 
 [[noreturn]] void startAndExit(CleanerRun& run, const std::wstring& program) {
-  startUp(run, program);
+  startUp(run, {program});
   std::exit(99);  // start-up was expected to end the process itself
 }
 

@@ -32,6 +32,12 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::wstring systemDirectory() override { return systemFolder; }
   std::optional<std::wstring> nativePrintEnvironment() override { return printEnvironment; }
   bool runsAsLocalSystem() override { return localSystem; }
+  bool hasInteractiveWindowStation() override { return interactiveWindowStation; }
+  std::wstring accountText() override { return account; }
+  std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
+    if (locksHeldElsewhere.contains(name)) return nullptr;
+    return SystemServicesWrapper::tryMachineLock(name);
+  }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
   std::uint32_t systemDefaultLocaleId() override { return localeId; }
@@ -47,6 +53,10 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::wstring systemFolder = L"C:\\Windows\\system32";
   std::optional<std::wstring> printEnvironment;  // not under WOW64
   bool localSystem = false;
+  bool interactiveWindowStation = true;
+  std::wstring account = L"PC01\\Admin (S-1-5-21-7-500)";
+  // Locks another run holds.
+  std::set<std::wstring> locksHeldElsewhere;
   LocalTime clock{2026, 12, 6, 14, 5, 0};
   std::uint32_t localeId = 0x409;
   int messageBoxResult = 1;
