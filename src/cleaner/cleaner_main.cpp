@@ -30,7 +30,7 @@ int runCleaner(const std::vector<std::wstring>& args) {
     return 1;
   }
 
-  startUp(run, args[0]);
+  startUp(run, args);
   return runSequence(run);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 #include "rules/ports_in_use.h"
 #include "spooler/name_list.h"
 #include "spooler/port_info.h"
+#include "system/system_services.h"
 
 namespace kv {
 
@@ -41,12 +43,14 @@ struct CleanerRun {
   std::set<std::wstring> productsHung;
 
   std::wstring operationLogPath;
-  // %ALLUSERSPROFILE%\NOVAX\KVXCLEAN.ini; empty with -P, without the variable, or when a file
-  // there could not be read (it is then left alone).
+  // %ALLUSERSPROFILE%\NOVAX\KVXCLEAN.ini; empty with -P, without the variable, when another run
+  // holds the file, or when a file there could not be read or kept aside (it is then left alone).
   std::wstring silentModePath;
   // The bytes of a settings file that was there before the run: put back after the first
   // uninstall pass instead of deleting the file.
   std::optional<std::string> silentModeOriginal;
+  // Held while this run's settings file is on disk.
+  std::unique_ptr<MachineLock> silentModeLock;
 
   // Parallel lists: entry i of each list of a group describes one connection or queue. After
   // the filter they hold only the maker's objects.

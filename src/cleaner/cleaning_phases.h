@@ -14,10 +14,17 @@ namespace kv {
 void uninstallProductsFirstPass(CleanerRun& run);
 
 // The silent-mode settings file lives only while the first uninstall pass runs: one this run made
-// is deleted, one that was there gets its bytes back (silent_mode_phase.cpp). With message boxes
-// on (-P) the file is none of this run's business. Nothing is written or deleted through a
-// planted link.
-void removeSilentModeFile(const CleanerRun& run);
+// (or an earlier run left with exactly the cleaner's bytes) is deleted, one that was there gets
+// its bytes back, which are kept in a machine value until then (silent_mode_phase.cpp). With
+// message boxes on (-P) the file is none of this run's business. Nothing is written or deleted
+// through a planted link. A run holds a machine-wide lock from writing to removing it; a run that
+// finds the lock taken leaves the file to the run that holds it.
+
+// At start-up: makes the maker's folder when missing and writes the file there.
+void writeSilentModeFile(CleanerRun& run);
+
+// After the first uninstall pass: deletes the file or puts its bytes back, and gives the lock back.
+void removeSilentModeFile(CleanerRun& run);
 
 // Network printer connections (remote_queue_phase.cpp); zeroes the Q and P counts. Ends with 16.
 void removeRemoteQueues(CleanerRun& run);

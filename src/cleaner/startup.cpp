@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "cleaner/cleaning_phases.h"
 #include "cleaner/program_files.h"
-#include "config/silent_mode_file.h"
 #include "log/log_level.h"
 #include "log/log_placement.h"
 #include "log/logger.h"
@@ -18,6 +18,9 @@
 #include "system/system_services.h"
 
 namespace kv {
+
+const wchar_t kProgramVersion[] = L"" KV_PROGRAM_VERSION;
+
 namespace {
 
 // Without -D the logs lie below the all-users profile, where a link may have been planted: a log
@@ -69,38 +72,44 @@ void openDetailLog(LogOpening& opening, const std::wstring& logDirectory) {
   }
 }
 
-// The maker's uninstallers look for this file while the first uninstall pass runs them. A file
-// that was there keeps its bytes, to be put back after that pass; one whose bytes cannot be read
-// is left alone, since they could not be put back.
-void writeSilentModeFile(CleanerRun& run) {
-  const std::optional<std::wstring> path = silentModeFilePath();
-  if (!path) return;
-  run.silentModePath = *path;
-  bool written = false;
-  bool leftAlone = false;
-  if (!writeRefusedByLink(run.silentModePath)) {
-    std::string original;
-    const bool there = SystemServices::current().pathExists(run.silentModePath);
-    if (there &&
-        readWholeFile(run.silentModePath, kNoSizeLimit, original) != FileReadResult::Read) {
-      leftAlone = true;  // what stands there could not be put back as it was
-    } else {
-      if (there) run.silentModeOriginal = std::move(original);
-      written = writeSilentModeINIFile(run.silentModePath, messageBoxesEnabled());
-    }
+// A message box where no one can see it never returns: the run would hang until the deployment
+// gives up on it. Null when -P stands.
+const wchar_t* whyPopupIsIgnored(bool popup) {
+  if (!popup) return nullptr;
+  SystemServices& system = SystemServices::current();
+  if (system.runsAsLocalSystem())
+    return L"-P ignored: running as LocalSystem, no one sees a message box";
+  if (!system.hasInteractiveWindowStation()) {
+    return L"-P ignored: no interactive window station, no one sees a message box";
   }
-  LogSink& line = written ? detailLog().debug() : detailLog().error();
-  line << L"Create File : " << run.silentModePath << endLine;
-  if (leftAlone) run.silentModePath.clear();
+  return nullptr;
+}
+
+// Blanks and empty arguments quoted, so that a log on a share says how the run was started.
+std::wstring commandLineText(const std::vector<std::wstring>& args) {
+  std::wstring text;
+  for (const std::wstring& arg : args) {
+    if (!text.empty()) text += L' ';
+    const bool quoted = arg.empty() || arg.find_first_of(L" \t") != std::wstring::npos;
+    text += quoted ? L"\"" + arg + L"\"" : arg;
+  }
+  return text;
+}
+
+// "DOMAIN\name (SID)", the SID alone for an account without a name here.
+std::wstring accountShown(const ProcessAccount& account) {
+  if (account.name.empty()) return account.id;
+  return account.id.empty() ? account.name : account.name + L" (" + account.id + L")";
 }
 
 }  // namespace
 
-void startUp(CleanerRun& run, const std::wstring& programPath) {
+void startUp(CleanerRun& run, const std::vector<std::wstring>& args) {
   SystemServices& system = SystemServices::current();
   const RunOptions& options = run.options;
   // From here on the dialogs hold the -P switch for every part of the run, the fatal end too.
-  setMessageBoxesEnabled(options.popup);
+  const wchar_t* popupIgnored = whyPopupIsIgnored(options.popup);
+  setMessageBoxesEnabled(options.popup && popupIgnored == nullptr);
 
   if (options.echo) detailLog().setEcho(true);
 
@@ -120,10 +129,14 @@ void startUp(CleanerRun& run, const std::wstring& programPath) {
 
   detailLog().setLevel(options.logLevel ? levelFromName(*options.logLevel) : LogLevel::All);
   detailLog().info() << L"KVTool cleaner started: " << GetTimeText() << endLine;
+  detailLog().debug() << L"kvcleaner " << kProgramVersion << L", command line: "
+                      << commandLineText(args) << L", account: "
+                      << accountShown(system.processAccount()) << endLine;
   opening.report();
+  if (popupIgnored != nullptr) detailLog().warn() << popupIgnored << endLine;
 
   // A missing message text file is reported and the run goes on without texts.
-  checkMessageFile(messageFileBeside(programPath));
+  checkMessageFile(messageFileBeside(args.empty() ? std::wstring() : args[0]));
 
   // -M replaces whatever the configuration file named.
   if (!takeConfiguredModels(options.configFile, options.models, run.config, run.modelSet)) {

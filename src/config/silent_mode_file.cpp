@@ -21,6 +21,13 @@ const wchar_t* loadErrorText(int code) {
 
 }  // namespace
 
+std::string newSilentModeFileBytes() {
+  IniDocument ini(IniStorage::Utf8);
+  std::string bytes;
+  if (ini.setValue(L"SilentMode", L"SilentMode", L"On") < 0 || ini.saveBytes(bytes) < 0) return {};
+  return bytes;
+}
+
 bool writeSilentModeINIFile(const std::wstring& path, bool messageBoxesOn) {
   Logger& log = detailLog();
   log.debug() << L"Function : writeSilentModeINIFile" << endLine;

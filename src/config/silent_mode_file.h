@@ -12,4 +12,8 @@ namespace kv {
 // anew.
 bool writeSilentModeINIFile(const std::wstring& path, bool messageBoxesOn);
 
+// The bytes writeSilentModeINIFile saves where no file was (message boxes off): a file holding
+// exactly these was left by a run of the cleaner, not by anybody else.
+std::string newSilentModeFileBytes();
+
 }  // namespace kv

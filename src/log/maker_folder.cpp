@@ -35,6 +35,11 @@ std::optional<std::wstring> silentModeFilePath() {
   return *maker + L"\\KVXCLEAN.ini";
 }
 
+bool makeMakerFolder() {
+  const std::optional<std::wstring> maker = makerFolder();
+  return maker && makeProtectedLevel(*maker);
+}
+
 bool GetLogDirectory(std::wstring& directory) {
   const std::optional<std::wstring> maker = makerFolder();
   if (!maker || !makeProtectedLevel(*maker)) return false;

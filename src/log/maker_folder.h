@@ -15,6 +15,11 @@ namespace kv {
 // when the variable is not set.
 std::optional<std::wstring> silentModeFilePath();
 
+// Finds or makes %ALLUSERSPROFILE%\NOVAX alone (writable by administrators only when made), for
+// the settings file when the logs lie elsewhere (-D). False when the variable is not set or the
+// folder cannot be made. A link there is not looked at: the writes below it refuse it.
+bool makeMakerFolder();
+
 // Finds or makes the default log directory, %ALLUSERSPROFILE%\NOVAX\MXQLOG, and stores it in
 // `directory`. False, with `directory` unchanged, when the variable is not set or a level
 // cannot be created. Only the NOVAX and MXQLOG levels are created, writable by administrators

@@ -1,6 +1,10 @@
 #include "system/process_account_win.h"
 
+#include <sddl.h>
+
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "system/win_handles.h"
@@ -32,6 +36,10 @@ std::vector<std::uint8_t> ownTokenUser() {
 PSID userSid(const std::vector<std::uint8_t>& tokenUser) {
   return tokenUser.empty() ? nullptr
                            : reinterpret_cast<const TOKEN_USER*>(tokenUser.data())->User.Sid;
+}
+
+struct LocalMemory {
+  void operator()(void* memory) const { LocalFree(memory); }
 }
 
 }  // namespace
@@ -69,6 +77,17 @@ bool processRunsElevated() {
   return token &&
          GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
          elevation.TokenIsElevated != 0;
+}
+
+std::wstring processAccountSid() {
+  const std::vector<std::uint8_t> tokenUser = ownTokenUser();
+  const PSID sid = userSid(tokenUser);
+  wchar_t* raw = nullptr;
+  if (sid == nullptr || !IsValidSid(sid) || !ConvertSidToStringSidW(sid, &raw)) {
+    return std::wstring();
+  }
+  const std::unique_ptr<wchar_t, LocalMemory> text(raw);
+  return std::wstring(text.get());
 }
 
 }  // namespace kv

@@ -22,4 +22,7 @@ std::wstring processAccountName();
 // filtered or standard user's token and when it cannot be read.
 bool processRunsElevated();
 
+// The SID of this process's token user as text ("S-1-5-18"); empty when it cannot be read.
+std::wstring processAccountSid();
+
 }  // namespace kv

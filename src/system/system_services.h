@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,11 +28,19 @@ struct LocalTime {
 
 enum class ConsoleStream { Out, Err };
 
-// The account this process runs as, for a report that says who looked.
+// The account this process runs as, for a report that says who looked and the log's start.
 struct ProcessAccount {
-  std::wstring name;  // "DOMAIN\\user"; empty when it cannot be told
+  std::wstring name;  // "DOMAIN\\user"; empty when it has no name here
+  std::wstring id;    // the SID as text ("S-1-5-18"); on POSIX "uid N"
   bool localSystem = false;
   bool elevated = false;
+};
+
+// A hold on a name that every process of the machine sees, in every session. Destroying it gives
+// the name back; so does the end of the process, however it ends.
+class MachineLock {
+ public:
+  virtual ~MachineLock() = default;
 };
 
 // What reading one of the cleaner's machine values found.
@@ -118,6 +127,16 @@ class SystemServices {
   // The processor kind of the machine itself, which under WOW64 or emulation is not this
   // program's (see nativePrintEnvironment); Unknown when it cannot be told.
   virtual MachineKind nativeMachine() = 0;
+
+  // True when this process's window station shows its windows to a user (WSF_VISIBLE). False in
+  // a non-interactive one (a service's, a scheduled task's without a logged-on user), where a
+  // message box is never seen and never returns, and when it cannot be told. True on POSIX.
+  virtual bool hasInteractiveWindowStation() = 0;
+
+  // Takes the machine-wide lock `name` without waiting. Null when another process holds it or it
+  // cannot be had. Windows: a mutex "Global\<name>" that SYSTEM and Administrators may open;
+  // POSIX: this process only.
+  virtual std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) = 0;
 
   // Creates one directory with default security; its parent must exist. True on success.
   virtual bool createDirectory(const std::wstring& path) = 0;
@@ -213,6 +232,10 @@ class SystemServicesWrapper : public SystemServices {
   ProcessAccount processAccount() override { return target_.processAccount(); }
   std::wstring windowsVersion() override { return target_.windowsVersion(); }
   MachineKind nativeMachine() override { return target_.nativeMachine(); }
+  bool hasInteractiveWindowStation() override { return target_.hasInteractiveWindowStation(); }
+  std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
+    return target_.tryMachineLock(name);
+  }
   bool pathExists(const std::wstring& path) override { return target_.pathExists(path); }
   bool createDirectory(const std::wstring& path) override { return target_.createDirectory(path); }
   bool createProtectedDirectory(const std::wstring& path) override {

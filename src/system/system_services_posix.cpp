@@ -10,6 +10,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <map>
+#include <set>
+#include <string>
+#include <utility>
 
 #include "system/environment_text.h"
 #include "system/multi_string.h"
@@ -21,6 +24,18 @@ namespace kv {
 namespace {
 
 constexpr size_t kTextRoom = 4096;
+
+// No other process shares the native build's locks: they exclude within this process.
+class ProcessLock final : public MachineLock {
+ public:
+  ProcessLock(std::set<std::wstring>& held, std::wstring name)
+      : held_(held), name_(std::move(name)) {}
+  ~ProcessLock() override { held_.erase(name_); }
+
+ private:
+  std::set<std::wstring>& held_;
+  std::wstring name_;
+};
 
 class PosixSystemServices final : public SystemServices {
  public:
@@ -83,11 +98,17 @@ class PosixSystemServices final : public SystemServices {
   std::wstring systemDirectory() override { return std::wstring(); }
   std::optional<std::wstring> nativePrintEnvironment() override { return std::nullopt; }
   bool runsAsLocalSystem() override { return false; }
+  bool hasInteractiveWindowStation() override { return true; }
+
+  std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
+    if (!heldLocks_.insert(name).second) return nullptr;
+    return std::make_unique<ProcessLock>(heldLocks_, name);
+  }
 
   ProcessAccount processAccount() override {
     const passwd* user = ::getpwuid(::geteuid());
-    return ProcessAccount{user != nullptr ? utf8ToWide(user->pw_name) : std::wstring(), false,
-                          ::geteuid() == 0};
+    return ProcessAccount{user != nullptr ? utf8ToWide(user->pw_name) : std::wstring(),
+                          L"uid " + std::to_wstring(::geteuid()), false, ::geteuid() == 0};
   }
 
   std::wstring windowsVersion() override {
@@ -164,6 +185,7 @@ class PosixSystemServices final : public SystemServices {
 
  private:
   std::map<std::wstring, std::string> machineValues_;
+  std::set<std::wstring> heldLocks_;
 };
 
 }  // namespace

@@ -58,6 +58,21 @@ std::wstring readWindowsVersion() {
          L"." + std::to_wstring(version.dwBuildNumber);
 }
 
+// Runs started by SYSTEM and by administrators, in any session, share the cleaner's locks; nobody
+// else may open them.
+constexpr wchar_t kLockSecurity[] = L"D:(A;;GA;;;SY)(A;;GA;;;BA)";
+
+// A held mutex: given back by the thread that took it (the cleaner's only one), or by the system
+// when the process ends, after which the next taker is told it was abandoned.
+class MutexLock final : public MachineLock {
+ public:
+  explicit MutexLock(UniqueFileHandle mutex) : mutex_(std::move(mutex)) {}
+  ~MutexLock() override { ReleaseMutex(mutex_.get()); }
+
+ private:
+  UniqueFileHandle mutex_;
+};
+
 class WindowsSystemServices final : public SystemServices {
  public:
   std::optional<std::wstring> environmentVariable(const std::wstring& name) override {
@@ -146,12 +161,44 @@ class WindowsSystemServices final : public SystemServices {
   bool runsAsLocalSystem() override { return processRunsAsLocalSystem(); }
 
   ProcessAccount processAccount() override {
-    return ProcessAccount{processAccountName(), processRunsAsLocalSystem(), processRunsElevated()};
+    return ProcessAccount{processAccountName(), processAccountSid(), processRunsAsLocalSystem(),
+                          processRunsElevated()};
   }
 
   std::wstring windowsVersion() override { return readWindowsVersion(); }
 
   MachineKind nativeMachine() override { return nativeMachineKind(); }
+
+  bool hasInteractiveWindowStation() override {
+    // The handle belongs to the process and is not closed.
+    HWINSTA station = GetProcessWindowStation();
+    USEROBJECTFLAGS flags{};
+    DWORD needed = 0;
+    if (station == nullptr ||
+        !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, &needed)) {
+      return false;
+    }
+    return (flags.dwFlags & WSF_VISIBLE) != 0;
+  }
+
+  std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockSecurity, SDDL_REVISION_1, &raw,
+                                                              nullptr)) {
+      return nullptr;
+    }
+    const std::unique_ptr<void, LocalMemory> descriptor(raw);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
+    // An existing mutex is opened with the access asked here; one of another kind by that name
+    // fails the call (ERROR_INVALID_HANDLE), and so does one whose DACL refuses us.
+    UniqueFileHandle mutex(CreateMutexExW(&attributes, (L"Global\\" + name).c_str(), 0,
+                                          SYNCHRONIZE | MUTEX_MODIFY_STATE));
+    if (!mutex) return nullptr;
+    const DWORD waited = WaitForSingleObject(mutex.get(), 0);
+    // Abandoned: a run that held it ended without giving it back; it is ours now all the same.
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return nullptr;
+    return std::make_unique<MutexLock>(std::move(mutex));
+  }
 
   bool pathExists(const std::wstring& path) override {
     return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cleaner/cleaner_main.h"
+#include "fake_uninstaller.h"
 #include "log/logger.h"
 #include "standins/installer_memory.h"
 #include "standins/spooler_memory.h"
@@ -109,6 +110,7 @@ TEST_F(AllUsersLinksTest, NothingIsWrittenOrDeletedThroughAPlantedLink) {
     bool dashD;                         // -D names MXQLOG
     std::string console;                // Warn and Error lines on the console
     std::string detail;                 // Warn and Error lines of the detail log file
+    bool hardLink = false;              // `link` is another name of the target file
   };
   const Case cases[] = {
       // No MXQLOG is made behind the link, and the settings file there is neither written
@@ -156,6 +158,16 @@ TEST_F(AllUsersLinksTest, NothingIsWrittenOrDeletedThroughAPlantedLink) {
        "Error: Create File : {N}\\KVXCLEAN.ini|"
        "Error: Refused to delete through a link: {N}\\KVXCLEAN.ini"},
       {"MXQLOG named by -D", {L"profile\\NOVAX"}, L"profile\\NOVAX\\MXQLOG", {}, true, "", "{new}"},
+      {"the settings file, hard-linked",
+       {L"profile\\NOVAX\\MXQLOG"},
+       L"profile\\NOVAX\\KVXCLEAN.ini",
+       {{"", "planted"}},
+       false,
+       "",
+       "Error: Refused to write through a link: {N}\\KVXCLEAN.ini|"
+       "Error: Create File : {N}\\KVXCLEAN.ini|"
+       "Error: Refused to delete through a link: {N}\\KVXCLEAN.ini",
+       true},
   };
   const std::wstring logs = at(L"profile\\NOVAX\\MXQLOG");
   const auto expand = [&](std::string text) {
@@ -175,7 +187,9 @@ TEST_F(AllUsersLinksTest, NothingIsWrittenOrDeletedThroughAPlantedLink) {
     fs::remove_all(dir.path() / "target");
     for (const std::wstring& folder : c.folders) fs::create_directories(onDisk(at(folder)));
     plantTree(dir.path() / "target", c.target);
-    const fs::path reached = plantLink(at(c.link), dir.path() / "target");
+    if (c.hardLink) fs::create_hard_link(dir.path() / "target", onDisk(at(c.link)));
+    const fs::path reached =
+        c.hardLink ? dir.path() / "target" : plantLink(at(c.link), dir.path() / "target");
 
     std::vector<std::wstring> args{dir.child(L"kvcleaner.exe"), L"-T"};
     if (c.dashD) args.insert(args.end(), {L"-D", logs});
@@ -197,6 +211,52 @@ TEST_F(AllUsersLinksTest, NothingIsWrittenOrDeletedThroughAPlantedLink) {
       EXPECT_EQ(readTree(reached), c.target);
     }
   }
+}
+
+// An uninstaller of the first pass that puts a link where the settings file stood.
+class LinkPlantingUninstaller : public test::FakeUninstaller {
+ public:
+  LinkPlantingUninstaller(MemoryInstaller& installer, fs::path file, fs::path target)
+      : FakeUninstaller(installer), file_(file), target_(target) {}
+  ProcessOutcome runProcess(const std::wstring& command, std::uint32_t limit) override {
+    fs::remove(file_);
+    fs::create_symlink(target_, file_);
+    return FakeUninstaller::runProcess(command, limit);
+  }
+
+ private:
+  fs::path file_;
+  fs::path target_;
+};
+
+// The original bytes are not put back through a link planted meanwhile; they stay in the machine
+// value, and a later run puts them back.
+TEST_F(AllUsersLinksTest, SettingsFileIsNotPutBackThroughALinkPlantedInItsPlace) {
+  const fs::path novax = onDisk(at(L"profile\\NOVAX"));
+  fs::create_directories(novax);
+  test::writeBytes(novax / "KVXCLEAN.ini", "[Admin]\nA=1\n");
+  test::writeBytes(dir.path() / "target", "elsewhere");
+  memory.addDriver(L"NOVAX D1");
+  installer.addProduct(
+      {test::code(L'A'), {{L"Publisher", L"NOVAX"}, {L"ProductName", L"P [NOVAX D1]"}}});
+  LinkPlantingUninstaller planting(installer, novax / "KVXCLEAN.ini", dir.path() / "target");
+  ScopedProcessRunner runner(planting);
+  const std::vector<std::wstring> args{dir.child(L"kvcleaner.exe"), L"-T"};
+  EXPECT_EQ(cleanerMain(args), 0);
+  const std::string shown = narrow(at(L"profile\\NOVAX\\KVXCLEAN.ini"));
+  EXPECT_EQ(problemLines(test::readBytes(novax / "MXQLOG" / kDetailName)),
+            "Error: Refused to write through a link: " + shown + "|Error: Restore File : " + shown);
+  EXPECT_EQ(test::readBytes(dir.path() / "target"), "elsewhere");
+  EXPECT_EQ(system.machineValues[L"KVXCLEAN.ini original"], "[Admin]\nA=1\n");
+
+  resetLogs();
+  fs::remove(novax / "KVXCLEAN.ini");
+  fs::remove(novax / "MXQLOG" / kDetailName);
+  test::FakeUninstaller uninstaller(installer);
+  ScopedProcessRunner later(uninstaller);
+  EXPECT_EQ(cleanerMain(args), 0);
+  EXPECT_EQ(test::readBytes(novax / "KVXCLEAN.ini"), "[Admin]\nA=1\n");
+  EXPECT_FALSE(system.machineValues.contains(L"KVXCLEAN.ini original"));
 }
 
 }  // namespace

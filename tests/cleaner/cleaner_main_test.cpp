@@ -17,6 +17,13 @@
 #include "support/temp_dir.h"
 #include "whole_run_test.h"
 
+// The line end of SimpleIni's files on this platform.
+#ifdef _WIN32
+#define NL "\r\n"
+#else
+#define NL "\n"
+#endif
+
 namespace kv {
 namespace {
 
@@ -41,8 +48,16 @@ std::string stampLine() {
 
 TEST_F(CleanerMainTest, SimulationRunWritesEveryBannerInOrderAndEndsOk) {
   EXPECT_EQ(run({L"-T", L"-D", dir.wide()}), 0);
+  const std::wstring version = kProgramVersion;
+  const std::wstring wideDir = dir.wide();
+  const std::wstring program = dir.child(L"kvcleaner.exe");
+  const std::string dirText(wideDir.begin(), wideDir.end());
   EXPECT_EQ(detailText(),
-            "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n" + stampLine() +
+            "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+            "Debug: kvcleaner " +
+                std::string(version.begin(), version.end()) +
+                ", command line: " + std::string(program.begin(), program.end()) + " -T -D " +
+                dirText + ", account: PC01\\admin (S-1-5-21-7-500)\r\n" + stampLine() +
                 "Debug: --- Uninstall Tarn Packages ---\r\n"
                 "Info: Get enumerate product codes : num = 0\r\n"
                 "Debug: -----Remote queues-----\r\n"
@@ -144,18 +159,23 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
   const std::wstring path = dir.wide() + L"\\NOVAX\\KVXCLEAN.ini";
   const std::string shown(path.begin(), path.end());
   const std::string earlier = "\xFF\xFE[\0O\0]\0\n\0;\0c\0\n\0";  // UTF-16, a comment
+  // What the cleaner writes where no file was, as a run stopped in the first pass leaves it.
+  const std::string own = "\xEF\xBB\xBF[SilentMode]" NL "SilentMode = On" NL;
+  const std::string made = "Error: Failed to load INI file " + shown +
+                           " (File error)|Debug: Create File : " + shown +
+                           "|Debug: Delete File : " + shown;
+  enum class Machine { Plain, LocalSystem, NoWindowStation, OtherRunHoldsIt, DashDWithoutNovax };
   struct Case {
     std::vector<std::wstring> args;
     std::optional<std::string> before;  // "/": a folder in the file's place
     std::string lines;                  // the lines about the file, in order
     std::optional<std::string> after;
+    Machine machine = Machine::Plain;
+    std::optional<std::string> keptBefore =
+        std::nullopt;  // the machine value with an original's bytes
   };
   const Case cases[] = {
-      {{L"-T"},
-       std::nullopt,
-       "Error: Failed to load INI file " + shown + " (File error)|Debug: Create File : " + shown +
-           "|Debug: Delete File : " + shown,
-       std::nullopt},
+      {{L"-T"}, std::nullopt, made, std::nullopt},
       // A file that cannot be loaded (UTF-16) is written all the same, then given back.
       {{L"-T"},
        earlier,
@@ -165,6 +185,30 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
       {{L"-T"}, "/", "Error: Create File : " + shown, "/"},
       {{L"-T", L"-P"}, std::nullopt, "", std::nullopt},
       {{L"-T", L"-P"}, earlier, "", earlier},
+      {{L"-T"}, own, "Debug: Create File : " + shown + "|Debug: Delete File : " + shown, {}},
+      // A run stopped after merging into the administrator's file kept its bytes aside.
+      {{L"-T"},
+       "[A]\nb=1\n[SilentMode]\nSilentMode=On\n",
+       "Debug: Create File : " + shown + "|Debug: Restore File : " + shown,
+       earlier,
+       Machine::Plain,
+       earlier},
+      {{L"-T"},
+       own,
+       "Warn: Settings file left to another run: " + shown,
+       own,
+       Machine::OtherRunHoldsIt},
+      {{L"-T", L"-P"},
+       std::nullopt,
+       "Warn: -P ignored: running as LocalSystem, no one sees a message box|" + made,
+       std::nullopt,
+       Machine::LocalSystem},
+      {{L"-T", L"-P"},
+       std::nullopt,
+       "Warn: -P ignored: no interactive window station, no one sees a message box|" + made,
+       std::nullopt,
+       Machine::NoWindowStation},
+      {{L"-T", L"-D", dir.wide()}, std::nullopt, made, std::nullopt, Machine::DashDWithoutNovax},
   };
   const auto content = [&]() -> std::optional<std::string> {
     if (std::filesystem::is_directory(file)) return "/";
@@ -172,14 +216,29 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
     return test::readBytes(file);
   };
   for (const Case& c : cases) {
-    std::filesystem::create_directories(file.parent_path());
+    system.localSystem = c.machine == Machine::LocalSystem;
+    system.interactiveWindowStation = c.machine != Machine::NoWindowStation;
+    system.locksHeldElsewhere.clear();
+    if (c.machine == Machine::OtherRunHoldsIt) {
+      system.locksHeldElsewhere.insert(L"kvcleaner KVXCLEAN.ini");
+    }
+    system.machineValues.clear();
+    if (c.keptBefore) system.machineValues[L"KVXCLEAN.ini original"] = *c.keptBefore;
+    std::filesystem::remove_all(file.parent_path());
+    if (c.machine != Machine::DashDWithoutNovax) {
+      std::filesystem::create_directories(file.parent_path());
+    }
     if (c.before == "/") std::filesystem::create_directory(file);
     if (c.before && c.before != "/") test::writeBytes(file, *c.before);
     EXPECT_EQ(run(c.args), 0);
     std::string lines;
-    std::istringstream detail(test::readBytes(dir.path() / "NOVAX" / "MXQLOG" / kDetailName));
+    const std::filesystem::path logs =
+        c.machine == Machine::DashDWithoutNovax ? dir.path() : dir.path() / "NOVAX" / "MXQLOG";
+    std::istringstream detail(test::readBytes(logs / kDetailName));
     for (std::string line; std::getline(detail, line);) {
-      if (line.find("File : ") == std::string::npos && line.find("INI file") == std::string::npos) {
+      if (line.find("File : ") == std::string::npos && line.find("INI file") == std::string::npos &&
+          line.find("-P ignored") == std::string::npos &&
+          line.find("another run") == std::string::npos) {
         continue;
       }
       if (!lines.empty()) lines += "|";
@@ -187,8 +246,8 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
     }
     EXPECT_EQ(lines, c.lines);
     EXPECT_EQ(content(), c.after);
-    std::filesystem::remove_all(file);
-    std::filesystem::remove(dir.path() / "NOVAX" / "MXQLOG" / kDetailName);
+    EXPECT_TRUE(system.machineValues.empty());
+    std::filesystem::remove(logs / kDetailName);
   }
 }
 
@@ -218,7 +277,7 @@ TEST_F(CleanerMainTest, VerboseEchoesTheDetailLog) {
   EXPECT_EQ(run({L"-Y", L"-T", L"-D", dir.wide()}), 0);
   const std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_TRUE(printed.starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\n"));
-  EXPECT_EQ(printed.size() + 13, detailText().size());  // every line, LF instead of CRLF
+  EXPECT_EQ(printed.size() + 14, detailText().size());  // every line, LF instead of CRLF
 }
 
 // The system services with the second check for the silent-mode settings file raising, as

@@ -49,6 +49,12 @@ class StartUpTest : public ::testing::Test {
     return test::readBytes(dir_ / "PC01_12062026_140500.KVTOOL_CLEANER.log");
   }
   std::string operationText() { return test::readBytes(dir_ / "Operation.log"); }
+  // The line after the start line, for `commandLine` as the log shows it.
+  static std::string versionLine(const std::string& commandLine) {
+    const std::wstring version = kProgramVersion;
+    return "Debug: kvcleaner " + std::string(version.begin(), version.end()) +
+           ", command line: " + commandLine + ", account: PC01\\admin (S-1-5-21-7-500)\r\n";
+  }
   const std::filesystem::path& dir() const { return dir_; }
 
   test::FakeSystemServices system;
@@ -81,14 +87,14 @@ TEST_F(StartUpTest, ModelsComeFromTheFileAndThenFromTheCommandLine) {
     fresh.options = run.options;
     if (c.file) fresh.options.configFile = writeConfig("cfg.ini", *c.file);
     fresh.options.models = c.models;
-    startUp(fresh, program());
+    startUp(fresh, {program()});
     EXPECT_EQ(fresh.config.modelList, c.modelList);
     EXPECT_EQ(fresh.modelSet, c.modelSet);
   }
 }
 
 TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {
-  startUp(run, program());
+  startUp(run, {program()});
   EXPECT_EQ(runMessageFilePath(), (dir() / "KV_TOOLS_LNG.IRC").wstring());
   EXPECT_EQ(detailText().find("Warn:"), std::string::npos);
 
@@ -96,7 +102,7 @@ TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {
   // A start in another second, with a detail log of its own.
   std::filesystem::remove(dir() / "PC01_12062026_140500.KVTOOL_CLEANER.log");
   run.options.popup = true;
-  startUp(run, program());
+  startUp(run, {program()});
   const std::wstring path = (dir() / "KV_TOOLS_LNG.IRC").wstring();
   EXPECT_EQ(runMessageFilePath(), path);
   const std::wstring notice =
@@ -105,24 +111,42 @@ TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {
   EXPECT_EQ(system.shownBoxes[0].text, notice);
   EXPECT_EQ(system.shownBoxes[0].caption, L"Install Printer Driver");
   const std::string narrowPath(path.begin(), path.end());
-  EXPECT_TRUE(
-      detailText().starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
-                               "Warn: There is not a message text.\r\nIRC File=" +
-                               narrowPath + ",\r\nSection name=English\r\nDebug: "));
+  const std::string programText = (dir() / "kvcleaner.exe").string();
+  const std::string missing = "Warn: There is not a message text.\r\nIRC File=" + narrowPath +
+                              ",\r\nSection name=English\r\nDebug: ";
+  EXPECT_TRUE(detailText().starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n" +
+                                       versionLine(programText) + missing));
+
+  // Where no one sees a box, -P is ignored: the same notice, no box.
+  for (const bool localSystem : {true, false}) {
+    std::filesystem::remove(dir() / "PC01_12062026_140500.KVTOOL_CLEANER.log");
+    system.localSystem = localSystem;
+    system.interactiveWindowStation = localSystem;
+    startUp(run, {program()});
+    EXPECT_EQ(system.shownBoxes.size(), 1u);
+    EXPECT_TRUE(detailText().starts_with(
+        "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n" + versionLine(programText) +
+        (localSystem ? "Warn: -P ignored: running as LocalSystem, no one sees a message box\r\n"
+                     : "Warn: -P ignored: no interactive window station, no one sees a message "
+                       "box\r\n") +
+        missing));
+  }
 }
 
-[[noreturn]] void startAndExit(CleanerRun& run, const std::wstring& program) {
-  startUp(run, program);
+[[noreturn]] void startAndExit(CleanerRun& run, const std::vector<std::wstring>& args) {
+  startUp(run, args);
   std::exit(99);  // start-up was expected to end the process itself
 }
 
 TEST_F(StartUpTest, ConfigurationFileThatCannotBeLoadedEndsWithCode4) {
   run.options.configFile = (dir() / "missing.ini").wstring();
   run.options.models = L"A|B";
-  EXPECT_EXIT(startAndExit(run, program()), ::testing::ExitedWithCode(4), "");
+  EXPECT_EXIT(startAndExit(run, {program(), L"-F", L"missing file.ini", L""}),
+              ::testing::ExitedWithCode(4), "");
   EXPECT_EQ(detailText(),
-            "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
-            "Error: Error constant = 4\r\n");
+            "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n" +
+                versionLine((dir() / "kvcleaner.exe").string() + " -F \"missing file.ini\" \"\"") +
+                "Error: Error constant = 4\r\n");
   EXPECT_EQ(operationText(),
             "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 4, NG\r\n");
 }

@@ -33,11 +33,18 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::wstring systemDirectory() override { return systemFolder; }
   std::optional<std::wstring> nativePrintEnvironment() override { return printEnvironment; }
   bool runsAsLocalSystem() override { return localSystem; }
+  bool hasInteractiveWindowStation() override { return interactiveWindowStation; }
+  std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
+    if (locksHeldElsewhere.contains(name)) return nullptr;
+    return SystemServicesWrapper::tryMachineLock(name);
+  }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
   LocalTime universalTime() override { return universalClock; }
   std::uint64_t millisecondsSinceStart() override { return sinceStart; }
-  ProcessAccount processAccount() override { return {accountName, localSystem, elevated}; }
+  ProcessAccount processAccount() override {
+    return {accountName, accountId, localSystem, elevated};
+  }
   std::wstring windowsVersion() override { return windows; }
   MachineKind nativeMachine() override { return machine; }
   bool pathExists(const std::wstring& path) override {
@@ -57,12 +64,16 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::wstring systemFolder = L"C:\\Windows\\system32";
   std::optional<std::wstring> printEnvironment;  // not under WOW64
   bool localSystem = false;
+  bool interactiveWindowStation = true;
+  // Locks another run holds.
+  std::set<std::wstring> locksHeldElsewhere;
   LocalTime clock{2026, 12, 6, 14, 5, 0};
   LocalTime universalClock{2026, 12, 6, 13, 5, 0};
   std::uint64_t sinceStart = 3600000;  // up for an hour: started 2026-12-06 12:05:00 UTC
   std::set<std::wstring> files;        // present besides the real file system's
   bool expansionFails = false;
   std::wstring accountName = L"PC01\\admin";
+  std::wstring accountId = L"S-1-5-21-7-500";
   bool elevated = true;
   std::wstring windows = L"10.0.19045";
   MachineKind machine = MachineKind::X64;
