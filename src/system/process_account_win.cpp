@@ -40,7 +40,7 @@ PSID userSid(const std::vector<std::uint8_t>& tokenUser) {
 
 struct LocalMemory {
   void operator()(void* memory) const { LocalFree(memory); }
-}
+};
 
 }  // namespace
 
