@@ -19,6 +19,9 @@ static_assert(offsetof(PrinterInfo2, pDriverName) == offsetof(PRINTER_INFO_2W, p
 static_assert(offsetof(PrinterInfo2, Status) == offsetof(PRINTER_INFO_2W, Status));
 static_assert(offsetof(PrinterInfo2, cJobs) == offsetof(PRINTER_INFO_2W, cJobs));
 static_assert(sizeof(PrinterInfo6) == sizeof(PRINTER_INFO_6));
+static_assert(sizeof(PrinterInfo4) == sizeof(PRINTER_INFO_4W));
+static_assert(offsetof(PrinterInfo4, pServerName) == offsetof(PRINTER_INFO_4W, pServerName));
+static_assert(offsetof(PrinterInfo4, Attributes) == offsetof(PRINTER_INFO_4W, Attributes));
 static_assert(sizeof(DriverInfo1) == sizeof(DRIVER_INFO_1W));
 static_assert(sizeof(PortInfo2) == sizeof(PORT_INFO_2W));
 static_assert(offsetof(PortInfo2, pMonitorName) == offsetof(PORT_INFO_2W, pMonitorName));
@@ -84,6 +87,17 @@ class WindowsPrintSpooler final : public PrintSpooler {
     return forward(deletePrinterConnection_, const_cast<LPWSTR>(name));
   }
 
+  bool enumPerMachineConnectionsW(const wchar_t* server, std::uint8_t* buffer,
+                                  std::uint32_t bufferSize, std::uint32_t* needed,
+                                  std::uint32_t* returned) override {
+    return forward(enumPerMachineConnections_, server, buffer, bufferSize, asDword(needed),
+                   asDword(returned));
+  }
+
+  bool deletePerMachineConnectionW(const wchar_t* server, const wchar_t* printerName) override {
+    return forward(deletePerMachineConnection_, server, printerName);
+  }
+
   bool deletePrinterDriverExW(const wchar_t* server, const wchar_t* environment,
                               const wchar_t* driverName, std::uint32_t deleteFlags,
                               std::uint32_t versionFlag) override {
@@ -124,6 +138,10 @@ class WindowsPrintSpooler final : public PrintSpooler {
       KV_SYSTEM_PROCEDURE(winspool_, DeletePrinter);
   SystemProcedure<decltype(::DeletePrinterConnectionW)> deletePrinterConnection_ =
       KV_SYSTEM_PROCEDURE(winspool_, DeletePrinterConnectionW);
+  SystemProcedure<decltype(::EnumPerMachineConnectionsW)> enumPerMachineConnections_ =
+      KV_SYSTEM_PROCEDURE(winspool_, EnumPerMachineConnectionsW);
+  SystemProcedure<decltype(::DeletePerMachineConnectionW)> deletePerMachineConnection_ =
+      KV_SYSTEM_PROCEDURE(winspool_, DeletePerMachineConnectionW);
   SystemProcedure<decltype(::DeletePrinterDriverExW)> deletePrinterDriverEx_ =
       KV_SYSTEM_PROCEDURE(winspool_, DeletePrinterDriverExW);
   SystemProcedure<decltype(::DeletePortW)> deletePort_ =
