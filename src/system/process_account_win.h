@@ -12,4 +12,9 @@ bool isLocalSystemSid(PSID sid);
 // programs as; false when it is another account or the token cannot be read.
 bool processRunsAsLocalSystem();
 
+// True when this process's token is a member of BUILTIN\Administrators that is enabled (not held
+// for deny only, as in an administrator's token without elevation); false otherwise or when it
+// cannot be told.
+bool processIsAdministrator();
+
 }  // namespace kv

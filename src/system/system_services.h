@@ -90,6 +90,17 @@ class SystemServices {
   // other account, when it cannot be told, and on POSIX.
   virtual bool runsAsLocalSystem() = 0;
 
+  // True when this process's token counts as a member of the Administrators group (an elevated
+  // administrator, or LocalSystem), as writing below HKEY_LOCAL_MACHINE needs. Windows:
+  // CheckTokenMembership, which passes over a group the token holds for deny only, so an
+  // administrator's token without elevation counts as not. False when it cannot be told; on
+  // POSIX, true for root.
+  virtual bool callerIsAdministrator() = 0;
+
+  // This program's own file, a full path as the system loaded it (GetModuleFileNameW; POSIX:
+  // /proc/self/exe). Empty when it cannot be read.
+  virtual std::wstring ownProgramPath() = 0;
+
   // Creates one directory with default security; its parent must exist. True on success.
   virtual bool createDirectory(const std::wstring& path) = 0;
 
@@ -166,6 +177,8 @@ class SystemServicesWrapper : public SystemServices {
     return target_.nativePrintEnvironment();
   }
   bool runsAsLocalSystem() override { return target_.runsAsLocalSystem(); }
+  bool callerIsAdministrator() override { return target_.callerIsAdministrator(); }
+  std::wstring ownProgramPath() override { return target_.ownProgramPath(); }
   bool pathExists(const std::wstring& path) override { return target_.pathExists(path); }
   bool createDirectory(const std::wstring& path) override { return target_.createDirectory(path); }
   bool createProtectedDirectory(const std::wstring& path) override {

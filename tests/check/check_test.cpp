@@ -12,10 +12,12 @@
 #include "config/pending_removals_note.h"
 #include "log/logger.h"
 #include "products/console_capture.h"
+#include "rules/logon_registration.h"
 #include "standins/installer_memory.h"
 #include "standins/spooler_memory.h"
 #include "support/fake_system_services.h"
 #include "support/temp_dir.h"
+#include "system/machine_registry.h"
 #include "system/utf8.h"
 
 namespace kv {
@@ -35,10 +37,17 @@ struct Machine {
   test::FakeUninstaller uninstaller{installer};
   ScopedProcessRunner runner{uninstaller};
   test::ConsoleCapture console{system};
+  MemoryMachineRegistry registry;
+  ScopedMachineRegistry installedRegistry{registry};
 
   Machine() {
     memory.addConnection({L"\\\\srv\\NOVAX C1", L"NOVAX C1"});
     memory.addConnection({L"\\\\srv\\Other C", L"Other C"});
+    memory.addServerQueue({L"\\\\ps\\NOVAX M1", L"NOVAX M1"});
+    memory.addServerQueue({L"\\\\ps\\Other M", L"Other M"});
+    for (const wchar_t* name : {L"\\\\ps\\NOVAX M1", L"\\\\ps\\Other M", L"\\\\down\\NOVAX M2"}) {
+      memory.addMachineConnection(name);
+    }
     memory.addMonitor(L"DeviceLinkMonitor");
     memory.addPort({L"DLM1", L"DeviceLinkMonitor", L"", 1});
     memory.addPort({L"DLM2", L"DeviceLinkMonitor", L"", 1});
@@ -81,6 +90,9 @@ struct Machine {
       return named(installer.products(), [](const auto& p) { return p.code; });
     if (kind == "connections")
       return named(memory.connections(), [](const auto& c) { return c.name; });
+    if (kind == "machineConnections") {
+      return named(memory.machineConnections(), [](const auto& c) { return c; });
+    }
     if (kind == "queues") return named(memory.queues(), [](const auto& q) { return q.name; });
     if (kind == "ports") return named(memory.ports(), [](const auto& p) { return *p.name; });
     return named(memory.drivers(), [](const auto& d) { return *d.name; });
@@ -101,6 +113,10 @@ Installer packages
 
 Network printer connections
   \\srv\NOVAX C1  disconnect  driver NOVAX C1 holds the brand text NOVAX [driver: NOVAX C1]
+
+Per-machine printer connections
+  Note: The print server of \\down\NOVAX M2 did not answer (1722): a clean run keeps it.
+  \\ps\NOVAX M1  disconnect  driver NOVAX M1 holds the brand text NOVAX [driver: NOVAX M1]
 
 Local queues
   N idle      delete      driver NOVAX D1 holds the brand text NOVAX; idle [driver: NOVAX D1, port: DLM1]
@@ -137,7 +153,9 @@ The maker's drivers no clean run reaches
         call.starts_with(L"ClosePrinter")) {
       continue;
     }
-    EXPECT_TRUE(call.starts_with(L"OpenPrinterW(N ") && call.ends_with(L", 8)")) << call;
+    EXPECT_TRUE((call.starts_with(L"OpenPrinterW(N ") || call.starts_with(L"OpenPrinterW(\\\\")) &&
+                call.ends_with(L", 8)"))
+        << call;
   }
   EXPECT_EQ(machine.system.machineValues, noteBefore);
   EXPECT_TRUE(machine.uninstaller.commands.empty());
@@ -158,7 +176,7 @@ The maker's drivers no clean run reaches
       ++objects;
     }
   }
-  EXPECT_EQ(objects, 18);
+  EXPECT_EQ(objects, 19);
 }
 
 TEST(Check, EndsWithItsCode) {
@@ -217,7 +235,20 @@ TEST(Check, EndsWithItsCode) {
        114,
        L"",
        L"Network printer connections\n  Note: Running as LocalSystem, which sees no user's network "
-       L"printer connections: run kvcheck in the user's session to see them.\n  \\\\srv"},
+       L"printer connections: run kvcheck in the user's session to see them. kvdisconnect "
+       L"registered for each user's logon (kvdisconnect -R) removes users' connections: not "
+       L"registered.\n  \\\\srv"},
+      {"as LocalSystem, registered",
+       {},
+       [](Machine& m) {
+         m.system.localSystem = true;
+         m.registry.writeString(kLogonRegistrationKey, L"StubPath",
+                                L"\"C:\\kv.exe\" -C -M \"A|B\"");
+         m.registry.writeString(kLogonRegistrationKey, L"Version", L"2026,1206,1405,0");
+       },
+       114,
+       kNoUninstallEntry,
+       L"removes users' connections: registered, with models A|B (Version 2026,1206,1405,0).\n"},
       {"nothing of the maker",
        {L"-MNobody"},
        [](Machine& m) {

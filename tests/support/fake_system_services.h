@@ -32,6 +32,8 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::wstring systemDirectory() override { return systemFolder; }
   std::optional<std::wstring> nativePrintEnvironment() override { return printEnvironment; }
   bool runsAsLocalSystem() override { return localSystem; }
+  bool callerIsAdministrator() override { return administrator; }
+  std::wstring ownProgramPath() override { return programPath; }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
   std::uint32_t systemDefaultLocaleId() override { return localeId; }
@@ -47,6 +49,8 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::wstring systemFolder = L"C:\\Windows\\system32";
   std::optional<std::wstring> printEnvironment;  // not under WOW64
   bool localSystem = false;
+  bool administrator = true;
+  std::wstring programPath = L"C:\\Program Files\\KVTool\\kvdisconnect.exe";
   LocalTime clock{2026, 12, 6, 14, 5, 0};
   std::uint32_t localeId = 0x409;
   int messageBoxResult = 1;
