@@ -365,7 +365,7 @@ bool GeneratedPrintSystem::enumPerMachineConnectionsW(const wchar_t*, std::uint8
 }
 
 bool GeneratedPrintSystem::deletePerMachineConnectionW(const wchar_t*, const wchar_t* printerName) {
-  return fail(printerName == nullptr ? kErrorInvalidParameter : kErrorFileNotFound);
+  return fail(printerName == nullptr ? kErrorInvalidParameter : kErrorInvalidPrinterName);
 }
 
 bool GeneratedPrintSystem::deletePrinterDriverExW(const wchar_t*, const wchar_t*,

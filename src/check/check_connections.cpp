@@ -34,7 +34,8 @@ int checkMachineConnections(CheckRun& run) {
   MachineConnectionsRead read;
   if (!readMakersMachineConnections(run.modelSet, read)) {
     note = L"Failed to enumerate per-machine printer connections (" +
-           std::to_wstring(dwMciGetLastError()) + L"): a clean run counts that as a failure.";
+           std::to_wstring(dwMciGetLastError()) +
+           L"): a clean run cannot list them either and leaves them.";
     return 0;
   }
   for (const auto& [name, code] : read.silent) {

@@ -23,8 +23,8 @@ void removeSilentModeFile(const CleanerRun& run);
 void removeRemoteQueues(CleanerRun& run);
 
 // The per-machine connections whose print server names one of the maker's drivers
-// (machine_connection_phase.cpp). A connection whose server does not answer stays; a listing or
-// a removal that fails adds 1 to Q, and the run goes on.
+// (machine_connection_phase.cpp). A connection whose server does not answer stays; a removal
+// that fails adds 1 to Q; a listing that fails is an Error line. The run goes on in every case.
 void removeMachineConnections(CleanerRun& run);
 
 // Lists the local queues and narrows the queue lists to the maker's queues, for the note of

@@ -12,10 +12,9 @@ void removeMachineConnections(CleanerRun& run) {
   Logger& log = detailLog();
   log.debug() << L"-----Per-machine connections-----" << endLine;
   MachineConnectionsRead read;
-  if (!readMakersMachineConnections(run.modelSet, read)) {
-    ++run.qCount;
-    return;
-  }
+  // Not being able to list them removes nothing and keeps nothing from the later phases: the
+  // Error line says so, and Q stays a count of removals that failed.
+  if (!readMakersMachineConnections(run.modelSet, read)) return;
   for (const std::wstring& name : read.names) {
     log.info() << L"Disconnecting per-machine connection " << name << L"..." << endLine;
     if (!run.options.clean) {

@@ -6,11 +6,23 @@
 #include "spooler/machine_connections.h"
 
 namespace kv {
+namespace {
+
+constexpr std::int32_t kErrorProcNotFound = 127;
+
+}  // namespace
 
 bool readMakersMachineConnections(const ModelSet& models, MachineConnectionsRead& read) {
   Logger& log = detailLog();
   NameList listed;
   if (!listMachineConnections(listed)) {
+    // A spooler that does not have the call at all (Wine's winspool.drv) holds no per-machine
+    // connections: nothing is left behind, so this is no failure.
+    if (dwMciGetLastError() == kErrorProcNotFound) {
+      log.debug() << L"This spooler has no per-machine connections.(" << kErrorProcNotFound << L")"
+                  << endLine;
+      return true;
+    }
     log.error() << L"Failed to enumerate per-machine printer connections.(" << dwMciGetLastError()
                 << L")" << endLine;
     return false;

@@ -79,7 +79,8 @@ bool remove(const std::wstring& connectionName) {
     return true;
   }
   const std::int32_t code = platformErrorCode(spooler);
-  const bool alreadyGone = code == static_cast<std::int32_t>(kErrorFileNotFound);
+  // The spooler answers 1801 for a per-machine connection it does not hold (any more).
+  const bool alreadyGone = code == static_cast<std::int32_t>(kErrorInvalidPrinterName);
   reportFailedCall(alreadyGone ? 0 : code,
                    {kDeleteFunction, report_site::kMachineConnectionDeletion,
                     L"DeletePerMachineConnection", connectionName});

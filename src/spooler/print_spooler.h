@@ -138,7 +138,7 @@ class PrintSpooler {
                                           std::uint32_t* returned) = 0;
 
   // DeletePerMachineConnectionW with no server. Needs an administrator; one that does not exist
-  // fails with 2.
+  // fails with 1801.
   virtual bool deletePerMachineConnectionW(const wchar_t* server, const wchar_t* printerName) = 0;
 
   // DeletePrinterDriverExW. A driver that is not installed fails with 1797; one that a queue

@@ -65,7 +65,7 @@ class EmptyPrintSystem final : public PrintSpooler {
   }
 
   bool deletePerMachineConnectionW(const wchar_t*, const wchar_t* printerName) override {
-    return fail(printerName == nullptr ? kErrorInvalidParameter : kErrorFileNotFound);
+    return fail(printerName == nullptr ? kErrorInvalidParameter : kErrorInvalidPrinterName);
   }
 
   bool deletePrinterDriverExW(const wchar_t*, const wchar_t*, const wchar_t* driverName,

@@ -29,6 +29,13 @@ static_assert(offsetof(PortInfo2, pDescription) == offsetof(PORT_INFO_2W, pDescr
 static_assert(offsetof(PortInfo2, fPortType) == offsetof(PORT_INFO_2W, fPortType));
 static_assert(sizeof(DWORD) == sizeof(std::uint32_t));
 
+// mingw-w64's <winspool.h> does not declare the per-machine connection calls: their documented
+// shapes (winspool.drv exports both since Windows 2000).
+typedef BOOL(WINAPI EnumPerMachineConnectionsFunction)(LPCWSTR server, LPBYTE buffer,
+                                                       DWORD bufferSize, LPDWORD needed,
+                                                       LPDWORD returned);
+typedef BOOL(WINAPI DeletePerMachineConnectionFunction)(LPCWSTR server, LPCWSTR printerName);
+
 DWORD* asDword(std::uint32_t* value) { return reinterpret_cast<DWORD*>(value); }
 
 // Calls a winspool function; one that could not be loaded fails as winspool does, with the
@@ -138,10 +145,10 @@ class WindowsPrintSpooler final : public PrintSpooler {
       KV_SYSTEM_PROCEDURE(winspool_, DeletePrinter);
   SystemProcedure<decltype(::DeletePrinterConnectionW)> deletePrinterConnection_ =
       KV_SYSTEM_PROCEDURE(winspool_, DeletePrinterConnectionW);
-  SystemProcedure<decltype(::EnumPerMachineConnectionsW)> enumPerMachineConnections_ =
-      KV_SYSTEM_PROCEDURE(winspool_, EnumPerMachineConnectionsW);
-  SystemProcedure<decltype(::DeletePerMachineConnectionW)> deletePerMachineConnection_ =
-      KV_SYSTEM_PROCEDURE(winspool_, DeletePerMachineConnectionW);
+  SystemProcedure<EnumPerMachineConnectionsFunction> enumPerMachineConnections_ =
+      winspool_.procedure<EnumPerMachineConnectionsFunction>("EnumPerMachineConnectionsW");
+  SystemProcedure<DeletePerMachineConnectionFunction> deletePerMachineConnection_ =
+      winspool_.procedure<DeletePerMachineConnectionFunction>("DeletePerMachineConnectionW");
   SystemProcedure<decltype(::DeletePrinterDriverExW)> deletePrinterDriverEx_ =
       KV_SYSTEM_PROCEDURE(winspool_, DeletePrinterDriverExW);
   SystemProcedure<decltype(::DeletePortW)> deletePort_ =

@@ -373,7 +373,7 @@ bool MemoryPrintSystem::deletePerMachineConnectionW(const wchar_t* server,
   const auto found =
       std::find_if(machineConnections_.begin(), machineConnections_.end(),
                    [&](const std::wstring& name) { return sameSpoolerName(name, printerName); });
-  if (found == machineConnections_.end()) return finish(op, fail(kErrorFileNotFound));
+  if (found == machineConnections_.end()) return finish(op, fail(kErrorInvalidPrinterName));
   machineConnections_.erase(found);
   return finish(op, succeed());
 }

@@ -27,7 +27,8 @@ namespace kv {
 // not exist; 1797 for deleting a driver that is not installed; 3001 for a driver a local queue
 // or a connection (any user's, or the machine's) still uses; 1796 for removing a port that does
 // not exist; 1722 for opening a print server's queue on a server that does not answer; 5 for
-// deleting a per-machine connection without administrator rights.
+// deleting a per-machine connection without administrator rights; 1801 for deleting one that does
+// not exist.
 //
 // Connections belong to a user: the calling user (setCallingUser) lists and deletes only their
 // own, and LocalSystem has none, as the Windows spooler answers it. Per-machine connections
