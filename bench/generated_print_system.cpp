@@ -354,6 +354,20 @@ bool GeneratedPrintSystem::deletePrinterConnectionW(const wchar_t* name) {
   return fail(name == nullptr ? kErrorInvalidParameter : kErrorFileNotFound);
 }
 
+// A generated machine has no per-machine connections.
+bool GeneratedPrintSystem::enumPerMachineConnectionsW(const wchar_t*, std::uint8_t*, std::uint32_t,
+                                                      std::uint32_t* needed,
+                                                      std::uint32_t* returned) {
+  if (needed == nullptr || returned == nullptr) return fail(kErrorInvalidParameter);
+  *needed = 0;
+  *returned = 0;
+  return true;
+}
+
+bool GeneratedPrintSystem::deletePerMachineConnectionW(const wchar_t*, const wchar_t* printerName) {
+  return fail(printerName == nullptr ? kErrorInvalidParameter : kErrorInvalidPrinterName);
+}
+
 bool GeneratedPrintSystem::deletePrinterDriverExW(const wchar_t*, const wchar_t*,
                                                   const wchar_t* driverName, std::uint32_t,
                                                   std::uint32_t) {

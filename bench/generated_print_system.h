@@ -53,6 +53,10 @@ class GeneratedPrintSystem final : public PrintSpooler {
   bool closePrinter(SpoolerHandle handle) override;
   bool deletePrinter(SpoolerHandle handle) override;
   bool deletePrinterConnectionW(const wchar_t* name) override;
+  bool enumPerMachineConnectionsW(const wchar_t* server, std::uint8_t* buffer,
+                                  std::uint32_t bufferSize, std::uint32_t* needed,
+                                  std::uint32_t* returned) override;
+  bool deletePerMachineConnectionW(const wchar_t* server, const wchar_t* printerName) override;
   bool deletePrinterDriverExW(const wchar_t* server, const wchar_t* environment,
                               const wchar_t* driverName, std::uint32_t deleteFlags,
                               std::uint32_t versionFlag) override;

@@ -15,6 +15,7 @@ struct KindNames {
 constexpr KindNames kKindNames[kCheckedKindCount] = {
     {"packages", L"Installer packages"},
     {"connections", L"Network printer connections"},
+    {"machineConnections", L"Per-machine printer connections"},
     {"queues", L"Local queues"},
     {"ports", L"Ports"},
     {"drivers", L"Drivers"},

@@ -16,13 +16,14 @@ namespace kv {
 enum class CheckedKind {
   Packages,
   Connections,
+  MachineConnections,
   Queues,
   Ports,
   Drivers,
   PendingRemovals,
   UnreachedDrivers,
 };
-inline constexpr std::size_t kCheckedKindCount = 7;
+inline constexpr std::size_t kCheckedKindCount = 8;
 
 // The key of a kind in the JSON document and the title of its section in the table.
 const char* jsonKeyOf(CheckedKind kind);

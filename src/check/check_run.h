@@ -33,6 +33,7 @@ struct CheckRun {
 // whose line has gone to standard error.
 int checkPackages(CheckRun& run);
 int checkConnections(CheckRun& run);
+int checkMachineConnections(CheckRun& run);  // check_connections.cpp
 int checkQueues(CheckRun& run);
 int checkPendingRemovals(CheckRun& run);
 int checkPorts(CheckRun& run);

@@ -29,6 +29,11 @@ void removeSilentModeFile(CleanerRun& run);
 // Network printer connections (remote_queue_phase.cpp); zeroes the Q and P counts. Ends with 16.
 void removeRemoteQueues(CleanerRun& run);
 
+// The per-machine connections whose print server names one of the maker's drivers
+// (machine_connection_phase.cpp). A connection whose server does not answer stays; a removal
+// that fails adds 1 to Q; a listing that fails is an Error line. The run goes on in every case.
+void removeMachineConnections(CleanerRun& run);
+
 // Lists the local queues and narrows the queue lists to the maker's queues, for the note of
 // pending removals and the phases after it (local_queue_phase.cpp). Ends with 17.
 void listLocalQueues(CleanerRun& run);

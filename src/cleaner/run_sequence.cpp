@@ -42,6 +42,7 @@ int runSequence(CleanerRun& run) {
   removeSilentModeFile(run);
 
   removeRemoteQueues(run);
+  removeMachineConnections(run);
   listLocalQueues(run);
   takeOverPendingRemovals(run);
   notePendingRemovals(run);

@@ -41,6 +41,13 @@ struct DriverInfo1 {
   wchar_t* pName;
 };
 
+// PRINTER_INFO_4W, the record of a per-machine connection.
+struct PrinterInfo4 {
+  wchar_t* pPrinterName;
+  wchar_t* pServerName;
+  std::uint32_t Attributes;
+};
+
 struct PortInfo2 {
   wchar_t* pPortName;
   wchar_t* pMonitorName;
@@ -72,6 +79,7 @@ inline constexpr std::uint32_t kErrorUnknownPrinterDriver = 1797;  // ERROR_UNKN
 inline constexpr std::uint32_t kErrorInvalidPrinterName = 1801;    // ERROR_INVALID_PRINTER_NAME
 inline constexpr std::uint32_t kErrorInvalidEnvironment = 1805;    // ERROR_INVALID_ENVIRONMENT
 inline constexpr std::uint32_t kErrorPrinterDriverInUse = 3001;    // ERROR_PRINTER_DRIVER_IN_USE
+inline constexpr std::uint32_t kErrorServerUnavailable = 1722;     // RPC_S_SERVER_UNAVAILABLE
 
 // The print spooler operations the cleaner calls, in their winspool shape: the same arguments,
 // the same two-call buffer sizing (a call with no buffer fails with 122 and sets *needed), the
@@ -102,7 +110,9 @@ class PrintSpooler {
                           std::uint32_t* returned) = 0;
 
   // OpenPrinterW with no data type and no device mode. `name` is a queue name (access
-  // kPrinterAllAccess, or kPrinterAccessUse to read its state) or ",XcvMonitor <monitor>" (access
+  // kPrinterAllAccess, or kPrinterAccessUse to read its state), a print server's queue
+  // "\\server\queue" (kPrinterAccessUse; a server that does not answer fails with the
+  // platform's code, for example 1722) or ",XcvMonitor <monitor>" (access
   // kServerAccessAdminister). A missing queue fails with 1801; a missing monitor with 1796
   // (ERROR_UNKNOWN_PORT, as winspool).
   virtual bool openPrinterW(const wchar_t* name, SpoolerHandle* handle,
@@ -121,8 +131,19 @@ class PrintSpooler {
   // DeletePrinterConnectionW. A connection that does not exist fails with 2.
   virtual bool deletePrinterConnectionW(const wchar_t* name) = 0;
 
+  // EnumPerMachineConnectionsW with no server: the connections made for every user of the
+  // machine, as PrinterInfo4 records ("\\server\queue" names); sizing as enumPrintersW. Any
+  // user may list them.
+  virtual bool enumPerMachineConnectionsW(const wchar_t* server, std::uint8_t* buffer,
+                                          std::uint32_t bufferSize, std::uint32_t* needed,
+                                          std::uint32_t* returned) = 0;
+
+  // DeletePerMachineConnectionW with no server. Needs an administrator; one that does not exist
+  // fails with 1801.
+  virtual bool deletePerMachineConnectionW(const wchar_t* server, const wchar_t* printerName) = 0;
+
   // DeletePrinterDriverExW. A driver that is not installed fails with 1797; one that a queue
-  // still uses fails with the platform's code.
+  // or a connection (of any user, or of the machine) still uses fails with the platform's code.
   virtual bool deletePrinterDriverExW(const wchar_t* server, const wchar_t* environment,
                                       const wchar_t* driverName, std::uint32_t deleteFlags,
                                       std::uint32_t versionFlag) = 0;

@@ -15,6 +15,8 @@ enum class SpoolerOperation {
   ClosePrinter,
   DeletePrinter,
   DeletePrinterConnection,
+  EnumPerMachineConnections,
+  DeletePerMachineConnection,
   DeletePrinterDriverEx,
   DeletePort,
   XcvData,
@@ -68,6 +70,17 @@ class PrintSpoolerWrapper : public PrintSpooler {
   bool deletePrinterConnectionW(const wchar_t* name) override {
     return forward(SpoolerOperation::DeletePrinterConnection,
                    [&] { return target_.deletePrinterConnectionW(name); });
+  }
+  bool enumPerMachineConnectionsW(const wchar_t* server, std::uint8_t* buffer,
+                                  std::uint32_t bufferSize, std::uint32_t* needed,
+                                  std::uint32_t* returned) override {
+    return forward(SpoolerOperation::EnumPerMachineConnections, [&] {
+      return target_.enumPerMachineConnectionsW(server, buffer, bufferSize, needed, returned);
+    });
+  }
+  bool deletePerMachineConnectionW(const wchar_t* server, const wchar_t* printerName) override {
+    return forward(SpoolerOperation::DeletePerMachineConnection,
+                   [&] { return target_.deletePerMachineConnectionW(server, printerName); });
   }
   bool deletePrinterDriverExW(const wchar_t* server, const wchar_t* environment,
                               const wchar_t* driverName, std::uint32_t deleteFlags,

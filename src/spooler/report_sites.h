@@ -25,6 +25,10 @@ inline constexpr std::int32_t kPortListAllocation = 131;
 inline constexpr std::int32_t kPortListEnumeration = 132;
 inline constexpr std::int32_t kPortListDone = 133;
 inline constexpr std::int32_t kPortListUnexpected = 134;
+inline constexpr std::int32_t kMachineConnectionListAllocation = 141;
+inline constexpr std::int32_t kMachineConnectionListEnumeration = 142;
+inline constexpr std::int32_t kMachineConnectionListDone = 143;
+inline constexpr std::int32_t kMachineConnectionListUnexpected = 144;
 
 // Removals.
 inline constexpr std::int32_t kConnectionDeletion = 201;
@@ -50,6 +54,9 @@ inline constexpr std::int32_t kPortRemoval = 241;
 inline constexpr std::int32_t kPortRemoved = 242;
 inline constexpr std::int32_t kPortRemovalUnexpected = 243;
 inline constexpr std::int32_t kMonitorLookupUnexpected = 251;
+inline constexpr std::int32_t kMachineConnectionDeletion = 261;
+inline constexpr std::int32_t kMachineConnectionDeleted = 262;
+inline constexpr std::int32_t kMachineConnectionUnexpected = 263;
 
 // Queue status checks.
 inline constexpr std::int32_t kStatusQueueOpen = 301;
@@ -62,5 +69,9 @@ inline constexpr std::int32_t kJobsQuery = 313;
 inline constexpr std::int32_t kJobsAnswered = 314;
 inline constexpr std::int32_t kJobsAllocation = 315;
 inline constexpr std::int32_t kJobsUnexpected = 316;
+inline constexpr std::int32_t kServerQueueOpen = 321;
+inline constexpr std::int32_t kServerQueueQuery = 322;
+inline constexpr std::int32_t kServerQueueAnswered = 323;
+inline constexpr std::int32_t kServerQueueUnexpected = 324;
 
 }  // namespace kv::report_site

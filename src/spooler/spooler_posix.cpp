@@ -31,12 +31,13 @@ class EmptyPrintSystem final : public PrintSpooler {
     return listNothing(level, 2, buffer, bufferSize, needed, returned);
   }
 
-  // Only the print server itself (no name) can be opened.
+  // Only the local print server itself (no name) can be opened.
   bool openPrinterW(const wchar_t* name, SpoolerHandle* handle, std::uint32_t) override {
     if (handle == nullptr) return fail(kErrorInvalidParameter);
     *handle = nullptr;
     const std::wstring_view wanted = name != nullptr ? name : L"";
     if (wanted.starts_with(L",XcvMonitor ")) return fail(kErrorUnknownPort);
+    if (wanted.starts_with(L"\\\\")) return fail(kErrorServerUnavailable);  // no server answers
     if (!wanted.empty()) return fail(kErrorInvalidPrinterName);
     *handle = reinterpret_cast<SpoolerHandle>(servers_.open());
     return true;
@@ -56,6 +57,15 @@ class EmptyPrintSystem final : public PrintSpooler {
 
   bool deletePrinterConnectionW(const wchar_t* name) override {
     return fail(name == nullptr ? kErrorInvalidParameter : kErrorFileNotFound);
+  }
+
+  bool enumPerMachineConnectionsW(const wchar_t*, std::uint8_t* buffer, std::uint32_t bufferSize,
+                                  std::uint32_t* needed, std::uint32_t* returned) override {
+    return listNothing(4, 4, buffer, bufferSize, needed, returned);
+  }
+
+  bool deletePerMachineConnectionW(const wchar_t*, const wchar_t* printerName) override {
+    return fail(printerName == nullptr ? kErrorInvalidParameter : kErrorInvalidPrinterName);
   }
 
   bool deletePrinterDriverExW(const wchar_t*, const wchar_t*, const wchar_t* driverName,

@@ -19,12 +19,22 @@ static_assert(offsetof(PrinterInfo2, pDriverName) == offsetof(PRINTER_INFO_2W, p
 static_assert(offsetof(PrinterInfo2, Status) == offsetof(PRINTER_INFO_2W, Status));
 static_assert(offsetof(PrinterInfo2, cJobs) == offsetof(PRINTER_INFO_2W, cJobs));
 static_assert(sizeof(PrinterInfo6) == sizeof(PRINTER_INFO_6));
+static_assert(sizeof(PrinterInfo4) == sizeof(PRINTER_INFO_4W));
+static_assert(offsetof(PrinterInfo4, pServerName) == offsetof(PRINTER_INFO_4W, pServerName));
+static_assert(offsetof(PrinterInfo4, Attributes) == offsetof(PRINTER_INFO_4W, Attributes));
 static_assert(sizeof(DriverInfo1) == sizeof(DRIVER_INFO_1W));
 static_assert(sizeof(PortInfo2) == sizeof(PORT_INFO_2W));
 static_assert(offsetof(PortInfo2, pMonitorName) == offsetof(PORT_INFO_2W, pMonitorName));
 static_assert(offsetof(PortInfo2, pDescription) == offsetof(PORT_INFO_2W, pDescription));
 static_assert(offsetof(PortInfo2, fPortType) == offsetof(PORT_INFO_2W, fPortType));
 static_assert(sizeof(DWORD) == sizeof(std::uint32_t));
+
+// mingw-w64's <winspool.h> does not declare the per-machine connection calls: their documented
+// shapes (winspool.drv exports both since Windows 2000).
+typedef BOOL(WINAPI EnumPerMachineConnectionsFunction)(LPCWSTR server, LPBYTE buffer,
+                                                       DWORD bufferSize, LPDWORD needed,
+                                                       LPDWORD returned);
+typedef BOOL(WINAPI DeletePerMachineConnectionFunction)(LPCWSTR server, LPCWSTR printerName);
 
 DWORD* asDword(std::uint32_t* value) { return reinterpret_cast<DWORD*>(value); }
 
@@ -84,6 +94,17 @@ class WindowsPrintSpooler final : public PrintSpooler {
     return forward(deletePrinterConnection_, const_cast<LPWSTR>(name));
   }
 
+  bool enumPerMachineConnectionsW(const wchar_t* server, std::uint8_t* buffer,
+                                  std::uint32_t bufferSize, std::uint32_t* needed,
+                                  std::uint32_t* returned) override {
+    return forward(enumPerMachineConnections_, server, buffer, bufferSize, asDword(needed),
+                   asDword(returned));
+  }
+
+  bool deletePerMachineConnectionW(const wchar_t* server, const wchar_t* printerName) override {
+    return forward(deletePerMachineConnection_, server, printerName);
+  }
+
   bool deletePrinterDriverExW(const wchar_t* server, const wchar_t* environment,
                               const wchar_t* driverName, std::uint32_t deleteFlags,
                               std::uint32_t versionFlag) override {
@@ -124,6 +145,10 @@ class WindowsPrintSpooler final : public PrintSpooler {
       KV_SYSTEM_PROCEDURE(winspool_, DeletePrinter);
   SystemProcedure<decltype(::DeletePrinterConnectionW)> deletePrinterConnection_ =
       KV_SYSTEM_PROCEDURE(winspool_, DeletePrinterConnectionW);
+  SystemProcedure<EnumPerMachineConnectionsFunction> enumPerMachineConnections_ =
+      winspool_.procedure<EnumPerMachineConnectionsFunction>("EnumPerMachineConnectionsW");
+  SystemProcedure<DeletePerMachineConnectionFunction> deletePerMachineConnection_ =
+      winspool_.procedure<DeletePerMachineConnectionFunction>("DeletePerMachineConnectionW");
   SystemProcedure<decltype(::DeletePrinterDriverExW)> deletePrinterDriverEx_ =
       KV_SYSTEM_PROCEDURE(winspool_, DeletePrinterDriverExW);
   SystemProcedure<decltype(::DeletePortW)> deletePort_ =

@@ -90,4 +90,14 @@ std::wstring processAccountSid() {
   return std::wstring(text.get());
 }
 
+bool processIsAdministrator() {
+  BYTE sid[SECURITY_MAX_SID_SIZE] = {};
+  DWORD size = sizeof sid;
+  if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size)) return false;
+  // A null token: the calling thread's impersonation token, else the process's own.
+  BOOL member = FALSE;
+  if (!CheckTokenMembership(nullptr, sid, &member)) return false;
+  return member != FALSE;
+}
+
 }  // namespace kv

@@ -25,4 +25,9 @@ bool processRunsElevated();
 // The SID of this process's token user as text ("S-1-5-18"); empty when it cannot be read.
 std::wstring processAccountSid();
 
+// True when this process's token is a member of BUILTIN\Administrators that is enabled (not held
+// for deny only, as in an administrator's token without elevation); false otherwise or when it
+// cannot be told.
+bool processIsAdministrator();
+
 }  // namespace kv

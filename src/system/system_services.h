@@ -138,6 +138,17 @@ class SystemServices {
   // POSIX: this process only.
   virtual std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) = 0;
 
+  // True when this process's token counts as a member of the Administrators group (an elevated
+  // administrator, or LocalSystem), as writing below HKEY_LOCAL_MACHINE needs. Windows:
+  // CheckTokenMembership, which passes over a group the token holds for deny only, so an
+  // administrator's token without elevation counts as not. False when it cannot be told; on
+  // POSIX, true for root.
+  virtual bool callerIsAdministrator() = 0;
+
+  // This program's own file, a full path as the system loaded it (GetModuleFileNameW; POSIX:
+  // /proc/self/exe). Empty when it cannot be read.
+  virtual std::wstring ownProgramPath() = 0;
+
   // Creates one directory with default security; its parent must exist. True on success.
   virtual bool createDirectory(const std::wstring& path) = 0;
 
@@ -236,6 +247,8 @@ class SystemServicesWrapper : public SystemServices {
   std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
     return target_.tryMachineLock(name);
   }
+  bool callerIsAdministrator() override { return target_.callerIsAdministrator(); }
+  std::wstring ownProgramPath() override { return target_.ownProgramPath(); }
   bool pathExists(const std::wstring& path) override { return target_.pathExists(path); }
   bool createDirectory(const std::wstring& path) override { return target_.createDirectory(path); }
   bool createProtectedDirectory(const std::wstring& path) override {

@@ -118,6 +118,14 @@ class PosixSystemServices final : public SystemServices {
 
   MachineKind nativeMachine() override { return kProgramMachine; }
 
+  bool callerIsAdministrator() override { return ::geteuid() == 0; }
+
+  std::wstring ownProgramPath() override {
+    char path[4096] = {};
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return length > 0 ? utf8ToWide(std::string(path, static_cast<size_t>(length))) : L"";
+  }
+
   // lstat, as Windows' GetFileAttributesW: a link that leads nowhere is present all the same.
   bool pathExists(const std::wstring& path) override {
     struct stat info {};

@@ -200,6 +200,19 @@ class WindowsSystemServices final : public SystemServices {
     return std::make_unique<MutexLock>(std::move(mutex));
   }
 
+  bool callerIsAdministrator() override { return processIsAdministrator(); }
+
+  std::wstring ownProgramPath() override {
+    // A path that does not fit is cut by the call, with ERROR_INSUFFICIENT_BUFFER: try larger.
+    for (DWORD room = MAX_PATH; room <= 32768; room *= 2) {
+      std::wstring path(room, L'\0');
+      const DWORD length = GetModuleFileNameW(nullptr, path.data(), room);
+      if (length == 0) return L"";
+      if (length < room) return path.substr(0, length);
+    }
+    return L"";
+  }
+
   bool pathExists(const std::wstring& path) override {
     return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }

@@ -13,11 +13,13 @@
 #include "config/pending_removals_note.h"
 #include "log/logger.h"
 #include "products/console_capture.h"
+#include "rules/logon_registration.h"
 #include "standins/installer_memory.h"
 #include "standins/spooler_memory.h"
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
 #include "support/temp_dir.h"
+#include "system/machine_registry.h"
 #include "system/multi_string.h"
 #include "system/utf8.h"
 
@@ -38,10 +40,17 @@ struct Machine {
   test::FakeUninstaller uninstaller{installer};
   ScopedProcessRunner runner{uninstaller};
   test::ConsoleCapture console{system};
+  MemoryMachineRegistry registry;
+  ScopedMachineRegistry installedRegistry{registry};
 
   Machine() {
     memory.addConnection({L"\\\\srv\\NOVAX C1", L"NOVAX C1"});
     memory.addConnection({L"\\\\srv\\Other C", L"Other C"});
+    memory.addServerQueue({L"\\\\ps\\NOVAX M1", L"NOVAX M1"});
+    memory.addServerQueue({L"\\\\ps\\Other M", L"Other M"});
+    for (const wchar_t* name : {L"\\\\ps\\NOVAX M1", L"\\\\ps\\Other M", L"\\\\down\\NOVAX M2"}) {
+      memory.addMachineConnection(name);
+    }
     memory.addMonitor(L"DeviceLinkMonitor");
     memory.addPort({L"DLM1", L"DeviceLinkMonitor", L"", 1});
     memory.addPort({L"DLM2", L"DeviceLinkMonitor", L"", 1});
@@ -85,6 +94,9 @@ struct Machine {
       return named(installer.products(), [](const auto& p) { return p.code; });
     if (kind == "connections")
       return named(memory.connections(), [](const auto& c) { return c.name; });
+    if (kind == "machineConnections") {
+      return named(memory.machineConnections(), [](const auto& c) { return c; });
+    }
     if (kind == "queues") return named(memory.queues(), [](const auto& q) { return q.name; });
     if (kind == "ports") return named(memory.ports(), [](const auto& p) { return *p.name; });
     return named(memory.drivers(), [](const auto& d) { return *d.name; });
@@ -105,6 +117,7 @@ Restart required: no
 Exit code: 114, a clean run with these options would still change something
   Installer packages: uninstall 1, keep 1
   Network printer connections: disconnect 1
+  Per-machine printer connections: disconnect 1
   Local queues: delete 2, keep 2
   Ports: delete 1, keep 3
   Drivers: delete 2, keep 2
@@ -117,6 +130,10 @@ Installer packages
 
 Network printer connections
   \\srv\NOVAX C1  disconnect  driver NOVAX C1 holds the brand text NOVAX [driver: NOVAX C1]
+
+Per-machine printer connections
+  Note: The print server of \\down\NOVAX M2 did not answer (1722): a clean run keeps it.
+  \\ps\NOVAX M1  disconnect  driver NOVAX M1 holds the brand text NOVAX [driver: NOVAX M1]
 
 Local queues
   N idle      delete      driver NOVAX D1 holds the brand text NOVAX; idle [driver: NOVAX D1, port: DLM1]
@@ -154,7 +171,9 @@ The maker's drivers no clean run reaches
         call.starts_with(L"ClosePrinter")) {
       continue;
     }
-    EXPECT_TRUE(call.starts_with(L"OpenPrinterW(N ") && call.ends_with(L", 8)")) << call;
+    EXPECT_TRUE((call.starts_with(L"OpenPrinterW(N ") || call.starts_with(L"OpenPrinterW(\\\\")) &&
+                call.ends_with(L", 8)"))
+        << call;
   }
   EXPECT_EQ(machine.system.machineValues, noteBefore);
   EXPECT_TRUE(machine.uninstaller.commands.empty());
@@ -164,10 +183,11 @@ The maker's drivers no clean run reaches
   const auto report = nlohmann::ordered_json::parse(wideToUtf8(machine.console.out));
   std::string keys;
   for (const auto& [key, value] : report.items()) keys += key + " ";
-  EXPECT_EQ(keys,
-            "schema program version computer time account windows models exitCode found "
-            "restartRequired counts notes packages connections queues ports drivers "
-            "pendingRemovals unreachedDrivers ");
+  EXPECT_EQ(
+      keys,
+      "schema program version computer time account windows models exitCode found "
+      "restartRequired counts notes packages connections machineConnections queues ports drivers "
+      "pendingRemovals unreachedDrivers ");
   EXPECT_EQ(report["version"], KV_CHECK_VERSION);
   EXPECT_EQ(report["time"].dump() + report["account"].dump() + report["windows"].dump(),
             R"("2026-12-06T13:05:00Z"{"name":"PC01\\admin","localSystem":false,"elevated":true})"
@@ -175,6 +195,7 @@ The maker's drivers no clean run reaches
   EXPECT_EQ(report["exitCode"], 114);
   EXPECT_EQ(report["counts"].dump(),
             R"({"packages":{"uninstall":1,"keep":1},"connections":{"disconnect":1},)"
+            R"("machineConnections":{"disconnect":1},)"
             R"("queues":{"delete":2,"keep":2},"ports":{"delete":1,"keep":3},)"
             R"("drivers":{"delete":2,"keep":2},"pendingRemovals":{"take":2},)"
             R"("unreachedDrivers":{"unreached":2}})");
@@ -191,7 +212,7 @@ The maker's drivers no clean run reaches
       ++objects;
     }
   }
-  EXPECT_EQ(objects, 19);
+  EXPECT_EQ(objects, 20);
 }
 
 TEST(Check, EndsWithItsCode) {
@@ -277,7 +298,20 @@ TEST(Check, EndsWithItsCode) {
        114,
        L"",
        L"Network printer connections\n  Note: Running as LocalSystem, which sees no user's network "
-       L"printer connections: run kvcheck in the user's session to see them.\n  \\\\srv"},
+       L"printer connections: run kvcheck in the user's session to see them. kvdisconnect "
+       L"registered for each user's logon (kvdisconnect -R) removes users' connections: not "
+       L"registered.\n  \\\\srv"},
+      {"as LocalSystem, registered",
+       {},
+       [](Machine& m) {
+         m.system.localSystem = true;
+         m.registry.writeString(kLogonRegistrationKey, L"StubPath",
+                                L"\"C:\\kv.exe\" -C -M \"A|B\"");
+         m.registry.writeString(kLogonRegistrationKey, L"Version", L"2026,1206,1405,0");
+       },
+       114,
+       kNoUninstallEntry,
+       L"removes users' connections: registered, with models A|B (Version 2026,1206,1405,0).\n"},
       {"own environment's drivers",
        {},
        [](Machine& m) { m.memory.failNext(SpoolerOperation::EnumPrinterDrivers, 1805, 3); },
@@ -392,52 +426,14 @@ TEST(Check, EndsWithItsCode) {
        none,
        114,
        kNoUninstallEntry,
-       L"kvcheck=2 exit=114 computer=PC01 time=2026-12-06T13:05:00Z version=" KV_CHECK_VERSION L" a"
-                                                                                               L"cc"
-                                                                                               L"ou"
-                                                                                               L"nt"
-                                                                                               L"=P"
-                                                                                               L"C0"
-                                                                                               L"1"
-                                                                                               L"\\"
-                                                                                               L"ad"
-                                                                                               L"mi"
-                                                                                               L"n "
-                                                                                               L"lo"
-                                                                                               L"ca"
-                                                                                               L"lS"
-                                                                                               L"ys"
-                                                                                               L"te"
-                                                                                               L"m="
-                                                                                               L"0 "
-                                                                                               L"el"
-                                                                                               L"ev"
-                                                                                               L"at"
-                                                                                               L"ed"
-                                                                                               L"=1"
-                                                                                               L" w"
-                                                                                               L"in"
-                                                                                               L"do"
-                                                                                               L"ws"
-                                                                                               L"=1"
-                                                                                               L"0."
-                                                                                               L"0."
-                                                                                               L"19"
-                                                                                               L"04"
-                                                                                               L"5 "
-                                                                                               L"ar"
-                                                                                               L"ch"
-                                                                                               L"=x"
-                                                                                               L"64"
-                                                                                               L" m"
-                                                                                               L"od"
-                                                                                               L"el"
-                                                                                               L"s="
-                                                                                               L" "
-       L"restart=0 packages.uninstall=1 packages.keep=1 connections.disconnect=1 queues.delete=2 "
+       L"kvcheck=2 exit=114 computer=PC01 time=2026-12-06T13:05:00Z version={version}"
+       L" account=PC01\\admin localSystem=0 elevated=1 windows=10.0.19045 arch=x64 models= "
+       L"restart=0 packages.uninstall=1 packages.keep=1 connections.disconnect=1 "
+       L"machineConnections.disconnect=1 queues.delete=2 "
        L"queues.keep=2 ports.delete=1 ports.keep=3 drivers.delete=2 drivers.keep=2 "
        L"pendingRemovals.take=2 unreachedDrivers.unreached=2 "
        L"change=packages:Pkg\\x20[NOVAX\\x20D1],connections:\\\\srv\\NOVAX\\x20C1,"
+       L"machineConnections:\\\\ps\\NOVAX\\x20M1,"
        L"queues:N\\x20idle,queues:N\\x20busy,queues:N\\x20printing,queues:N\\x20shared,"
        L"ports:DLM1,ports:OLD1:,drivers:NOVAX\\x20D1,drivers:NOVAX\\x20D2,"
        L"drivers:Zulu\\x20Laser\\x209,drivers:NOVAX\\x20Old,pendingRemovals:NOVAX\\x20Old,"
@@ -471,6 +467,8 @@ TEST(Check, EndsWithItsCode) {
     const auto placed = [&](std::wstring text) {
       if (const auto at = text.find(L"{dir}"); at != std::wstring::npos)
         text.replace(at, 5, machine.dir.wide());
+      if (const auto at = text.find(L"{version}"); at != std::wstring::npos)
+        text.replace(at, 9, L"" KV_CHECK_VERSION);
       return text;
     };
     std::vector<std::wstring> options;

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cleaner/startup.h"
+#include "disconnect/disconnect_main.h"
 #include "log/logger.h"
 #include "standins/installer_memory.h"
 #include "standins/spooler_memory.h"
@@ -62,6 +63,8 @@ TEST_F(CleanerMainTest, SimulationRunWritesEveryBannerInOrderAndEndsOk) {
                 "Info: Get enumerate product codes : num = 0\r\n"
                 "Debug: -----Remote queues-----\r\n"
                 "Debug: vector size after query 0\r\n"
+                "Debug: -----Per-machine connections-----\r\n"
+                "Debug: per-machine connections after query 0\r\n"
                 "Debug: --- Local Queue + Driver + Port dumps ---\r\n"
                 "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\r\n"
                 "Info: KVTool cleaner Deleting driver started: 12/06/2026 14:05:00\r\n"
@@ -72,6 +75,33 @@ TEST_F(CleanerMainTest, SimulationRunWritesEveryBannerInOrderAndEndsOk) {
   EXPECT_EQ(operationText(), kRecord);
   EXPECT_FALSE(detailLog().isOpen());
   EXPECT_FALSE(operationLog().isOpen());
+}
+
+// The order that converges on a PC of standard users: the SYSTEM run deletes the queue, but not
+// the driver a user's connection holds; kvdisconnect in the user's session removes the
+// connection; a later SYSTEM run takes the driver up from the note of pending removals and
+// deletes it.
+TEST_F(CleanerMainTest, SystemRunUsersDisconnectAndASecondSystemRunConverge) {
+  system.environment[L"LOCALAPPDATA"] = dir.wide();
+  memory.addQueue({L"NOVAX Q", L"NOVAX 1", L"P1"});
+  memory.addPort({L"P1", L"Local Monitor", L"Local Port", 1});
+  memory.addDriver(L"NOVAX 1");
+  memory.addConnection({L"\\\\srv\\NOVAX", L"NOVAX 1"});
+  const auto asSystem = [&](bool yes) {
+    system.localSystem = yes;
+    memory.setCallingUser(yes ? MemoryPrintSystem::kLocalSystem : MemoryPrintSystem::kSignedInUser);
+  };
+  asSystem(true);
+  EXPECT_EQ(run({L"-C", L"-D", dir.wide()}), 1);
+  resetLogs();
+  EXPECT_TRUE(memory.queues().empty());
+  EXPECT_EQ(memory.drivers().size(), 1u);
+  asSystem(false);
+  EXPECT_EQ(disconnectMain({L"kvdisconnect.exe", L"-C"}), 0);
+  EXPECT_TRUE(memory.connections().empty());
+  asSystem(true);
+  EXPECT_EQ(run({L"-C", L"-D", dir.wide()}), 0);
+  EXPECT_TRUE(memory.drivers().empty());
 }
 
 // A run that failed and a rehearsal started in the same second: the detail log holds both runs'
@@ -277,7 +307,7 @@ TEST_F(CleanerMainTest, VerboseEchoesTheDetailLog) {
   EXPECT_EQ(run({L"-Y", L"-T", L"-D", dir.wide()}), 0);
   const std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_TRUE(printed.starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\n"));
-  EXPECT_EQ(printed.size() + 14, detailText().size());  // every line, LF instead of CRLF
+  EXPECT_EQ(printed.size() + 16, detailText().size());  // every line, LF instead of CRLF
 }
 
 // The system services with the second check for the silent-mode settings file raising, as

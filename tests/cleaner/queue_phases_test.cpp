@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "cleaner/cleaning_phases.h"
+#include "disconnect/disconnect_main.h"
 #include "phase_test.h"
 #include "spooler/print_spooler.h"
 
@@ -132,6 +133,139 @@ TEST_F(QueuePhasesTest, ConnectionsAreDisconnectedOrLoggedAsDone) {
     EXPECT_EQ(run.qCount, c.qCount);
     EXPECT_EQ(run.pCount, 0);
     EXPECT_EQ(memory.connections().size(), c.clean ? 2u : 3u);
+  }
+}
+
+// kvdisconnect runs the remote queue phase over the signed-in user's own connections only: the
+// same lines between its start and end lines in the user's profile, and its exit code.
+TEST_F(QueuePhasesTest, KvdisconnectRemovesOnlyTheUsersOwnMakersConnections) {
+  struct Case {
+    std::vector<std::wstring> args;
+    int exit;
+    std::string lines;  // after the start line, before the end line
+    std::size_t left;   // of the user's three connections
+  };
+  const std::string walk =
+      "Debug: -----Remote queues-----\n"
+      "Debug: vector size after query 3\n"
+      "Debug: Matching NFG string found : \\\\srv\\Haldenjet 2 Driver: HaldenJet 2\n"
+      "Debug: No NFG driver string found,removing from list: \\\\srv\\Other Driver: Other\n"
+      "Debug: Matching NFG string found : \\\\srv\\NOVAX 1 Driver: NOVAX 1\n";
+  const Case cases[] = {
+      {{L"-C"},
+       1,
+       walk + "Info: Disconnecting \\\\srv\\NOVAX 1...\n"
+              "Info: Successfully deleted remote connection \\\\srv\\NOVAX 1.\n"
+              "Info: Disconnecting \\\\srv\\Haldenjet 2...\n"
+              "Error: Failed to delete \\\\srv\\Haldenjet 2.(5)\n",
+       2},
+      {{L"-T", L"-Mnone"},
+       0,
+       "Debug: -----Remote queues-----\n"
+       "Debug: vector size after query 3\n"
+       "Debug: No match found,removing from list: \\\\srv\\Haldenjet 2 Driver: HaldenJet 2\n"
+       "Debug: No match found,removing from list: \\\\srv\\Other Driver: Other\n"
+       "Debug: No match found,removing from list: \\\\srv\\NOVAX 1 Driver: NOVAX 1\n",
+       3},
+      {{L"-T", L"-L", L"info"},
+       0,
+       "Info: Disconnecting \\\\srv\\NOVAX 1...\n"
+       "Info: SIMULATION:Successfully deleted remote connection \\\\srv\\NOVAX 1\n"
+       "Info: Disconnecting \\\\srv\\Haldenjet 2...\n"
+       "Info: SIMULATION:Successfully deleted remote connection \\\\srv\\Haldenjet 2\n",
+       3},
+      {{L"-C", L"-F", L"missing.ini"},
+       4,
+       "Error: Failed to load the configuration file missing.ini\n",
+       3},
+      {{L"-C", L"-Mx"},
+       16,
+       "Debug: -----Remote queues-----\nError: Failed to enumerate network queue connections.\n",
+       3},
+  };
+  system.environment[L"LOCALAPPDATA"] = dir.wide();
+  const std::filesystem::path logFile =
+      dir.path() / "NOVAX" / "MXQLOG" / "PC01_12062026_140500.KVTOOL_DISCONNECT.log";
+  for (const Case& c : cases) {
+    memory = MemoryPrintSystem();
+    memory.addConnection({L"\\\\srv\\NOVAX 1", L"NOVAX 1"});
+    memory.addConnection({L"\\\\srv\\Other", L"Other"});
+    memory.addConnection({L"\\\\srv\\Haldenjet 2", L"HaldenJet 2"});
+    memory.addConnection({L"\\\\srv\\NOVAX 1", L"NOVAX 1"}, L"another user");
+    memory.failNext(SpoolerOperation::DeletePrinterConnection, kErrorAccessDenied, 1);
+    if (c.exit == 16) memory.failNext(SpoolerOperation::EnumPrinters, kErrorAccessDenied, 1);
+    std::filesystem::remove(logFile);
+    std::vector<std::wstring> args{L"kvdisconnect.exe"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    EXPECT_EQ(disconnectMain(args), c.exit);
+    std::string text = test::readBytes(logFile);
+    for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at)) {
+      text.erase(at, 1);
+    }
+    EXPECT_EQ(text, "Info: KVTool disconnect started: 12/06/2026 14:05:00\n" + c.lines +
+                        "Info: KVTool disconnect finished: 12/06/2026 14:05:00 (" +
+                        std::to_string(c.exit) + ")\n");
+    EXPECT_EQ(memory.connections().size(), c.left);
+    EXPECT_EQ(memory.connectionsOf(L"another user").size(), 1u);
+  }
+}
+
+// Per-machine connections: the server names the driver; a silent one keeps its connection.
+TEST_F(QueuePhasesTest, PerMachineConnectionsFollowTheirServersDriver) {
+  struct Case {
+    bool clean;
+    std::optional<std::wstring> models;
+    std::uint32_t deletionError;  // 0: the deletion succeeds
+    std::string lines;            // after the filter lines
+    std::int32_t qCount;
+    std::size_t left;
+  };
+  const std::string brandWalk =
+      "Debug: Matching NFG string found : \\\\b\\q2 Driver: NOVAX 2\n"
+      "Debug: No NFG driver string found,removing from list: \\\\a\\q1 Driver: Other\n";
+  const Case cases[] = {
+      {true, std::nullopt, 0,
+       brandWalk + "Info: Disconnecting per-machine connection \\\\b\\q2...\n"
+                   "Info: Successfully deleted per-machine connection \\\\b\\q2.\n",
+       0, 2},
+      {false, std::nullopt, 0,
+       brandWalk + "Info: Disconnecting per-machine connection \\\\b\\q2...\n"
+                   "Info: SIMULATION:Successfully deleted per-machine connection \\\\b\\q2\n",
+       0, 3},
+      {true, std::nullopt, kErrorAccessDenied,
+       brandWalk + "Info: Disconnecting per-machine connection \\\\b\\q2...\n"
+                   "Error: Failed to delete per-machine connection \\\\b\\q2.(5)\n",
+       1, 3},
+      {true, L"Other", 0,
+       "Debug: No match found,removing from list: \\\\b\\q2 Driver: NOVAX 2\n"
+       "Debug: Match found : \\\\a\\q1 Driver: Other\n"
+       "Info: Disconnecting per-machine connection \\\\a\\q1...\n"
+       "Info: Successfully deleted per-machine connection \\\\a\\q1.\n",
+       0, 2},
+  };
+  for (const Case& c : cases) {
+    memory = MemoryPrintSystem();
+    memory.addServerQueue({L"\\\\a\\q1", L"Other"});
+    memory.addServerQueue({L"\\\\b\\q2", L"NOVAX 2"});
+    for (const wchar_t* name : {L"\\\\a\\q1", L"\\\\silent\\NOVAX 3", L"\\\\b\\q2"}) {
+      memory.addMachineConnection(name);
+    }
+    if (c.deletionError != 0) {
+      memory.failNext(SpoolerOperation::DeletePerMachineConnection, c.deletionError);
+    }
+    run = CleanerRun();
+    run.options.clean = c.clean;
+    if (c.models) run.modelSet = {*c.models};
+    detailLog().open(dir.child(L"detail.log"));
+    removeMachineConnections(run);
+    EXPECT_EQ(log(),
+              "Debug: -----Per-machine connections-----\n"
+              "Debug: per-machine connections after query 3\n"
+              "Warn: No answer from the print server of \\\\silent\\NOVAX 3.(1722): the "
+              "per-machine connection stays.\n" +
+                  c.lines);
+    EXPECT_EQ(run.qCount, c.qCount);
+    EXPECT_EQ(memory.machineConnections().size(), c.left);
   }
 }
 

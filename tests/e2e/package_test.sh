@@ -30,9 +30,11 @@ test_signed_package_verifies_and_runs() {
 x64/KV_TOOLS_LNG.IRC
 x64/kvcheck.exe
 x64/kvcleaner.exe
+x64/kvdisconnect.exe
 x86/KV_TOOLS_LNG.IRC
 x86/kvcheck.exe
-x86/kvcleaner.exe" "$(cut -c67- "$unpacked/SHA256SUMS")" "files summed"
+x86/kvcleaner.exe
+x86/kvdisconnect.exe" "$(cut -c67- "$unpacked/SHA256SUMS")" "files summed"
 
   local program
   for program in "$unpacked"/x64/*.exe "$unpacked"/x86/*.exe; do
@@ -54,6 +56,8 @@ x86/kvcleaner.exe" "$(cut -c67- "$unpacked/SHA256SUMS")" "files summed"
     assert_operation_record 0 OK
     (cd "$KV_DIR" && wine 'C:\kvtool\kvcheck.exe' >/dev/null 2>&1 </dev/null)
     assert_eq 0 "$?" "exit code of the signed $arch check on a machine without the maker"
+    (cd "$KV_DIR" && wine 'C:\kvtool\kvdisconnect.exe' -T >/dev/null 2>&1 </dev/null)
+    assert_eq 0 "$?" "exit code of the signed $arch kvdisconnect -T without connections"
   done
 }
 

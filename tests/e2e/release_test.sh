@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# What the release build puts into kvcleaner.exe and kvcheck.exe, read back under Wine.
+# What the release build puts into kvcleaner.exe, kvcheck.exe and kvdisconnect.exe, read back
+# under Wine.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # Environment: KV_VERSION, the version that project() gives (three numbers); KV_OBJDUMP, the
@@ -9,11 +10,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 readonly PROGRAMS=(
   "kvcleaner|KVTool Cleaner: removes NOVAX print queues, ports, drivers and installer packages|NOVAX.KVToolCleaner|requireAdministrator"
   "kvcheck|KVTool Cleaner check: shows what kvcleaner -C would remove, changing nothing|NOVAX.KVToolCleaner.Check|asInvoker"
+  "kvdisconnect|KVTool Cleaner disconnect: removes the signed-in user's connections to the maker's printers|NOVAX.KVToolCleaner.Disconnect|asInvoker"
 )
 
 test_version_information_and_manifest_are_in_the_program() {
   local row program description assembly level out code manifest
-  cp "$KV_BUILD/src/check/kvcheck.exe" "$KV_DIR/"
+  cp "$KV_BUILD/src/check/kvcheck.exe" "$KV_BUILD/src/disconnect/kvdisconnect.exe" "$KV_DIR/"
   for row in "${PROGRAMS[@]}"; do
     IFS='|' read -r program description assembly level <<<"$row"
     out=$(wine "$KV_BUILD/tests/e2e/resource_reader.exe" "C:\\kvtool\\$program.exe" </dev/null)

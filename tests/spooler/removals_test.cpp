@@ -136,7 +136,10 @@ TEST(RemovalsTest, QueueIsGoneAfterRemoval) {
   fill(memory);
   ASSERT_TRUE(bMciDeletePrinter(L"Queue A"));
   EXPECT_TRUE(memory.queues().empty());
-  // The driver was held by that queue only, so now it goes too.
+  // The driver is held by that queue and a connection; once both are gone it goes too.
+  EXPECT_FALSE(bMciDeletePrinterDriverEx(L"KV Driver 1"));
+  EXPECT_EQ(dwMciGetLastError(), static_cast<std::int32_t>(kErrorPrinterDriverInUse));
+  ASSERT_TRUE(bMciDeletePrinterConnection(L"\\\\srv\\KV 1"));
   EXPECT_TRUE(bMciDeletePrinterDriverEx(L"KV Driver 1"));
   EXPECT_EQ(memory.drivers().size(), 1u);
 }

@@ -38,6 +38,12 @@ std::wstring number(std::uint32_t value) { return std::to_wstring(value); }
 
 std::uintptr_t handleId(SpoolerHandle handle) { return reinterpret_cast<std::uintptr_t>(handle); }
 
+// "\\server" of "\\server\queue"; the whole name when it has no queue part.
+std::wstring serverOf(const std::wstring& name) {
+  const std::size_t queueAt = name.find(L'\\', 2);
+  return queueAt == std::wstring::npos ? name : name.substr(0, queueAt);
+}
+
 }  // namespace
 
 MemoryPrintSystem::Monitor& MemoryPrintSystem::addMonitor(const std::wstring& name,
@@ -120,7 +126,7 @@ std::vector<MemoryPrintSystem::ListedPrinter> MemoryPrintSystem::listPrinters(
     }
   }
   if ((flags & kPrinterEnumConnections) != 0) {
-    for (const Connection& connection : connections_.current()) {
+    for (const Connection& connection : connectionsOf_[callingUser_].current()) {
       listed.push_back(
           {&connection.name, &connection.driver, &absent, kPrinterAttributeNetwork, 0, 0});
     }
@@ -218,6 +224,16 @@ bool MemoryPrintSystem::openPrinterW(const wchar_t* name, SpoolerHandle* handle,
     const Monitor* found = monitor(std::wstring(wanted.substr(kXcvMonitorPrefix.size())));
     if (found == nullptr) return finish(op, fail(kErrorUnknownPort));
     opened = OpenHandle{HandleKind::Monitor, found->name, desiredAccess};
+  } else if (wanted.starts_with(L"\\\\")) {
+    const Connection* found = findServerQueue(wanted);
+    if (found == nullptr) {
+      const std::wstring server = serverOf(std::wstring(wanted));
+      const bool answers = std::any_of(
+          serverQueues_.begin(), serverQueues_.end(),
+          [&](const Connection& queue) { return sameSpoolerName(serverOf(queue.name), server); });
+      return finish(op, fail(answers ? kErrorInvalidPrinterName : kErrorServerUnavailable));
+    }
+    opened = OpenHandle{HandleKind::ServerQueue, found->name, desiredAccess};
   } else {
     // Other ",Xcv" forms are not served; a comma never begins a queue name.
     const Queue* found = wanted.starts_with(L",") ? nullptr : findQueue(std::wstring(wanted));
@@ -239,6 +255,9 @@ bool MemoryPrintSystem::getPrinterW(SpoolerHandle handle, std::uint32_t level, s
     return finish(op, false);
   }
   const OpenHandle* opened = findHandle(handle);
+  if (opened != nullptr && opened->kind == HandleKind::ServerQueue) {
+    return finish(op, getServerQueue(opened->target, level, buffer, bufferSize, needed));
+  }
   if (opened == nullptr || opened->kind != HandleKind::Queue) {
     return finish(op, fail(kErrorInvalidHandle));
   }
@@ -270,6 +289,29 @@ bool MemoryPrintSystem::getPrinterW(SpoolerHandle handle, std::uint32_t level, s
   }
   if (packed != PackResult::Packed) return finish(op, fail(kErrorInsufficientBuffer));
   return finish(op, succeed());
+}
+
+// A print server answers level 2 only, with the queue's name and driver.
+bool MemoryPrintSystem::getServerQueue(const std::wstring& name, std::uint32_t level,
+                                       std::uint8_t* buffer, std::uint32_t bufferSize,
+                                       std::uint32_t* needed) {
+  const Connection* queue = findServerQueue(name);
+  if (queue == nullptr) return fail(kErrorInvalidPrinterName);
+  if (needed == nullptr) return fail(kErrorInvalidParameter);
+  if (buffer == nullptr && bufferSize != 0) return fail(kErrorInvalidUserBuffer);
+  if (level != 2) return fail(kErrorInvalidLevel);
+  const std::vector<const Connection*> one{queue};
+  std::uint32_t returned = 0;
+  const auto fill = [](const Connection* item, PrinterInfo2& record, TextPacker& texts) {
+    record.pPrinterName = texts.put(item->name);
+    record.pDriverName = texts.put(item->driver);
+    record.Attributes = kPrinterAttributeNetwork;
+  };
+  if (packRecords<PrinterInfo2>(one, fill, buffer, bufferSize, needed, &returned) !=
+      PackResult::Packed) {
+    return fail(kErrorInsufficientBuffer);
+  }
+  return succeed();
 }
 
 bool MemoryPrintSystem::closePrinter(SpoolerHandle handle) {
@@ -308,10 +350,64 @@ bool MemoryPrintSystem::deletePrinterConnectionW(const wchar_t* name) {
     return finish(op, false);
   }
   if (name == nullptr) return finish(op, fail(kErrorInvalidParameter));
-  const Connection* found = connections_.find(name);
+  MemoryObjectList<Connection, nameOf>& own = connectionsOf_[callingUser_];
+  const Connection* found = own.find(name);
   if (found == nullptr) return finish(op, fail(kErrorFileNotFound));
-  connections_.remove(found);
+  own.remove(found);
   return finish(op, succeed());
+}
+
+bool MemoryPrintSystem::enumPerMachineConnectionsW(const wchar_t* server, std::uint8_t* buffer,
+                                                   std::uint32_t bufferSize, std::uint32_t* needed,
+                                                   std::uint32_t* returned) {
+  const auto fill = [](const std::wstring& name, PrinterInfo4& record, TextPacker& texts) {
+    record.pPrinterName = texts.put(name);
+    record.pServerName = texts.put(serverOf(name));
+    record.Attributes = kPrinterAttributeNetwork;
+  };
+  return enumerate<PrinterInfo4>(SpoolerOperation::EnumPerMachineConnections,
+                                 L"EnumPerMachineConnectionsW(" + textArg(server) + L", " +
+                                     bufferArg(buffer) + L", " + number(bufferSize) + L")",
+                                 4, 4, machineConnections_, fill, buffer, bufferSize, needed,
+                                 returned);
+}
+
+bool MemoryPrintSystem::deletePerMachineConnectionW(const wchar_t* server,
+                                                    const wchar_t* printerName) {
+  constexpr SpoolerOperation op = SpoolerOperation::DeletePerMachineConnection;
+  if (injectedFailure(op, L"DeletePerMachineConnectionW(" + textArg(server) + L", " +
+                              textArg(printerName) + L")")) {
+    return finish(op, false);
+  }
+  if (printerName == nullptr) return finish(op, fail(kErrorInvalidParameter));
+  if (!callerAdministrator_) return finish(op, fail(kErrorAccessDenied));
+  const auto found =
+      std::find_if(machineConnections_.begin(), machineConnections_.end(),
+                   [&](const std::wstring& name) { return sameSpoolerName(name, printerName); });
+  if (found == machineConnections_.end()) return finish(op, fail(kErrorInvalidPrinterName));
+  machineConnections_.erase(found);
+  return finish(op, succeed());
+}
+
+const MemoryPrintSystem::Connection* MemoryPrintSystem::findServerQueue(
+    std::wstring_view name) const {
+  for (const Connection& queue : serverQueues_) {
+    if (sameSpoolerName(queue.name, name)) return &queue;
+  }
+  return nullptr;
+}
+
+bool MemoryPrintSystem::connectionUsesDriver(std::wstring_view driverName) const {
+  for (const auto& [user, connections] : connectionsOf_) {
+    for (const Connection& connection : connections.current()) {
+      if (sameStoredName(connection.driver, driverName)) return true;
+    }
+  }
+  for (const std::wstring& name : machineConnections_) {
+    const Connection* queue = findServerQueue(name);
+    if (queue != nullptr && sameStoredName(queue->driver, driverName)) return true;
+  }
+  return false;
 }
 
 bool MemoryPrintSystem::deletePrinterDriverExW(const wchar_t* server, const wchar_t* environment,
@@ -330,7 +426,9 @@ bool MemoryPrintSystem::deletePrinterDriverExW(const wchar_t* server, const wcha
   const bool inUse = std::any_of(queues.begin(), queues.end(), [&](const Queue& queue) {
     return sameStoredName(queue.driver, driverName);
   });
-  if (inUse) return finish(op, fail(kErrorPrinterDriverInUse));
+  if (inUse || connectionUsesDriver(driverName)) {
+    return finish(op, fail(kErrorPrinterDriverInUse));
+  }
   drivers_.remove(found);
   return finish(op, succeed());
 }

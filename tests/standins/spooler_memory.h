@@ -25,9 +25,17 @@ namespace kv {
 // handle that is not open or of the wrong kind; 5 for deleting a queue or sending a monitor
 // command through a handle opened without that right; 2 for deleting a connection that does
 // not exist; 1797 for deleting a driver that is not installed; 3001 for a driver a local queue
-// still uses; 1796 for removing a port that does not exist; 170 for deleting a port that a
-// queue's port text names (DeletePortW, or the status of a monitor's "DeletePort"). Names are
-// compared without regard to letter case (ASCII), as the Windows spooler does.
+// or a connection (any user's, or the machine's) still uses; 1796 for removing a port that does
+// not exist; 1722 for opening a print server's queue on a server that does not answer; 5 for
+// deleting a per-machine connection without administrator rights; 1801 for deleting one that does
+// not exist; 170 for deleting a port that a queue's port text names (DeletePortW, or the status
+// of a monitor's "DeletePort").
+//
+// Connections belong to a user: the calling user (setCallingUser) lists and deletes only their
+// own, and LocalSystem has none, as the Windows spooler answers it. Per-machine connections
+// belong to the machine and name a queue of a print server (addServerQueue), whose driver is
+// the one they hold. Names are compared without regard
+// to letter case (ASCII), as the Windows spooler does.
 //
 // A text that is absent (std::nullopt) is reported as a null pointer.
 //
@@ -81,8 +89,20 @@ class MemoryPrintSystem : public PrintSpooler {
     std::vector<XcvCall> received;
   };
 
+  static constexpr wchar_t kSignedInUser[] = L"user";
+  static constexpr wchar_t kLocalSystem[] = L"SYSTEM";
+  // Whose connections the calls see from now on; kSignedInUser until changed.
+  void setCallingUser(std::wstring user) { callingUser_ = std::move(user); }
+  void setCallerAdministrator(bool administrator) { callerAdministrator_ = administrator; }
+
   // Objects, in the order the enumerations list them.
-  void addConnection(Connection connection) { connections_.add(std::move(connection)); }
+  void addConnection(Connection connection, const std::wstring& user = kSignedInUser) {
+    connectionsOf_[user].add(std::move(connection));
+  }
+  // A queue "\\server\queue" of a print server that answers. A server with no queue added
+  // does not answer.
+  void addServerQueue(Connection queue) { serverQueues_.push_back(std::move(queue)); }
+  void addMachineConnection(std::wstring name) { machineConnections_.push_back(std::move(name)); }
   void addQueue(Queue queue) { queues_.add(std::move(queue)); }
   // A driver of another environment is listed only for that environment by name; until one is
   // added, every driver is listed whatever environment a listing names.
@@ -93,7 +113,12 @@ class MemoryPrintSystem : public PrintSpooler {
   void addPort(Port port) { ports_.add(std::move(port)); }
   Monitor& addMonitor(const std::wstring& name, std::uint32_t deletePortStatus = 0);
 
-  const std::vector<Connection>& connections() const { return connections_.handOut(); }
+  // The calling user's connections, or those of `user`.
+  const std::vector<Connection>& connections() const { return connectionsOf(callingUser_); }
+  const std::vector<Connection>& connectionsOf(const std::wstring& user) const {
+    return connectionsOf_[user].handOut();
+  }
+  const std::vector<std::wstring>& machineConnections() const { return machineConnections_; }
   const std::vector<Queue>& queues() const { return queues_.handOut(); }
   std::vector<Queue>& queues() { return queues_.handOut(); }
   const std::vector<Driver>& drivers() const { return drivers_.handOut(); }
@@ -141,6 +166,10 @@ class MemoryPrintSystem : public PrintSpooler {
   bool closePrinter(SpoolerHandle handle) override;
   bool deletePrinter(SpoolerHandle handle) override;
   bool deletePrinterConnectionW(const wchar_t* name) override;
+  bool enumPerMachineConnectionsW(const wchar_t* server, std::uint8_t* buffer,
+                                  std::uint32_t bufferSize, std::uint32_t* needed,
+                                  std::uint32_t* returned) override;
+  bool deletePerMachineConnectionW(const wchar_t* server, const wchar_t* printerName) override;
   bool deletePrinterDriverExW(const wchar_t* server, const wchar_t* environment,
                               const wchar_t* driverName, std::uint32_t deleteFlags,
                               std::uint32_t versionFlag) override;
@@ -151,7 +180,7 @@ class MemoryPrintSystem : public PrintSpooler {
   std::uint32_t lastError() override { return lastError_; }
 
  private:
-  enum class HandleKind { Server, Queue, Monitor };
+  enum class HandleKind { Server, Queue, Monitor, ServerQueue };
   struct OpenHandle {
     HandleKind kind;
     std::wstring target;  // queue or monitor name
@@ -168,6 +197,9 @@ class MemoryPrintSystem : public PrintSpooler {
   const OpenHandle* findHandle(SpoolerHandle handle) const;
   std::wstring handleText(SpoolerHandle handle) const;
   Queue* findQueue(const std::wstring& name);
+  const Connection* findServerQueue(std::wstring_view name) const;
+  // Whether a connection of any user, or of the machine, holds the driver.
+  bool connectionUsesDriver(std::wstring_view driverName) const;
   struct ListedPrinter {
     const std::wstring* name;
     const Text* driver;
@@ -183,6 +215,8 @@ class MemoryPrintSystem : public PrintSpooler {
                  std::uint32_t servedLevel, const std::vector<Item>& items, Fill fill,
                  std::uint8_t* buffer, std::uint32_t bufferSize, std::uint32_t* needed,
                  std::uint32_t* returned);
+  bool getServerQueue(const std::wstring& name, std::uint32_t level, std::uint8_t* buffer,
+                      std::uint32_t bufferSize, std::uint32_t* needed);
   bool removePortNamedInRecord(const std::vector<std::uint8_t>& record);
   static std::wstring portNamedInRecord(const std::vector<std::uint8_t>& record);
   // Whether a queue's port text names the port, which the spooler then refuses to delete.
@@ -194,7 +228,12 @@ class MemoryPrintSystem : public PrintSpooler {
   static const std::wstring* nameOf(const Port& item) { return textOf(item.name); }
   static const std::wstring* textOf(const Text& text) { return text ? &*text : nullptr; }
 
-  MemoryObjectList<Connection, nameOf> connections_;
+  // Per user; read through connections() it is handed out, hence mutable.
+  mutable std::map<std::wstring, MemoryObjectList<Connection, nameOf>> connectionsOf_;
+  std::wstring callingUser_ = kSignedInUser;
+  bool callerAdministrator_ = true;
+  std::vector<Connection> serverQueues_;
+  std::vector<std::wstring> machineConnections_;
   MemoryObjectList<Queue, nameOf> queues_;
   MemoryObjectList<Driver, nameOf> drivers_;
   MemoryObjectList<Port, nameOf> ports_;

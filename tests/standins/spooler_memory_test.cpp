@@ -177,6 +177,7 @@ TEST(MemoryPrintSystemTest, OpeningMissingObjectsFailsWithWinspoolCodes) {
   MemoryPrintSystem memory;
   memory.addQueue({L"Queue A", L"Driver A", L"LPT1:"});
   memory.addMonitor(L"DeviceLinkMonitor");
+  memory.addServerQueue({L"\\\\srv\\q", L"Driver A"});
   struct Case {
     const wchar_t* name;
     std::uint32_t error;  // 0 = opens
@@ -189,6 +190,9 @@ TEST(MemoryPrintSystemTest, OpeningMissingObjectsFailsWithWinspoolCodes) {
       {L",XcvMonitor ", kErrorUnknownPort},
       {L",XcvPort LPT1:", kErrorInvalidPrinterName},
       {L"", 0},  // the local print server
+      {L"\\\\SRV\\Q", 0},
+      {L"\\\\srv\\other", kErrorInvalidPrinterName},
+      {L"\\\\silent\\q", kErrorServerUnavailable},
   };
   for (const Case& c : cases) {
     SpoolerHandle handle = reinterpret_cast<SpoolerHandle>(0x5);
@@ -215,12 +219,32 @@ TEST(MemoryPrintSystemTest, DeletionsFollowWinspoolRules) {
   EXPECT_EQ(memory.lastError(), kErrorPrinterDriverInUse);
   EXPECT_FALSE(memory.deletePrinterDriverExW(nullptr, nullptr, L"Driver Z", 1, 3));
   EXPECT_EQ(memory.lastError(), kErrorUnknownPrinterDriver);
-  EXPECT_TRUE(memory.deletePrinterDriverExW(nullptr, nullptr, L"Driver B", 1, 3));
-  ASSERT_EQ(memory.drivers().size(), 1u);
+  // Any user's connection and the machine's hold their driver, whoever asks.
+  memory.addDriver(L"Driver C");
+  memory.addConnection({L"\\\\srv\\c", L"Driver C"}, L"other");
+  memory.addServerQueue({L"\\\\srv\\m", L"Driver D"});
+  memory.addMachineConnection(L"\\\\srv\\m");
+  memory.addDriver(L"Driver D");
+  memory.setCallingUser(MemoryPrintSystem::kLocalSystem);
+  for (const wchar_t* held : {L"Driver B", L"Driver C", L"Driver D"}) {
+    EXPECT_FALSE(memory.deletePrinterDriverExW(nullptr, nullptr, held, 1, 3));
+    EXPECT_EQ(memory.lastError(), kErrorPrinterDriverInUse);
+  }
+  EXPECT_FALSE(memory.deletePrinterConnectionW(L"\\\\srv\\p"));
+  EXPECT_EQ(memory.lastError(), kErrorFileNotFound);
+  memory.setCallerAdministrator(false);
+  EXPECT_FALSE(memory.deletePerMachineConnectionW(nullptr, L"\\\\srv\\m"));
+  EXPECT_EQ(memory.lastError(), kErrorAccessDenied);
+  memory.setCallerAdministrator(true);
+  EXPECT_TRUE(memory.deletePerMachineConnectionW(nullptr, L"\\\\SRV\\M"));
+  EXPECT_TRUE(memory.deletePrinterDriverExW(nullptr, nullptr, L"Driver D", 1, 3));
+  memory.setCallingUser(MemoryPrintSystem::kSignedInUser);
 
   EXPECT_TRUE(memory.deletePrinterConnectionW(L"\\\\SRV\\P"));
   EXPECT_FALSE(memory.deletePrinterConnectionW(L"\\\\srv\\p"));
   EXPECT_EQ(memory.lastError(), kErrorFileNotFound);
+  EXPECT_TRUE(memory.deletePrinterDriverExW(nullptr, nullptr, L"Driver B", 1, 3));
+  ASSERT_EQ(memory.drivers().size(), 2u);
 
   EXPECT_FALSE(memory.deletePortW(nullptr, nullptr, L"lpt1:"));  // the queue prints to it
   EXPECT_EQ(memory.lastError(), kErrorBusy);
@@ -414,6 +438,14 @@ TEST(MemoryPrintSystemTest, EmptyOneAnswersAsTheNativePlatformsOwn) {
       [&](PrintSpooler& s) { return s.deletePrinterDriverExW(0, 0, nullptr, 0, 0); },
       [&](PrintSpooler& s) { return s.deletePortW(nullptr, nullptr, L"LPT1:"); },
       [&](PrintSpooler& s) { return s.deletePortW(nullptr, nullptr, nullptr); },
+      [&](PrintSpooler& s) {
+        return s.enumPerMachineConnectionsW(nullptr, nullptr, 0, &needed, &returned);
+      },
+      [&](PrintSpooler& s) {
+        return s.enumPerMachineConnectionsW(nullptr, nullptr, 8, &needed, &returned);
+      },
+      [&](PrintSpooler& s) { return s.deletePerMachineConnectionW(nullptr, L"\\\\srv\\q"); },
+      open(L"\\\\srv\\q"),
   };
   const auto answers = [&](PrintSpooler& spooler) {
     std::vector<std::vector<std::uint64_t>> seen;

@@ -38,6 +38,8 @@ class FakeSystemServices : public SystemServicesWrapper {
     if (locksHeldElsewhere.contains(name)) return nullptr;
     return SystemServicesWrapper::tryMachineLock(name);
   }
+  bool callerIsAdministrator() override { return administrator; }
+  std::wstring ownProgramPath() override { return programPath; }
   std::wstring computerName() override { return computer; }
   LocalTime localTime() override { return clock; }
   LocalTime universalTime() override { return universalClock; }
@@ -67,6 +69,8 @@ class FakeSystemServices : public SystemServicesWrapper {
   bool interactiveWindowStation = true;
   // Locks another run holds.
   std::set<std::wstring> locksHeldElsewhere;
+  bool administrator = true;
+  std::wstring programPath = L"C:\\Program Files\\KVTool\\kvdisconnect.exe";
   LocalTime clock{2026, 12, 6, 14, 5, 0};
   LocalTime universalClock{2026, 12, 6, 13, 5, 0};
   std::uint64_t sinceStart = 3600000;  // up for an hour: started 2026-12-06 12:05:00 UTC

@@ -1,0 +1,6 @@
+# kvdisconnect.exe under Wine: log in the user's profile, strict command line, registration.
+kv_add_e2e_tests(disconnect_test.sh
+  test_disconnect_without_connections_logs_in_the_users_profile
+  test_disconnect_refuses_wrong_command_lines
+  test_clean_run_reads_per_machine_connections_where_the_spooler_has_them
+  test_register_writes_the_registration_and_unregister_removes_it)
