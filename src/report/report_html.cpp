@@ -25,6 +25,7 @@ th,td{border:1px solid #bbb;padding:2px 6px;text-align:left;vertical-align:top;o
 th{background:#eee}td.n{text-align:right}
 .mark{display:inline-block;width:10px;height:10px;margin-right:6px}
 .chart text{font:13px "Segoe UI",Arial,sans-serif;fill:#1a1a1a}
+.top{display:flex;flex-wrap:wrap;gap:8px 32px;align-items:flex-start}
 .pc{border-top:1px solid #ddd}p.facts{margin:2px 0}
 @media print{body{margin:0;font-size:10pt;max-width:none}a{color:inherit;text-decoration:none}
 tr,.chart{break-inside:avoid}thead{display:table-header-group}h2{break-after:avoid}})";
@@ -72,7 +73,7 @@ void computerCell(std::ostream& out, const std::string& computer, const std::str
 void writeStates(const Fleet& fleet, std::ostream& out) {
   std::array<std::size_t, kPcStateCount> counts{};
   for (const auto& [key, pc] : fleet.pcs()) ++counts[static_cast<std::size_t>(pc.latest.state)];
-  out << "<section id=\"states\"><h2>PCs per state</h2>\n";
+  out << "<section id=\"states\"><h2>PCs per state</h2>\n<div class=\"top\">";
   writeStateChart(counts, out);
   out << "<table class=\"states\">";
   headerRow(out, {"State", "PCs"});
@@ -87,7 +88,7 @@ void writeStates(const Fleet& fleet, std::ostream& out) {
     out << "</td><td class=\"n\" id=\"count-" << stateKey(state) << "\">" << counts[i]
         << "</td></tr>\n";
   }
-  out << "</table></section>\n";
+  out << "</table></div></section>\n";
 }
 
 void writeStays(const Fleet& fleet, std::ostream& out) {
