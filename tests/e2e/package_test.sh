@@ -30,9 +30,11 @@ test_signed_package_verifies_and_runs() {
 x64/KV_TOOLS_LNG.IRC
 x64/kvcheck.exe
 x64/kvcleaner.exe
+x64/kvreport.exe
 x86/KV_TOOLS_LNG.IRC
 x86/kvcheck.exe
-x86/kvcleaner.exe" "$(cut -c67- "$unpacked/SHA256SUMS")" "files summed"
+x86/kvcleaner.exe
+x86/kvreport.exe" "$(cut -c67- "$unpacked/SHA256SUMS")" "files summed"
 
   local program
   for program in "$unpacked"/x64/*.exe "$unpacked"/x86/*.exe; do
