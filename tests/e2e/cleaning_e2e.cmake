@@ -28,7 +28,8 @@ endif()
 # kvcheck.exe on the same machine: what it says against what a clean run does.
 kv_add_machine_e2e_tests(check check_test.sh demo_machine KV_CHECK_MACHINE=${KV_DEMO_MACHINE}
   test_check_names_the_makers_queues_then_what_stayed
-  test_check_agrees_with_a_clean_run_of_one_model)
+  test_check_agrees_with_a_clean_run_of_one_model
+  test_check_documents_make_a_report)
 
 # The administrator's guide: its clean.cmd and detection command run as printed, and its example
 # report is kvcheck's. The guide's script picks x64\ on the 64-bit prefix, so the 64-bit build
