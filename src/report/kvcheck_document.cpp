@@ -7,6 +7,11 @@ namespace {
 
 using Json = nlohmann::json;
 
+// A kvcheck document nests four levels; a file of nothing but "[" would otherwise make the JSON
+// library build millions of nested arrays (some 800 MB for 10 MB of them).
+constexpr int kDeepestNesting = 16;
+struct NestedTooDeep {};
+
 std::optional<unsigned> hexUnitAt(const std::string& text, std::size_t at) {
   if (at + 4 > text.size()) return std::nullopt;
   unsigned unit = 0;
@@ -155,7 +160,12 @@ DocumentOrReason readKvcheckDocument(std::string& bytes) {
   replaceUnpairedSurrogateEscapes(bytes);
   Json json;
   try {
-    json = Json::parse(bytes);
+    json = Json::parse(bytes, [](int depth, Json::parse_event_t, Json&) {
+      if (depth >= kDeepestNesting) throw NestedTooDeep{};  // the 17th container
+      return true;
+    });
+  } catch (const NestedTooDeep&) {
+    return "nested deeper than " + std::to_string(kDeepestNesting) + " levels";
   } catch (const Json::parse_error& error) {
     if (error.byte > bytes.size()) return std::string("cut off: the JSON ends early");
     return "not JSON (error at byte " + std::to_string(error.byte) + ")";
