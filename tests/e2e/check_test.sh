@@ -158,4 +158,33 @@ test_check_changes_nothing() {
   assert_missing "$LOG_DIR" "the log folder"
 }
 
+# kvcheck's documents before and after a clean run, on a share laid out as clean.cmd lays it out,
+# make one report with kvreport.exe: the PC still holds the maker's drivers after (Wine keeps
+# them), its queues are gone, and the page shows it in a browser.
+test_check_documents_make_a_report() {
+  local computer share
+  computer=$(wine cmd /c 'echo %COMPUTERNAME%' </dev/null 2>/dev/null | tr -d '\r')
+  share=$DRIVE_C/share/$computer
+  mkdir -p "$share"
+  cp "$KV_BUILD/src/report/kvreport.exe" "$KV_DIR/"
+  run_check -J
+  echo "$CHECK_OUT" >"$share/kvcheck-before.json"
+  sleep 1  # another second: the documents' times tell before from after
+  run_cleaner -C
+  run_check -J
+  echo "$CHECK_OUT" >"$share/kvcheck-after.json"
+  (cd "$KV_DIR" && wine 'C:\kvtool\kvreport.exe' 'C:\share' -o 'C:\out' >/dev/null 2>&1 </dev/null)
+  assert_eq 0 "$?" "exit code of kvreport.exe"
+  assert_eq "$computer,still to clean,still to clean" "$(python3 -c '
+import csv, sys
+for row in csv.DictReader(open(sys.argv[1], encoding="utf-8-sig", newline="")):
+    print(row["Computer"], row["State"], row["State before"], sep=",")' "$DRIVE_C/out/report.csv")" \
+    "the report's row: computer, state after, state before"
+  assert_contains '<td>Local queues</td><td>Novax KX-100</td>' \
+    "$(sed -n '/class="change"/,/<\/table>/p' "$DRIVE_C/out/report.html")" "a queue gone since before"
+  assert_eq "clean=0 done=0 todo=1 failed=0 restart=0 drawn" \
+    "$(python3 "$here/../report/browser_test.py" --page "$DRIVE_C/out/report.html")" \
+    "the page's counts in a browser"
+}
+
 e2e_main "$@"

@@ -29,7 +29,8 @@ endif()
 kv_add_machine_e2e_tests(check check_test.sh demo_machine KV_CHECK_MACHINE=${KV_DEMO_MACHINE}
   test_check_names_the_makers_queues_then_what_stayed
   test_check_agrees_with_a_clean_run_of_one_model
-  test_check_refuses_a_loose_command_line)
+  test_check_refuses_a_loose_command_line
+  test_check_documents_make_a_report)
 
 # The administrator's guide: its clean.cmd and detection command run as printed, and its example
 # report is kvcheck's. The guide's script picks x64\ on the 64-bit prefix, so the 64-bit build

@@ -31,10 +31,12 @@ x64/KV_TOOLS_LNG.IRC
 x64/kvcheck.exe
 x64/kvcleaner.exe
 x64/kvdisconnect.exe
+x64/kvreport.exe
 x86/KV_TOOLS_LNG.IRC
 x86/kvcheck.exe
 x86/kvcleaner.exe
-x86/kvdisconnect.exe" "$(cut -c67- "$unpacked/SHA256SUMS")" "files summed"
+x86/kvdisconnect.exe
+x86/kvreport.exe" "$(cut -c67- "$unpacked/SHA256SUMS")" "files summed"
 
   local program
   for program in "$unpacked"/x64/*.exe "$unpacked"/x86/*.exe; do
