@@ -1,100 +1,165 @@
 #!/usr/bin/env bash
-# The commands of the administrator's guide (docs/ADMIN-GUIDE.txt) run as it prints them: its
-# example clean.cmd and its detection command, taken from between their marker lines, under
-# Wine's cmd on the demo machine (demo_machine.sh); and its example of kvcheck's report is made of
-# lines that kvcheck prints there. Each test starts from a copy of the machine that the fixture
-# prepared in KV_DEMO_MACHINE.
+# The release's scripts (resources/scripts, the zip's scripts\) run as the zip holds them, under
+# Wine's 64- and 32-bit cmd on the demo machine (demo_machine.sh); and the guide's example of
+# kvcheck's report is made of lines that kvcheck prints there. Each test starts from a copy of
+# the machine that the fixture prepared in KV_DEMO_MACHINE.
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/lib.sh"
 source "$here/demo_machine.sh"
 KV_WINE_TEMPLATE=${KV_DEMO_MACHINE:?the prepared demo machine}
 readonly GUIDE=$here/../../docs/ADMIN-GUIDE.txt
+readonly SCRIPTS=$here/../../resources/scripts
 
-# The one change made to the guide's clean.cmd: its share becomes a folder of the prefix.
-readonly GUIDE_SHARE_LINE='set LOGSHARE=\\fileserver\kvlogs$'
-readonly TEST_SHARE_LINE='set LOGSHARE=C:\kvshare'
-# Where clean.cmd leaves kvcheck.exe and the detection command runs it.
-readonly KVCHECK_HOME='Program Files/KVTool'
+# The one change made to the shipped clean.cmd: its share becomes a folder of the prefix.
+readonly SHIPPED_SHARE_LINE='set "LOGSHARE=\\fileserver\kvlogs$"'
+readonly TEST_SHARE_LINE='set "LOGSHARE=C:\kvshare"'
+readonly KVTOOL='C:\Program Files\KVTool'
+readonly LOCAL_LOG='C:\ProgramData\NOVAX\MXQLOG'
+readonly NO_KVDISCONNECT='clean.cmd: could not copy C:\kvtool\x64\kvdisconnect.exe to "C:\Program Files\KVTool"
+clean.cmd: no kvdisconnect.exe, so users'"'"' printer connections stay after their next logon'
 
 # The lines of the guide between the marker lines "--- begin <name> ---" and "--- end <name>
-# ---" (a "rem " and the indent may lead them), without the two spaces that indent every block
-# of the guide. Fails unless the guide holds exactly one such block.
+# ---" (the indent may lead them), without the two spaces that indent every block of the guide.
+# Fails unless the guide holds exactly one such block.
 guide_block() {
   awk -v begin="--- begin $1 ---" -v end="--- end $1 ---" '
-    { line = $0; sub(/^ *(rem )?/, "", line) }
+    { line = $0; sub(/^ */, "", line) }
     line == end { inside = 0 }
     inside { text = $0; sub(/^  /, "", text); print text }
     line == begin { inside = 1; found++ }
     END { exit found == 1 ? 0 : 1 }' "$GUIDE"
 }
 
-# Writes text into the prefix as a batch file with Windows line ends: text file.
-write_cmd() {
-  sed 's/$/\r/' <<<"$1" >"$2"
+# The zip's layout in C:\kvtool: scripts\ with Windows line ends, as scripts/package packs them,
+# and x64\ with the programs of this build.
+install_release() {
+  mkdir -p "$KV_DIR/x64" "$KV_DIR/scripts" "$DRIVE_C/kvshare"
+  local script program
+  for script in "$SCRIPTS"/*; do sed 's/$/\r/' "$script" >"$KV_DIR/scripts/$(basename "$script")"; done
+  for program in cleaner/kvcleaner.exe check/kvcheck.exe disconnect/kvdisconnect.exe \
+    cleaner/KV_TOOLS_LNG.IRC; do
+    [[ -f $KV_BUILD/src/$program ]] && cp "$KV_BUILD/src/$program" "$KV_DIR/x64/"
+  done
+  assert_eq 1 "$(grep -cxF "$SHIPPED_SHARE_LINE$(printf '\r')" "$KV_DIR/scripts/clean.cmd")" \
+    "share line of clean.cmd"
 }
 
-# The release's layout in C:\kvtool: x64\ with the programs of this build and clean.cmd beside
-# it (the guide's, with the test's share), and the guide's detection command as detect.cmd.
-install_guide_commands() {
-  local clean detect
-  clean=$(guide_block 'clean.cmd') || { e2e_fail "no single clean.cmd in the guide"; return 1; }
-  detect=$(guide_block 'detection command') ||
-    { e2e_fail "no single detection command in the guide"; return 1; }
-  assert_eq 1 "$(grep -cxF "$GUIDE_SHARE_LINE" <<<"$clean")" "share line of the guide's clean.cmd"
-  clean=${clean/"$GUIDE_SHARE_LINE"/"$TEST_SHARE_LINE"}
-  mkdir -p "$KV_DIR/x64" "$DRIVE_C/kvshare"
-  cp "$KV_BUILD/src/cleaner/kvcleaner.exe" "$KV_BUILD/src/check/kvcheck.exe" "$KV_DIR/x64/"
-  if [[ -f "$KV_BUILD/src/cleaner/KV_TOOLS_LNG.IRC" ]]; then
-    cp "$KV_BUILD/src/cleaner/KV_TOOLS_LNG.IRC" "$KV_DIR/x64/"
+use_test_share() {
+  sed -i "s/^${SHIPPED_SHARE_LINE//\\/\\\\}/${TEST_SHARE_LINE//\\/\\\\}/" "$KV_DIR/scripts/clean.cmd"
+}
+
+# Runs a script of C:\kvtool\scripts through Wine's cmd of the given bitness after the given
+# "set" commands; sets CMD_EXIT and CMD_OUT (its output without carriage returns). Intune runs
+# an app's command through the 32-bit cmd; Configuration Manager's client through the 64-bit one.
+run_script() {  # 32|64 script [name=value...]
+  local bits=$1 script=$2 line="" setting
+  shift 2
+  for setting in "$@"; do line+="set $setting&& "; done
+  local cmd=('wine' 'C:\windows\syswow64\cmd.exe')
+  [[ $bits == 64 ]] && cmd=("${KV_WINE64:-/usr/lib/wine/wine64}" 'C:\windows\system32\cmd.exe')
+  CMD_OUT=$(cd "$KV_DIR" && "${cmd[@]}" /c "${line}C:\\kvtool\\scripts\\$script" \
+    2>"$E2E_WORK/cmd-stderr" </dev/null | tr -d '\r')
+  CMD_EXIT=${PIPESTATUS[0]}
+}
+
+json_field() {  # file field
+  python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))[sys.argv[2]])' "$1" "$2"
+}
+
+# What clean.cmd leaves where, after a run on the demo machine with the shipped models.
+assert_clean_run_results() {  # folder of the results on the share ("" when none)
+  local home=$DRIVE_C/Program\ Files/KVTool local=$LOG_DIR share=$1
+  cmp -s "$KV_DIR/x64/kvcheck.exe" "$home/kvcheck.exe" || e2e_fail "no kvcheck.exe in $KVTOOL"
+  cmp -s "$KV_DIR/scripts/clean.ini" "$home/clean.ini" || e2e_fail "no clean.ini in $KVTOOL"
+  assert_eq "" "$(cd "$home" && ls kvcheck-*.json 2>/dev/null)" "results left in $KVTOOL"
+  local folder
+  for folder in "$local" ${share:+"$share"}; do
+    assert_eq "['Novax KX-100', 'NOVAX kx-200', 'haldenJet Pro 9', 'Pravik P5']" \
+      "$(json_field "$folder/kvcheck-before.json" models)" "models of kvcheck -J before, in $folder"
+    assert_eq True "$(json_field "$folder/kvcheck-before.json" found)" "before, in $folder"
+    assert_eq True "$(json_field "$folder/kvcheck-after.json" found)" "after, in $folder"
+    assert_eq 1 "$(find "$folder" -name '*.KVTOOL_CLEANER.log' | wc -l)" "detail logs in $folder"
+    # Wine refuses every driver deletion: the four models' drivers fail.
+    assert_match "^Cleaner: $(computer_name), Start:$TIME, End:$TIME, 4, NG\$" \
+      "$(tr -d '\r' <"$folder/Operation.log" 2>/dev/null)" "Operation.log in $folder"
+  done
+}
+
+# The scripts' first run on a PC, as the 32- or 64-bit cmd runs them: detection says "not
+# installed" before and, since Wine refuses every driver deletion, after clean.cmd too; clean.cmd
+# passes the cleaner's 1 on and leaves every result on the PC and on the share.
+clean_and_detect_under() {  # 32|64
+  install_release || return
+  use_test_share
+  run_script "$1" detect.cmd
+  assert_eq 1 "$CMD_EXIT" "detect.cmd before clean.cmd"
+  assert_eq "not installed: clean.cmd has not run here (no \"$KVTOOL\\kvcheck.exe\")" "$CMD_OUT" \
+    "detect.cmd's line before"
+
+  run_script "$1" clean.cmd
+  assert_eq 1 "$CMD_EXIT" "exit code of clean.cmd (the cleaner's)"
+  if [[ -f $KV_DIR/x64/kvdisconnect.exe ]]; then
+    assert_eq "" "$CMD_OUT" "clean.cmd's lines"
+    local stub
+    stub=$(wine reg query 'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components' /s \
+      /f kvdisconnect /d 2>/dev/null | tr -d '\r' | grep -i 'StubPath')
+    assert_contains "\"$KVTOOL\\kvdisconnect.exe\" -C -F \"$KVTOOL\\clean.ini\"" "$stub" \
+      "kvdisconnect registered for the next logons"
+  else
+    assert_eq "$NO_KVDISCONNECT" "$CMD_OUT" "clean.cmd's lines without kvdisconnect.exe"
   fi
-  write_cmd "$clean" "$KV_DIR/clean.cmd"
-  write_cmd "$detect" "$KV_DIR/detect.cmd"
+  assert_clean_run_results "$DRIVE_C/kvshare/$(computer_name)"
+
+  run_script "$1" detect.cmd
+  assert_eq 1 "$CMD_EXIT" "detect.cmd after clean.cmd"
+  assert_eq "not installed: kvcheck says a clean run would still change something" "$CMD_OUT" \
+    "detect.cmd's line after"
 }
 
-# Runs a batch file of C:\kvtool through Wine's cmd; sets CMD_EXIT and CMD_OUT. Wine's cmd is a
-# 32-bit program (as the command of an Intune Win32 app is), so clean.cmd takes x64\ through
-# PROCESSOR_ARCHITEW6432.
-run_cmd() {
-  CMD_OUT=$(cd "$KV_DIR" && wine cmd /c "C:\\kvtool\\$1" 2>"$E2E_WORK/cmd-stderr" </dev/null)
-  CMD_EXIT=$?
+test_scripts_of_the_zip_under_the_64_bit_cmd() { clean_and_detect_under 64; }
+test_scripts_of_the_zip_under_the_32_bit_cmd() { clean_and_detect_under 32; }
+
+# The shipped clean.cmd, its share not there: the results stay on the PC, one line says so, and
+# the exit code is still the cleaner's.
+test_missing_share_loses_nothing() {
+  install_release || return
+  run_script 32 clean.cmd
+  assert_eq 1 "$CMD_EXIT" "exit code of clean.cmd (the cleaner's)"
+  assert_eq "clean.cmd: could not copy the results to \"\\\\fileserver\\kvlogs\$\\$(computer_name)\"; they stay in \"$LOCAL_LOG\"" \
+    "$(grep -v 'kvdisconnect' <<<"$CMD_OUT")" "clean.cmd's line on the share"
+  assert_clean_run_results ""
 }
 
-json_found() {  # file
-  python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["found"])' "$1"
-}
-
-test_clean_cmd_and_detection_of_the_guide() {
-  install_guide_commands || return
-  local home=$DRIVE_C/$KVCHECK_HOME
-  # Before: kvcheck.exe where a first clean.cmd leaves it, the machine full of the maker's queues.
-  mkdir -p "$home"
-  cp "$KV_BUILD/src/check/kvcheck.exe" "$home/"
-  run_cmd detect.cmd
-  assert_eq 114 "$CMD_EXIT" "detection before clean.cmd"
-  rm -rf "$home"
-
-  run_cmd clean.cmd
-  # The cleaner's own code, passed on: Wine refuses every driver deletion with 87, so -C ends
-  # with 1 here (on Windows the drivers go and the code is 0).
-  assert_eq 1 "$CMD_EXIT" "exit code of clean.cmd"
-  cmp -s "$KV_BUILD/src/check/kvcheck.exe" "$home/kvcheck.exe" ||
-    e2e_fail "clean.cmd did not leave kvcheck.exe in C:\\Program Files\\KVTool"
-
-  local out
-  out=$DRIVE_C/kvshare/$(computer_name)
-  assert_match "^Cleaner: $(computer_name), Start:$TIME, End:$TIME, 13, NG\$" \
-    "$(tr -d '\r' <"$out/Operation.log" 2>/dev/null)" "Operation.log on the share"
-  assert_eq 1 "$(find "$out" -name '*.KVTOOL_CLEANER.log' | wc -l)" "detail logs on the share"
-  assert_eq True "$(json_found "$out/kvcheck-before.json")" "kvcheck -J before the run"
-  assert_eq True "$(json_found "$out/kvcheck-after.json")" "kvcheck -J after the run"
-
-  # After: still 114. Wine refused every driver deletion, and with their queues gone no clean run
-  # reaches those drivers again: kvcheck lists them as such. On Windows the drivers go with their
-  # queues and the detection gives 0.
-  run_cmd detect.cmd
-  assert_eq 114 "$CMD_EXIT" "detection after clean.cmd"
-  assert_eq "$(printf '%s\n' "${DEMO_QUEUES[@]}" | cut -d'|' -f2 | sort -fu)" \
-    "$(listed drivers | sort -f)" "drivers left by Wine"
+# An ARM64 PC, as Windows shows it to a native process, to an x86 one and to an x64 one (which
+# emulation may show AMD64 alone, so the system's record in the registry tells): clean.cmd and
+# disconnect.cmd refuse with 50, detect.cmd says "not installed", and nothing changes.
+test_arm64_pc_is_refused_by_every_script() {
+  install_release || return
+  use_test_share
+  local case bits architecture wow registry
+  for case in '64|ARM64||' '32|x86|ARM64|' '64|AMD64||ARM64'; do
+    IFS='|' read -r bits architecture wow registry <<<"$case"
+    [[ -n $registry ]] && wine reg add \
+      'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment' \
+      /v PROCESSOR_ARCHITECTURE /d "$registry" /f >/dev/null 2>&1
+    local settings=("PROCESSOR_ARCHITECTURE=$architecture" "PROCESSOR_ARCHITEW6432=$wow")
+    run_script "$bits" clean.cmd "${settings[@]}"
+    assert_eq 50 "$CMD_EXIT" "clean.cmd, $case"
+    assert_eq "clean.cmd: ARM64 PC: the programs have not been tried on ARM64, so nothing was changed (exit code 50)" \
+      "$CMD_OUT" "clean.cmd's line, $case"
+    run_script "$bits" disconnect.cmd "${settings[@]}"
+    assert_eq 50 "$CMD_EXIT" "disconnect.cmd, $case"
+    assert_eq "disconnect.cmd: ARM64 PC: the programs have not been tried on ARM64, so nothing was changed (exit code 50)" \
+      "$CMD_OUT" "disconnect.cmd's line, $case"
+    run_script "$bits" detect.cmd "${settings[@]}"
+    assert_eq 1 "$CMD_EXIT" "detect.cmd, $case"
+    assert_eq "not installed: ARM64 PC, where clean.cmd refuses to run" "$CMD_OUT" \
+      "detect.cmd's line, $case"
+  done
+  assert_missing "$DRIVE_C/Program Files/KVTool" "KVTool after the refusals"
+  assert_missing "$LOG_DIR" "log folder after the refusals"
+  assert_eq "$(printf '%s\n' "${DEMO_QUEUES[@]}" | cut -d'|' -f1 | sort -f)" \
+    "$(listed queues | cut -f1 | sort -f)" "queues after the refusals"
 }
 
 # Each line of the guide's example report is a line of kvcheck's report on the same machine, in
