@@ -71,7 +71,7 @@ clean_and_detect_under() {  # 32|64
   if [[ -f $KV_DIR/x64/kvdisconnect.exe ]]; then
     assert_eq "" "$CMD_OUT" "clean.cmd's lines"
     assert_contains "\"$KVTOOL\\kvdisconnect.exe\" -C -F \"$KVTOOL\\clean.ini\"" "$(wine reg query \
-      'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components' /s /f StubPath 2>/dev/null)" "-R"
+      'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components' /s /reg:64 2>/dev/null | grep -a StubPath)" "-R"
   else
     assert_eq "clean.cmd: could not copy C:\\kvtool\\x64\\kvdisconnect.exe to \"$KVTOOL\"
 clean.cmd: no kvdisconnect.exe, so users' printer connections stay after their next logon" "$CMD_OUT" "clean.cmd's lines"
