@@ -32,11 +32,13 @@ kv_add_machine_e2e_tests(check check_test.sh demo_machine KV_CHECK_MACHINE=${KV_
   test_check_refuses_a_loose_command_line
   test_check_documents_make_a_report)
 
-# The administrator's guide: its clean.cmd and detection command run as printed, and its example
-# report is kvcheck's. The guide's script picks x64\ on the 64-bit prefix, so the 64-bit build
-# alone runs it.
+# The release's scripts under Wine's 64- and 32-bit cmd, and the guide's example report as
+# kvcheck's. The scripts pick x64\ on the 64-bit prefix, so the 64-bit build alone runs them.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   kv_add_machine_e2e_tests(guide guide_test.sh demo_machine KV_DEMO_MACHINE=${KV_DEMO_MACHINE}
-    test_clean_cmd_and_detection_of_the_guide
+    test_scripts_of_the_zip_under_the_64_bit_cmd
+    test_scripts_of_the_zip_under_the_32_bit_cmd
+    test_missing_share_loses_nothing
+    test_arm64_pc_is_refused_by_every_script
     test_example_report_of_the_guide_is_what_kvcheck_prints)
 endif()

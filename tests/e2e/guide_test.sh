@@ -1,20 +1,13 @@
 #!/usr/bin/env bash
-# The commands of the administrator's guide (docs/ADMIN-GUIDE.txt) run as it prints them: its
-# example clean.cmd and its detection command, taken from between their marker lines, under
-# Wine's cmd on the demo machine (demo_machine.sh); and its example of kvcheck's report is made of
-# lines that kvcheck prints there. Each test starts from a copy of the machine that the fixture
+# The release's scripts (resources/scripts, scripts\ of the zip) under Wine's 64- and 32-bit cmd
+# on the demo machine (demo_machine.sh); and the administrator's guide's example of kvcheck's
+# report is made of lines that kvcheck prints there. Each test starts from a copy of the machine that the fixture
 # prepared in KV_DEMO_MACHINE.
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/lib.sh"
 source "$here/demo_machine.sh"
 KV_WINE_TEMPLATE=${KV_DEMO_MACHINE:?the prepared demo machine}
-readonly GUIDE=$here/../../docs/ADMIN-GUIDE.txt
-
-# The one change made to the guide's clean.cmd: its share becomes a folder of the prefix.
-readonly GUIDE_SHARE_LINE='set LOGSHARE=\\fileserver\kvlogs$'
-readonly TEST_SHARE_LINE='set LOGSHARE=C:\kvshare'
-# Where clean.cmd leaves kvcheck.exe and the detection command runs it.
-readonly KVCHECK_HOME='Program Files/KVTool'
+readonly GUIDE=$here/../../docs/ADMIN-GUIDE.txt SCRIPTS=$here/../../resources/scripts
 
 # The lines of the guide between the marker lines "--- begin <name> ---" and "--- end <name>
 # ---" (a "rem " and the indent may lead them), without the two spaces that indent every block
@@ -28,73 +21,94 @@ guide_block() {
     END { exit found == 1 ? 0 : 1 }' "$GUIDE"
 }
 
-# Writes text into the prefix as a batch file with Windows line ends: text file.
-write_cmd() {
-  sed 's/$/\r/' <<<"$1" >"$2"
+readonly KVTOOL='C:\Program Files\KVTool' ARM64='ARM64 PC: the programs have not been tried on ARM64, so nothing was changed (exit code 50)'
+
+# The zip's layout in C:\kvtool: scripts\ with Windows line ends, as scripts/package packs them,
+# and x64\ with the programs of this build.
+install_release() {
+  mkdir -p "$KV_DIR/x64" "$KV_DIR/scripts" "$DRIVE_C/kvshare"
+  local file
+  for file in "$SCRIPTS"/*; do sed 's/$/\r/' "$file" >"$KV_DIR/scripts/${file##*/}"; done
+  for file in cleaner/kvcleaner.exe check/kvcheck.exe disconnect/kvdisconnect.exe \
+    cleaner/KV_TOOLS_LNG.IRC; do
+    cp "$KV_BUILD/src/$file" "$KV_DIR/x64/"
+  done
 }
 
-# The release's layout in C:\kvtool: x64\ with the programs of this build and clean.cmd beside
-# it (the guide's, with the test's share), and the guide's detection command as detect.cmd.
-install_guide_commands() {
-  local clean detect
-  clean=$(guide_block 'clean.cmd') || { e2e_fail "no single clean.cmd in the guide"; return 1; }
-  detect=$(guide_block 'detection command') ||
-    { e2e_fail "no single detection command in the guide"; return 1; }
-  assert_eq 1 "$(grep -cxF "$GUIDE_SHARE_LINE" <<<"$clean")" "share line of the guide's clean.cmd"
-  clean=${clean/"$GUIDE_SHARE_LINE"/"$TEST_SHARE_LINE"}
-  mkdir -p "$KV_DIR/x64" "$DRIVE_C/kvshare"
-  cp "$KV_BUILD/src/cleaner/kvcleaner.exe" "$KV_BUILD/src/check/kvcheck.exe" "$KV_DIR/x64/"
-  if [[ -f "$KV_BUILD/src/cleaner/KV_TOOLS_LNG.IRC" ]]; then
-    cp "$KV_BUILD/src/cleaner/KV_TOOLS_LNG.IRC" "$KV_DIR/x64/"
-  fi
-  write_cmd "$clean" "$KV_DIR/clean.cmd"
-  write_cmd "$detect" "$KV_DIR/detect.cmd"
+# Runs scripts\<script> through Wine's 32- or 64-bit cmd (Intune starts the 32-bit one,
+# Configuration Manager's client the 64-bit one) after "set" commands; sets CMD_EXIT and CMD_OUT.
+run_script() {  # 32|64 script [name=value...]
+  local cmd=(wine 'C:\windows\syswow64\cmd.exe') sets="" setting
+  [[ $1 == 32 ]] || cmd=(/usr/lib/wine/wine64 'C:\windows\system32\cmd.exe')
+  for setting in "${@:3}"; do sets+="set $setting&& "; done
+  CMD_OUT=$(cd "$KV_DIR" && "${cmd[@]}" /c "${sets}C:\\kvtool\\scripts\\$2" 2>/dev/null </dev/null | tr -d '\r')
+  CMD_EXIT=${PIPESTATUS[0]}
 }
 
-# Runs a batch file of C:\kvtool through Wine's cmd; sets CMD_EXIT and CMD_OUT. Wine's cmd is a
-# 32-bit program (as the command of an Intune Win32 app is), so clean.cmd takes x64\ through
-# PROCESSOR_ARCHITEW6432.
-run_cmd() {
-  CMD_OUT=$(cd "$KV_DIR" && wine cmd /c "C:\\kvtool\\$1" 2>"$E2E_WORK/cmd-stderr" </dev/null)
-  CMD_EXIT=$?
-}
-
-json_found() {  # file
-  python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["found"])' "$1"
-}
-
-test_clean_cmd_and_detection_of_the_guide() {
-  install_guide_commands || return
-  local home=$DRIVE_C/$KVCHECK_HOME
-  # Before: kvcheck.exe where a first clean.cmd leaves it, the machine full of the maker's queues.
-  mkdir -p "$home"
-  cp "$KV_BUILD/src/check/kvcheck.exe" "$home/"
-  run_cmd detect.cmd
-  assert_eq 114 "$CMD_EXIT" "detection before clean.cmd"
-  rm -rf "$home"
-
-  run_cmd clean.cmd
-  # The cleaner's own code, passed on: Wine refuses every driver deletion with 87, so -C ends
-  # with 1 here (on Windows the drivers go and the code is 0).
+# What clean.cmd leaves on the PC and in each folder of results after a run with the shipped
+# models: Wine refuses every driver deletion, so their four drivers fail (Pravik P5 once for each
+# of its two queues) and the cleaner's 1 is clean.cmd's.
+assert_clean_run() {  # result folders
   assert_eq 1 "$CMD_EXIT" "exit code of clean.cmd"
-  cmp -s "$KV_BUILD/src/check/kvcheck.exe" "$home/kvcheck.exe" ||
-    e2e_fail "clean.cmd did not leave kvcheck.exe in C:\\Program Files\\KVTool"
+  cmp "$KV_DIR/x64/kvcheck.exe" "$DRIVE_C/Program Files/KVTool/kvcheck.exe" &&
+    cmp "$KV_DIR/scripts/clean.ini" "$DRIVE_C/Program Files/KVTool/clean.ini" || e2e_fail "KVTool"
+  local folder
+  for folder in "$@"; do
+    assert_eq "['Novax KX-100', 'NOVAX kx-200', 'haldenJet Pro 9', 'Pravik P5'] True True 1" \
+      "$(python3 -c 'import json, sys; b, a = (json.load(open(f"{sys.argv[1]}/kvcheck-{n}.json")) for n in ("before", "after")); print(b["models"], b["found"], a["found"])' "$folder") $(ls "$folder" | grep -c KVTOOL_CLEANER)" "results in $folder"
+    assert_match "^Cleaner: $(computer_name), Start:$TIME, End:$TIME, 5, NG\$" \
+      "$(tr -d '\r' <"$folder/Operation.log")" "Operation.log in $folder"
+  done
+}
 
-  local out
-  out=$DRIVE_C/kvshare/$(computer_name)
-  assert_match "^Cleaner: $(computer_name), Start:$TIME, End:$TIME, 13, NG\$" \
-    "$(tr -d '\r' <"$out/Operation.log" 2>/dev/null)" "Operation.log on the share"
-  assert_eq 1 "$(find "$out" -name '*.KVTOOL_CLEANER.log' | wc -l)" "detail logs on the share"
-  assert_eq True "$(json_found "$out/kvcheck-before.json")" "kvcheck -J before the run"
-  assert_eq True "$(json_found "$out/kvcheck-after.json")" "kvcheck -J after the run"
+# A first run as the 32- or 64-bit cmd runs it: detection says "not installed" before and, with
+# the drivers left by Wine, after; the results are on the PC and on the share.
+clean_and_detect_under() {  # 32|64
+  install_release
+  sed -i 's/^set "LOGSHARE=.*/set "LOGSHARE=C:\\kvshare"\r/' "$KV_DIR/scripts/clean.cmd"
+  run_script "$1" detect.cmd
+  assert_eq "1 not installed: clean.cmd has not run here (no \"$KVTOOL\\kvcheck.exe\")" "$CMD_EXIT $CMD_OUT" "detect.cmd before"
+  run_script "$1" clean.cmd
+  assert_eq "" "$(grep '^clean.cmd:' <<<"$CMD_OUT")" "clean.cmd's lines"
+  assert_contains "\"$KVTOOL\\kvdisconnect.exe\" -C -F \"$KVTOOL\\clean.ini\"" "$(wine reg query \
+    'HKLM\SOFTWARE\Microsoft\Active Setup\Installed Components' /s /reg:64 2>/dev/null | grep -a StubPath)" "-R"
+  assert_clean_run "$LOG_DIR" "$DRIVE_C/kvshare/$(computer_name)"
+  run_script "$1" detect.cmd
+  assert_eq "1 not installed: kvcheck says a clean run would still change something" "$CMD_EXIT $CMD_OUT" "detect.cmd after"
+}
 
-  # After: still 114. Wine refused every driver deletion, and with their queues gone no clean run
-  # reaches those drivers again: kvcheck lists them as such. On Windows the drivers go with their
-  # queues and the detection gives 0.
-  run_cmd detect.cmd
-  assert_eq 114 "$CMD_EXIT" "detection after clean.cmd"
-  assert_eq "$(printf '%s\n' "${DEMO_QUEUES[@]}" | cut -d'|' -f2 | sort -fu)" \
-    "$(listed drivers | sort -f)" "drivers left by Wine"
+test_scripts_of_the_zip_under_the_64_bit_cmd() { clean_and_detect_under 64; }
+test_scripts_of_the_zip_under_the_32_bit_cmd() { clean_and_detect_under 32; }
+
+# The shipped share, not there: the results stay on the PC, one line says so, the code is kept.
+test_missing_share_loses_nothing() {
+  install_release
+  run_script 32 clean.cmd
+  assert_eq "clean.cmd: could not copy the results to \"\\\\fileserver\\kvlogs\$\\$(computer_name)\"; they stay in \"C:\\ProgramData\\NOVAX\\MXQLOG\"" \
+    "$CMD_OUT" "clean.cmd's line on the share"
+  assert_clean_run "$LOG_DIR"
+}
+
+# An ARM64 PC as Windows shows it to a native process, to an x86 one, and to an emulated x64 one
+# (AMD64 alone: the system's record in the registry tells): the scripts refuse, nothing changes.
+test_arm64_pc_is_refused_by_every_script() {
+  install_release
+  local case bits arch wow
+  for case in '64 ARM64 ' '32 x86 ARM64' '64 AMD64 '; do
+    read -r bits arch wow <<<"$case"
+    [[ $arch != AMD64 ]] || wine reg add 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment' \
+      /v PROCESSOR_ARCHITECTURE /d ARM64 /f >/dev/null 2>&1
+    local script result=""
+    for script in clean.cmd disconnect.cmd detect.cmd; do
+      run_script "$bits" "$script" "PROCESSOR_ARCHITECTURE=$arch" "PROCESSOR_ARCHITEW6432=$wow"
+      result+="$CMD_EXIT $CMD_OUT"$'\n'
+    done
+    assert_eq "50 clean.cmd: $ARM64
+50 disconnect.cmd: $ARM64
+1 not installed: ARM64 PC, where clean.cmd refuses to run" "${result%$'\n'}" "scripts, $case"
+  done
+  assert_missing "$DRIVE_C/Program Files/KVTool" "KVTool"
+  assert_missing "$LOG_DIR" "the log folder"
 }
 
 # Each line of the guide's example report is a line of kvcheck's report on the same machine, in
