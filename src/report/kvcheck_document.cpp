@@ -9,8 +9,54 @@ using Json = nlohmann::json;
 
 // A kvcheck document nests four levels; a file of nothing but "[" would otherwise make the JSON
 // library build millions of nested arrays (some 800 MB for 10 MB of them).
-constexpr int kDeepestNesting = 16;
-struct NestedTooDeep {};
+constexpr std::size_t kDeepestNesting = 16;
+// A PC's report holds hundreds of objects of a few texts each; ten megabytes of "{}," would hold
+// millions, each a node of the library's tree.
+constexpr std::size_t kMostValues = 1000000;
+
+// A first pass over the bytes that builds nothing: it stops at the first container too deep and at
+// the value past kMostValues, and leaves syntax errors to the parse that follows. (The library's
+// parse with a callback could stop the nesting too, but it looks through every value of the
+// enclosing array each time an object ends, which takes hours for an array of a million.)
+class ShapeCheck final : public nlohmann::json_sax<Json> {
+ public:
+  std::optional<std::string> fault;
+
+  bool null() override { return counted(); }
+  bool boolean(bool) override { return counted(); }
+  bool number_integer(number_integer_t) override { return counted(); }
+  bool number_unsigned(number_unsigned_t) override { return counted(); }
+  bool number_float(number_float_t, const string_t&) override { return counted(); }
+  bool string(string_t&) override { return counted(); }
+  bool binary(binary_t&) override { return counted(); }
+  bool start_object(std::size_t) override { return opened(); }
+  bool key(string_t&) override { return true; }
+  bool end_object() override { return closed(); }
+  bool start_array(std::size_t) override { return opened(); }
+  bool end_array() override { return closed(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+    return false;
+  }
+
+ private:
+  bool counted() {
+    if (++values_ <= kMostValues) return true;
+    fault = "more than " + std::to_string(kMostValues) + " values";
+    return false;
+  }
+  bool opened() {
+    if (++depth_ <= kDeepestNesting) return counted();
+    fault = "nested deeper than " + std::to_string(kDeepestNesting) + " levels";
+    return false;
+  }
+  bool closed() {
+    --depth_;
+    return true;
+  }
+
+  std::size_t depth_ = 0;
+  std::size_t values_ = 0;
+};
 
 std::optional<unsigned> hexUnitAt(const std::string& text, std::size_t at) {
   if (at + 4 > text.size()) return std::nullopt;
@@ -158,14 +204,12 @@ std::string shownText(const std::string& text) {
 DocumentOrReason readKvcheckDocument(std::string& bytes) {
   if (bytes.empty()) return std::string("empty file");
   replaceUnpairedSurrogateEscapes(bytes);
+  ShapeCheck shape;
+  Json::sax_parse(bytes, &shape);
+  if (shape.fault) return *shape.fault;
   Json json;
   try {
-    json = Json::parse(bytes, [](int depth, Json::parse_event_t, Json&) {
-      if (depth >= kDeepestNesting) throw NestedTooDeep{};  // the 17th container
-      return true;
-    });
-  } catch (const NestedTooDeep&) {
-    return "nested deeper than " + std::to_string(kDeepestNesting) + " levels";
+    json = Json::parse(bytes);
   } catch (const Json::parse_error& error) {
     if (error.byte > bytes.size()) return std::string("cut off: the JSON ends early");
     return "not JSON (error at byte " + std::to_string(error.byte) + ")";

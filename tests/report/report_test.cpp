@@ -75,6 +75,12 @@ TEST(ReportDocument, WhatIsNoDocumentGivesItsReason) {
       {std::string(17, '[') + "0" + std::string(17, ']'), "nested deeper than 16 levels"},
       {doc(R"("x": )" + std::string(16, '[') + std::string(16, ']')),
        "nested deeper than 16 levels"},
+      {doc([] {
+         std::string list = R"("queues": [{})";
+         for (int i = 0; i < 1000000; ++i) list += ",{}";
+         return list + "]";
+       }()),
+       "more than 1000000 values"},
       {R"({"computer": "PC01"})", "not a kvcheck document"},
       {R"({"schema": 2, "program": "other", "computer": "PC01"})", "not a kvcheck document"},
       {R"({"schema": 3, "program": "kvcheck"})", "schema 3 is not one kvreport reads"},
