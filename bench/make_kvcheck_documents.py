@@ -11,7 +11,7 @@ import os
 import random
 import sys
 
-MODELS = ["NOVAX KX-100", "NOVAX KX-200", "Pravik P5", "Zul Z1 Color", "HaldenJet Pro 9",
+MODELS = ["NOVAX QZ-100", "NOVAX QZ-200", "Pravik P5", "Zul Z1 Color", "HaldenJet Pro 9",
           "Kestavo K7", "Marlowe M2", "Torin T3"]
 
 
@@ -53,7 +53,7 @@ def document(rng, pc, state, time):
             lists["ports"].append(obj("DLM_HUB", "keep", "a queue that is not cleaned uses it"))
         doc["exitCode"] = 113
         if state == "restart":
-            doc["restartRequired"] = {"required": True, "products": ["NOVAX KX Driver [NOVAX KX-100]"],
+            doc["restartRequired"] = {"required": True, "products": ["NOVAX QZ Driver [NOVAX QZ-100]"],
                                       "since": time}
     elif state == "failed":
         doc["exitCode"] = 17

@@ -58,10 +58,10 @@ def failing(needed, code):
 
 SEEDS = {
     'typical':
-        listing('printer', [('\\\\srv\\Novax KX-100', None, 'Novax KX-100')]) +
-        listing('printer', [('Novax KX-100', 'DLM_USB001', 'Novax KX-100'),
+        listing('printer', [('\\\\srv\\Novax QZ-100', None, 'Novax QZ-100')]) +
+        listing('printer', [('Novax QZ-100', 'DLM_USB001', 'Novax QZ-100'),
                             ('Acme Laser', 'LPT1:,LPT2:', 'Acme Laser 5')]) +
-        listing('driver', [('Novax KX-100',), ('Acme Laser 5',), (None,)]) +
+        listing('driver', [('Novax QZ-100',), ('Acme Laser 5',), (None,)]) +
         listing('port', [('DLM_USB001', 'DeviceLinkMonitor', ''),
                          ('IP_10.0.0.9', 'TCPMON.DLL', 'Standard TCP/IP Port'),
                          ('LPT1:', 'Local Monitor', 'Local Port'), ('NOMON', None, None)]),

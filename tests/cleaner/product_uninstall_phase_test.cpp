@@ -22,7 +22,7 @@ class ProductUninstallTest : public test::PhaseTest {
  protected:
   ProductUninstallTest() {
     fillInstaller();
-    memory.addDriver(L"NOVAX KX-100");
+    memory.addDriver(L"NOVAX QZ-100");
     memory.addDriver(L"Pravik P5");
   }
 
@@ -30,12 +30,12 @@ class ProductUninstallTest : public test::PhaseTest {
                      std::uint32_t type = MemoryInstaller::kRegSz) {
     installer = MemoryInstaller();
     // The maker's packages, another publisher's and one whose Publisher differs in case.
-    addProduct(L'A', L"NOVAX", L"Suite [NOVAX KX-100]");
+    addProduct(L'A', L"NOVAX", L"Suite [NOVAX QZ-100]");
     installer.addUninstallEntry(code(L'A'),
                                 {{L"UninstallString", MemoryInstaller::textValue(commandA, type)}});
     addProduct(L'B', L"NOVAX", L"Tool [Pravik P5] Extra");
-    addProduct(L'C', L"Acme", L"Other [NOVAX KX-100]");
-    addProduct(L'D', L"NOVAX", L"Lower [novax kx-100]");
+    addProduct(L'C', L"Acme", L"Other [NOVAX QZ-100]");
+    addProduct(L'D', L"NOVAX", L"Lower [novax qz-100]");
     addProduct(L'E', L"NOVAX", L"[Pravik P5]");
     addProduct(L'F', L"novax", L"Case [Pravik P5]");
   }
@@ -67,11 +67,11 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     std::optional<std::string> printed = std::nullopt;
     bool expansionFails = false;
   };
-  // Model KX-100: A alone is chosen; `middle` is what its pass writes after choosing it.
+  // Model QZ-100: A alone is chosen; `middle` is what its pass writes after choosing it.
   const auto linesOfA = [](const std::string& middle) {
-    return "Debug: Uninstall product : Suite [NOVAX KX-100]\n" + middle +
+    return "Debug: Uninstall product : Suite [NOVAX QZ-100]\n" + middle +
            "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
-           "Debug: Not uninstall product : Lower [novax kx-100]\n"
+           "Debug: Not uninstall product : Lower [novax qz-100]\n"
            "Debug: Not uninstall product : [Pravik P5]\n";
   };
   // A is uninstalled by `command` made from the registered `text` + "/I{A}".
@@ -80,7 +80,7 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     const bool msi = command.find(L"msiexec") != std::wstring::npos;
     const std::wstring run = command + L" /X" + code(L'A') + (msi ? L" /Qn /norestart" : L" /Qn");
     return Case{name,
-                L"NOVAX KX-100",
+                L"NOVAX QZ-100",
                 false,
                 linesOfA("Debug: Uninstall command : " + wideToUtf8(run) + "\n"),
                 {run + L" @300000"},
@@ -91,15 +91,15 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
   // A registered command that is no command: the one for the installer is made instead.
   const std::wstring builtA = msiexec + L" /X" + code(L'A') + L" /Qn /norestart";
   const std::string madeA =
-      "Info: Making uninstall string : Suite [NOVAX KX-100]\n"
+      "Info: Making uninstall string : Suite [NOVAX QZ-100]\n"
       "Debug: Uninstall command : " +
       wideToUtf8(builtA) + "\n";
   const Case cannotExpand{
       "cannot be expanded",
-      L"NOVAX KX-100",
+      L"NOVAX QZ-100",
       false,
       linesOfA("Error: Error: Failed to expand the uninstall command of product : Suite [NOVAX "
-               "KX-100]\n"),
+               "QZ-100]\n"),
       {},
       unexpanded,
       MemoryInstaller::kRegExpandSz,
@@ -111,7 +111,7 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
   const Case cases[] = {
       cannotExpand,
       {"empty",
-       L"NOVAX KX-100",
+       L"NOVAX QZ-100",
        false,
        linesOfA(madeA),
        {builtA + L" @300000"},
@@ -119,7 +119,7 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
        MemoryInstaller::kRegSz,
        ""},
       {"a number",
-       L"NOVAX KX-100",
+       L"NOVAX QZ-100",
        false,
        linesOfA(madeA),
        {builtA + L" @300000"},
@@ -140,12 +140,12 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
        std::nullopt,
        false,
        "Info: Entry driver list : num = 2\n"
-       "Debug: Uninstall product : Suite [NOVAX KX-100]\n"
+       "Debug: Uninstall product : Suite [NOVAX QZ-100]\n"
        "Debug: Uninstall command : " +
            a +
            "\n"
            "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
-           "Debug: Not uninstall product : Lower [novax kx-100]\n"
+           "Debug: Not uninstall product : Lower [novax qz-100]\n"
            "Debug: Uninstall product : [Pravik P5]\n"
            "Info: Making uninstall string : [Pravik P5]\n"
            "Debug: Uninstall command : " +
@@ -154,9 +154,9 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
       {"configured models",
        L"Pravik P5|Zul 1",
        false,
-       "Debug: Not uninstall product : Suite [NOVAX KX-100]\n"
+       "Debug: Not uninstall product : Suite [NOVAX QZ-100]\n"
        "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
-       "Debug: Not uninstall product : Lower [novax kx-100]\n"
+       "Debug: Not uninstall product : Lower [novax qz-100]\n"
        "Debug: Uninstall product : [Pravik P5]\n"
        "Info: Making uninstall string : [Pravik P5]\n"
        "Debug: Uninstall command : " +
@@ -167,9 +167,9 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
        true,
        "Error: Failed to enumerate drivers.\n"
        "Info: Entry driver list : num = 0\n"
-       "Debug: Not uninstall product : Suite [NOVAX KX-100]\n"
+       "Debug: Not uninstall product : Suite [NOVAX QZ-100]\n"
        "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
-       "Debug: Not uninstall product : Lower [novax kx-100]\n"
+       "Debug: Not uninstall product : Lower [novax qz-100]\n"
        "Debug: Not uninstall product : [Pravik P5]\n",
        {}},
   };
@@ -215,9 +215,9 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
 TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
   const std::wstring codeE = code(L'E'), commandE = L"MsiExec.exe /X" + codeE + L" /Qn /norestart";
   const std::string others =
-      "Debug: Not uninstall product : Suite [NOVAX KX-100]\n"
+      "Debug: Not uninstall product : Suite [NOVAX QZ-100]\n"
       "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
-      "Debug: Not uninstall product : Lower [novax kx-100]\n";
+      "Debug: Not uninstall product : Lower [novax qz-100]\n";
   const std::string runE =
       "Debug: Uninstall product : [Pravik P5]\nInfo: Making uninstall string"
       " : [Pravik P5]\nDebug: Uninstall command : " +
@@ -337,7 +337,7 @@ TEST_F(ProductUninstallTest, SecondPassReportsWhatTheFirstRemoved) {
                 std::string(codeA.begin(), codeA.end()) +
                 "\n"
                 "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
-                "Debug: Not uninstall product : Lower [novax kx-100]\n"
+                "Debug: Not uninstall product : Lower [novax qz-100]\n"
                 "Debug: Uninstall product : [Pravik P5]\n"
                 "Info: Making uninstall string : [Pravik P5]\n"
                 "Debug: Uninstall command : " +

@@ -13,7 +13,7 @@ namespace {
 using QueuePhasesTest = test::PhaseTest;
 
 TEST_F(QueuePhasesTest, SimulationFiltersFromTheLastQueueAndListsTheRestInOrder) {
-  addQueue(L"Q1", L"Novax KX-100", L"P1");
+  addQueue(L"Q1", L"Novax QZ-100", L"P1");
   addQueue(L"Q2", L"Other Laser 5", L"P2");
   addQueue(L"Q3", L"PS Driver for Omni Print", L"P3");
   addQueue(L"Q4", L"Acme Zulu", L"P4");
@@ -23,9 +23,9 @@ TEST_F(QueuePhasesTest, SimulationFiltersFromTheLastQueueAndListsTheRestInOrder)
             "Debug: Matching NFG string found : Q4 Driver: Acme Zulu\n"
             "Debug: Matching NFG string found : Q3 Driver: PS Driver for Omni Print\n"
             "Debug: No NFG driver string found,removing from list: Q2 Driver: Other Laser 5\n"
-            "Debug: Matching NFG string found : Q1 Driver: Novax KX-100\n"
+            "Debug: Matching NFG string found : Q1 Driver: Novax QZ-100\n"
             "Debug: --- Local Queue + Driver + Port dumps ---\n"
-            "Debug: Local Queue: Q1 Driver: Novax KX-100 Port: P1\n"
+            "Debug: Local Queue: Q1 Driver: Novax QZ-100 Port: P1\n"
             "Debug: Local Queue: Q3 Driver: PS Driver for Omni Print Port: P3\n"
             "Debug: Local Queue: Q4 Driver: Acme Zulu Port: P4\n"
             "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\n"
@@ -47,16 +47,16 @@ TEST_F(QueuePhasesTest, ModelsReplaceTheBrandTexts) {
   };
   const Case cases[] = {
       {std::nullopt, {L"Q1", L"Q3", L"Q4"}, "Debug: Matching NFG string found : Q4"},
-      {L"Novax KX-100", {L"Q1"}, "Debug: No match found,removing from list: Q4"},
+      {L"Novax QZ-100", {L"Q1"}, "Debug: No match found,removing from list: Q4"},
       {L"Acme Zulu|Other Laser 5|Acme Zulu", {L"Q2", L"Q4"}, "Debug: Match found : Q4"},
       // A lone separator is one empty model: the model filter, and nothing passes it.
       {L"|", {}, "Debug: No match found,removing from list: Q4"},
-      {L"novax kx-100|PS Driver for Omni Print\t", {}, "Debug: No match found"},
+      {L"novax qz-100|PS Driver for Omni Print\t", {}, "Debug: No match found"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.models.value_or(L"(none)").c_str());
     memory = MemoryPrintSystem();
-    addQueue(L"Q1", L"Novax KX-100", L"P1");
+    addQueue(L"Q1", L"Novax QZ-100", L"P1");
     addQueue(L"Q2", L"Other Laser 5", L"P2");
     addQueue(L"Q3", L"PS Driver for Omni Print ", L"P3");
     addQueue(L"Q4", L"Acme Zulu", L"P4");

@@ -86,8 +86,8 @@ test_check_names_the_makers_queues_then_what_stayed() {
 Kestavo K7
 Marlowe M2
 NFG Archive
-Novax KX-100
-Novax KX-200 Hub
+Novax QZ-100
+Novax QZ-200 Hub
 Omni Front Desk
 Omni Studio
 Pravik P5 Back
@@ -150,7 +150,7 @@ test_check_changes_nothing() {
   prefix_state >"$E2E_WORK/before"
   run_check
   assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck"
-  run_check -J -M 'Novax KX-100'
+  run_check -J -M 'Novax QZ-100'
   assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck -J -M"
   prefix_state >"$E2E_WORK/after"
   assert_eq "" "$(diff "$E2E_WORK/before" "$E2E_WORK/after")" "what kvcheck changed in the prefix"
@@ -180,7 +180,7 @@ import csv, sys
 for row in csv.DictReader(open(sys.argv[1], encoding="utf-8-sig", newline="")):
     print(row["Computer"], row["State"], row["State before"], sep=",")' "$DRIVE_C/out/report.csv")" \
     "the report's row: computer, state after, state before"
-  assert_contains '<td>Local queues</td><td>Novax KX-100</td>' \
+  assert_contains '<td>Local queues</td><td>Novax QZ-100</td>' \
     "$(sed -n '/class="change"/,/<\/table>/p' "$DRIVE_C/out/report.html")" "a queue gone since before"
   assert_eq "clean=0 done=0 todo=1 failed=0 restart=0 drawn" \
     "$(python3 "$here/../report/browser_test.py" --page "$DRIVE_C/out/report.html")" \

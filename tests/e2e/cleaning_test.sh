@@ -14,8 +14,8 @@ readonly MAKER_QUEUES=(
   'Kestavo K7|Kestavo k7 PCL|npa/lab/7'
   'Marlowe M2|marlowe M2 PS|NPA_0001'
   'NFG Archive|nfg Archive Writer|C:\kvout\novax.prn'
-  'Novax KX-100|Novax KX-100|DLM_USB001'
-  'Novax KX-200 Hub|NOVAX kx-200|DLM_HUB'
+  'Novax QZ-100|Novax QZ-100|DLM_USB001'
+  'Novax QZ-200 Hub|NOVAX qz-200|DLM_HUB'
   'Omni Front Desk|PCL6 Driver for Omni Print|OMNI1:'
   'Omni Studio|PS Driver for Omni Print|OMNI2:'
   'Pravik P5 Back|Pravik P5|DLM_SHARED'
@@ -207,12 +207,12 @@ test_second_clean_tries_the_refused_drivers_again() {
 # The 32-bit program (win32 only) lists the machine's own drivers, not the demo machine's 16 of
 # the 32-bit set-up tool: one driver of the 64-bit tool; a maker's package starts the listing.
 test_32_bit_program_lists_the_64_bit_drivers() {
-  KV_BUILD=$KV_WIN64_BUILD kvsetup add-driver 'Novax KX-900' >/dev/null
+  KV_BUILD=$KV_WIN64_BUILD kvsetup add-driver 'Novax QZ-900' >/dev/null
   mkdir -p "$DRIVE_C/kvpkg"
   wixl -a x86 -D 'ProductCode={99999999-7E4F-4A51-9C2D-0E1F2A3B4C09}' \
-    -D 'ProductName=KX [Novax KX-900]' -D Manufacturer=NOVAX -o "$DRIVE_C/kvpkg/kx.msi" \
+    -D 'ProductName=QZ [Novax QZ-900]' -D Manufacturer=NOVAX -o "$DRIVE_C/kvpkg/qz.msi" \
     "$(demo_package_source)"
-  wine msiexec /i 'C:\kvpkg\kx.msi' /qn </dev/null
+  wine msiexec /i 'C:\kvpkg\qz.msi' /qn </dev/null
   run_cleaner -T
   assert_contains $'\nInfo: Entry driver list : num = 1\n' "$(detail_text)" "driver listing"
 }

@@ -21,11 +21,11 @@ readonly DEMO_MONITORS=(
 # named in several rows is shared. Maker drivers carry a brand word in mixed case; "Omni Print
 # Universal" has neither full Omni phrase and is another maker's.
 readonly DEMO_QUEUES=(
-  'Novax KX-100|Novax KX-100|DLM_USB001|DeviceLinkMonitor'
+  'Novax QZ-100|Novax QZ-100|DLM_USB001|DeviceLinkMonitor'
   'HaldenJet Pro 9|haldenJet Pro 9|DLM_IP:10.0.0.5|DeviceLinkMonitor'
   'Pravik P5 Front|Pravik P5|DLM_SHARED|DeviceLinkMonitor'
   'Pravik P5 Back|Pravik P5|DLM_SHARED|DeviceLinkMonitor'
-  'Novax KX-200 Hub|NOVAX kx-200|DLM_HUB|DeviceLinkMonitor'
+  'Novax QZ-200 Hub|NOVAX qz-200|DLM_HUB|DeviceLinkMonitor'
   'Acme Hub|Acme Laser 5|DLM_HUB|DeviceLinkMonitor'
   'Marlowe M2|marlowe M2 PS|NPA_0001|NetPath IO Agent'
   'Kestavo K7|Kestavo k7 PCL|npa/lab/7|NetPath IO Agent'

@@ -12,14 +12,14 @@
 # ("Acme Laser 5"), in other letter case ("ZUL Z1 COLOR"); x86 is a 32-bit package, whose
 # uninstall entry lies in the registry's 32-bit view.
 readonly DEMO_PACKAGES=(
-  'kx100_tools.msi|{11111111-7E4F-4A51-9C2D-0E1F2A3B4C01}|x64|NOVAX|NOVAX KX-100 Tools [Novax KX-100]'
+  'qz100_tools.msi|{11111111-7E4F-4A51-9C2D-0E1F2A3B4C01}|x64|NOVAX|NOVAX QZ-100 Tools [Novax QZ-100]'
   'pravik_p5.msi|{22222222-7E4F-4A51-9C2D-0E1F2A3B4C02}|x86|NOVAX|Pravik P5 Driver Package [Pravik P5]'
   'acme_bridge.msi|{33333333-7E4F-4A51-9C2D-0E1F2A3B4C03}|x64|NOVAX|NOVAX Bridge for Acme [Acme Laser 5]'
   'pravik_scan.msi|{44444444-7E4F-4A51-9C2D-0E1F2A3B4C04}|x64|NOVAX|NOVAX [Pravik P5] Scan Utility'
   'zul_toolbox.msi|{55555555-7E4F-4A51-9C2D-0E1F2A3B4C05}|x64|NOVAX|Zul Z1 Toolbox [ZUL Z1 COLOR]'
   'pravik_plus.msi|{66666666-7E4F-4A51-9C2D-0E1F2A3B4C06}|x86|NOVAX|Pravik P5 Plus Driver Package [Pravik P5 Plus]'
   'acme_suite.msi|{77777777-7E4F-4A51-9C2D-0E1F2A3B4C07}|x64|Acme|Acme Laser Suite [Acme Laser 5]'
-  'kx200_scan.msi|{88888888-7E4F-4A51-9C2D-0E1F2A3B4C08}|x64|novax|Novax KX-200 Scan [NOVAX kx-200]'
+  'qz200_scan.msi|{88888888-7E4F-4A51-9C2D-0E1F2A3B4C08}|x64|novax|Novax QZ-200 Scan [NOVAX qz-200]'
 )
 
 demo_package_source() {

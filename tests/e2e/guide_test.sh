@@ -54,7 +54,7 @@ assert_clean_run() {  # result folders
     cmp "$KV_DIR/scripts/clean.ini" "$DRIVE_C/Program Files/KVTool/clean.ini" || e2e_fail "KVTool"
   local folder
   for folder in "$@"; do
-    assert_eq "['Novax KX-100', 'NOVAX kx-200', 'haldenJet Pro 9', 'Pravik P5'] True True 1" \
+    assert_eq "['Novax QZ-100', 'NOVAX qz-200', 'haldenJet Pro 9', 'Pravik P5'] True True 1" \
       "$(python3 -c 'import json, sys; b, a = (json.load(open(f"{sys.argv[1]}/kvcheck-{n}.json")) for n in ("before", "after")); print(b["models"], b["found"], a["found"])' "$folder") $(ls "$folder" | grep -c KVTOOL_CLEANER)" "results in $folder"
     assert_match "^Cleaner: $(computer_name), Start:$TIME, End:$TIME, 5, NG\$" \
       "$(tr -d '\r' <"$folder/Operation.log")" "Operation.log in $folder"

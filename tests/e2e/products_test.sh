@@ -93,7 +93,7 @@ second_pass() {
     'Debug: KVTOOL cleaner execution completed.'
 }
 
-readonly LEFT_BY_DRIVERS=(pravik_scan.msi zul_toolbox.msi acme_suite.msi kx200_scan.msi)
+readonly LEFT_BY_DRIVERS=(pravik_scan.msi zul_toolbox.msi acme_suite.msi qz200_scan.msi)
 
 # Without models every installed driver names packages, another maker's driver too; the name
 # must end in the bracketed driver in the same letter case, and only the maker's packages
@@ -107,7 +107,7 @@ check_run_by_installed_drivers() {  # exit-code failure-count verdict
   expected=$(
     echo 'Info: Get enumerate product codes : num = 6'
     echo 'Info: Entry driver list : num = 16'
-    uninstalled kx100_tools.msi
+    uninstalled qz100_tools.msi
     uninstalled pravik_p5.msi
     uninstalled acme_bridge.msi
     kept pravik_scan.msi
@@ -118,7 +118,7 @@ check_run_by_installed_drivers() {  # exit-code failure-count verdict
   assert_eq "$expected" "$(first_pass)" "first pass"
   expected=$(
     echo 'Info: Entry driver list : num = 16'
-    gone kx100_tools.msi
+    gone qz100_tools.msi
     gone pravik_p5.msi
     gone acme_bridge.msi
     kept pravik_scan.msi
@@ -160,14 +160,14 @@ test_clean_with_one_model_uninstalls_only_its_package() {
   assert_operation_record 2 NG
   assert_eq "$(drop_lines "$queues" $'Pravik P5 Back\tPravik P5\tDLM_SHARED' \
     $'Pravik P5 Front\tPravik P5\tDLM_SHARED')" "$(kvsetup list queues)" "queues left"
-  assert_products_left kx100_tools.msi acme_bridge.msi pravik_scan.msi zul_toolbox.msi \
-    pravik_plus.msi acme_suite.msi kx200_scan.msi
+  assert_products_left qz100_tools.msi acme_bridge.msi pravik_scan.msi zul_toolbox.msi \
+    pravik_plus.msi acme_suite.msi qz200_scan.msi
 
   # No driver list with models; "[Pravik P5 Plus]" does not end in "[Pravik P5]".
   local expected
   expected=$(
     echo 'Info: Get enumerate product codes : num = 6'
-    kept kx100_tools.msi
+    kept qz100_tools.msi
     uninstalled pravik_p5.msi
     kept acme_bridge.msi
     kept pravik_scan.msi
@@ -177,7 +177,7 @@ test_clean_with_one_model_uninstalls_only_its_package() {
   )
   assert_eq "$expected" "$(first_pass)" "first pass"
   expected=$(
-    kept kx100_tools.msi
+    kept qz100_tools.msi
     gone pravik_p5.msi
     kept acme_bridge.msi
     kept pravik_scan.msi
@@ -194,12 +194,12 @@ register_command() {  # file type command-before-the-code
     </dev/null >/dev/null
 }
 
-# The probe (uninstall_probe_win.cpp) takes the place of the 64-bit package kx100_tools.msi's
+# The probe (uninstall_probe_win.cpp) takes the place of the 64-bit package qz100_tools.msi's
 # registered uninstaller; it records whether the settings file is there while it runs and then
 # removes the package itself. Runs the cleaner with the given options.
 run_with_probe() {
   local code arch name command='C:\kvtool\uninstall_probe.exe /I'
-  register_command kx100_tools.msi REG_EXPAND_SZ "$command"
+  register_command qz100_tools.msi REG_EXPAND_SZ "$command"
   command+=$code
   cp "$KV_BUILD/tests/e2e/uninstall_probe.exe" "$KV_DIR/"
   assert_eq "$(printf '%s\t%s\tNOVAX\t%s\t-' "$code" "$name" "$command")" \
@@ -266,7 +266,7 @@ test_uninstall_commands_run_the_program_they_name() {
   read_package pravik_plus.msi
   wine reg add "$UNINSTALL_KEY\\$code" /reg:32 /v UninstallString /t REG_DWORD /d 1 /f \
     </dev/null >/dev/null
-  register_command kx100_tools.msi REG_SZ 'C:\ProgramData\KV.exe Tools\uninst.exe /I'
+  register_command qz100_tools.msi REG_SZ 'C:\ProgramData\KV.exe Tools\uninst.exe /I'
   for path in 'ProgramData/KV.exe Tools/uninst.exe' ProgramData/KV.exe NOVAX/{In,Xn}staller/rec.exe \
     kvwork/%SystemRoot%/system32/msiexec.exe {kvwork,kvtool}/MsiExec.exe; do
     mkdir -p "$(dirname "$DRIVE_C/$path")"
@@ -300,8 +300,8 @@ restart_reported() {
 # clears it. The time of an earlier start stands in for a restart.
 test_restart_owed_is_recorded_reported_and_cleared() {
   local code arch name since
-  register_command kx100_tools.msi REG_SZ 'C:\windows\system32\cmd.exe /c exit 3010 /I'
-  run_cleaner -T -M 'Novax KX-100'
+  register_command qz100_tools.msi REG_SZ 'C:\windows\system32\cmd.exe /c exit 3010 /I'
+  run_cleaner -T -M 'Novax QZ-100'
   assert_contains "Warn: Restart required to finish uninstalling product : $name" \
     "$(detail_text)" "the warning"
   since=$(restart_record | sed 's/\\0.*//')

@@ -31,13 +31,13 @@ test_setup_helper_puts_a_maker_queue_on_a_monitor_port() {
   run_setup_ok set-monitor DeviceLinkMonitor --description "Maker port" --port-type 3
   run_setup_ok add-port DLM_001 --monitor DeviceLinkMonitor
   run_setup_ok add-port KV_E2E:
-  run_setup_ok add-driver "NOVAX KX-100"
+  run_setup_ok add-driver "NOVAX QZ-100"
   run_setup_ok add-driver "Other Laser 5"
-  run_setup_ok add-queue "NOVAX KX-100" --driver "NOVAX KX-100" --port DLM_001
+  run_setup_ok add-queue "NOVAX QZ-100" --driver "NOVAX QZ-100" --port DLM_001
   run_setup_ok add-queue "Other Laser" --driver "Other Laser 5" --port KV_E2E:
 
   run_setup_ok list queues
-  assert_eq $'NOVAX KX-100\tNOVAX KX-100\tDLM_001\nOther Laser\tOther Laser 5\tKV_E2E:\n' \
+  assert_eq $'NOVAX QZ-100\tNOVAX QZ-100\tDLM_001\nOther Laser\tOther Laser 5\tKV_E2E:\n' \
     "$SETUP_OUT" "queues"
   run_setup_ok list ports
   assert_match $'\nDLM_001\tDeviceLinkMonitor\tMaker port\t3\n' "$SETUP_OUT" "monitor port"
@@ -45,7 +45,7 @@ test_setup_helper_puts_a_maker_queue_on_a_monitor_port() {
   run_setup_ok list monitors
   assert_match $'(^|\n)DeviceLinkMonitor\tkvtestmon.dll\n' "$SETUP_OUT" "monitor"
 
-  run_setup_ok delete-queue "NOVAX KX-100"
+  run_setup_ok delete-queue "NOVAX QZ-100"
   run_setup_ok delete-port DLM_001
   run_setup_ok list queues
   assert_eq $'Other Laser\tOther Laser 5\tKV_E2E:\n' "$SETUP_OUT" "queues after removal"

@@ -38,7 +38,7 @@ class StandInUninstaller : public ProcessRunner {
 };
 
 void fillPrintSystem(MemoryPrintSystem& memory) {
-  memory.addConnection({L"\\\\srv\\Novax KX-100", L"Novax KX-100"});
+  memory.addConnection({L"\\\\srv\\Novax QZ-100", L"Novax QZ-100"});
   memory.addConnection({L"\\\\srv\\Acme", L"Acme Laser 5"});
   for (const wchar_t* monitor :
        {L"DeviceLinkMonitor", L"NetPath IO Agent", L"Standard TCP/IP Port"}) {
@@ -50,12 +50,12 @@ void fillPrintSystem(MemoryPrintSystem& memory) {
   memory.addPort({L"IP_10.0.0.9", L"TCPMON.DLL", L"Standard TCP/IP Port", 1});
   memory.addPort({L"TORIN1:", L"Local Monitor", L"Local Port", 1});
   memory.addPort({L"ACME1:", L"Local Monitor", L"Local Port", 1});
-  for (const wchar_t* driver : {L"Novax KX-100", L"NOVAX kx-200", L"Kestavo k7 PCL",
+  for (const wchar_t* driver : {L"Novax QZ-100", L"NOVAX qz-200", L"Kestavo k7 PCL",
                                 L"Zul Z1 Color", L"tOrIn T3 Mono", L"Acme Laser 5"}) {
     memory.addDriver(driver);
   }
-  memory.addQueue({L"Novax KX-100", L"Novax KX-100", L"DLM_USB001"});
-  memory.addQueue({L"Novax KX-200 Hub", L"NOVAX kx-200", L"DLM_HUB"});
+  memory.addQueue({L"Novax QZ-100", L"Novax QZ-100", L"DLM_USB001"});
+  memory.addQueue({L"Novax QZ-200 Hub", L"NOVAX qz-200", L"DLM_HUB"});
   memory.addQueue({L"Acme Hub", L"Acme Laser 5", L"DLM_HUB"});  // keeps DLM_HUB
   memory.addQueue({L"Kestavo K7", L"Kestavo k7 PCL", L"npa/lab/7"});
   memory.addQueue({L"Zul Z1", L"Zul Z1 Color", L"IP_10.0.0.9"});
@@ -65,12 +65,12 @@ void fillPrintSystem(MemoryPrintSystem& memory) {
 
 void fillInstaller(MemoryInstaller& installer) {
   installer.addProduct(
-      {kMakerProduct, {{L"Publisher", L"NOVAX"}, {L"ProductName", L"Suite [Novax KX-100]"}}});
+      {kMakerProduct, {{L"Publisher", L"NOVAX"}, {L"ProductName", L"Suite [Novax QZ-100]"}}});
   installer.addUninstallEntry(
       kMakerProduct,
       {{L"UninstallString", MemoryInstaller::textValue(L"MsiExec.exe /I" + kMakerProduct)}});
   installer.addProduct(
-      {kOtherProduct, {{L"Publisher", L"Acme"}, {L"ProductName", L"Tools [Novax KX-100]"}}});
+      {kOtherProduct, {{L"Publisher", L"Acme"}, {L"ProductName", L"Tools [Novax QZ-100]"}}});
 }
 
 Names queueNames(const MemoryPrintSystem& memory) {

@@ -68,7 +68,7 @@ def test(kvreport):
         '"models"', '"unreachedDrivers": [{"name": "NV\\ud800", "decision": "unreached"}], "models"'))
     write(share + "/PC-FAIL/a.json", document("PC-FAIL", "2026-12-08T02:00:00Z", 17, failure="Failed to enumerate printers."))
     write(share + "/PC-RESTART/a.json", document("PC-RESTART", "2026-12-08T02:00:00Z", 113,
-                                                 restartRequired={"required": True, "products": ["NOVAX KX [A]"]}))
+                                                 restartRequired={"required": True, "products": ["NOVAX QZ [A]"]}))
     write(share + "/bad/not.json", "kvcheck: unknown option")
     write(share + "/bad/empty.json", "")
     write(share + "/bad/cut.json", document("PC-CUT", "2026-12-08T02:00:00Z", 0)[:50])
@@ -90,7 +90,7 @@ def test(kvreport):
     check({"clean": "1", "done": "1", "todo": "1", "failed": "1", "restart": "1"}, counts, "state counts in the DOM")
     check([], re.findall(r"<script", dom, re.I), "script elements in the DOM")
     for text in ("&lt;script&gt;document.title='run'&lt;/script&gt;", "=cmd|' /C calc'!A0", "NV\ufffd",
-                 "Failed to enumerate printers.", "NOVAX KX [A]", "cut off: the JSON ends early",
+                 "Failed to enumerate printers.", "NOVAX QZ [A]", "cut off: the JSON ends early",
                  "not JSON (error at byte 1)", "empty file", "1 more had a computer and time already read"):
         check(True, text in dom, "the DOM shows " + text)
     changed = dom.split('class="changed"')[1].split("</table>")[0]
