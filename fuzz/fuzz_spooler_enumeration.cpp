@@ -1,8 +1,8 @@
-// The four inventory wrappers on a spooler whose enumeration answers come from the input (see
-// fuzzed_print_spooler.h for what it may answer). Each wrapper runs once, in order, on the rest
-// of the input. Checked: a wrapper that succeeds appends one entry per record the buffer holds
-// (the count cut to the buffer) and no text longer than the buffer; one that fails appends
-// nothing and records the fetch's code.
+// The four inventory wrappers and the per-machine connections' listing on a spooler whose
+// enumeration answers come from the input (see fuzzed_print_spooler.h for what it may answer). Each
+// wrapper runs once, in order, on the rest of the input. Checked: a wrapper that succeeds appends
+// one entry per record the buffer holds (the count cut to the buffer) and no text longer than the
+// buffer; one that fails appends nothing and records the fetch's code.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include "fuzzed_print_spooler.h"
 #include "spooler/error_reporting.h"
 #include "spooler/inventory.h"
+#include "spooler/machine_connections.h"
 
 namespace kv::fuzz {
 namespace {
@@ -70,6 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   NameList installedDrivers;
   result = bMciEntryDriverList(installedDrivers);
   checkAnswer<DriverInfo1>(spooler, result, installedDrivers, 0, nameLength);
+
+  spooler.forgetFetch();
+  NameList machineConnections{L"before"};
+  result = listMachineConnections(machineConnections);
+  checkAnswer<PrinterInfo4>(spooler, result, machineConnections, 1, nameLength);
 
   spooler.forgetFetch();
   PortInfoList portInfo;

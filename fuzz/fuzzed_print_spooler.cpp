@@ -24,6 +24,8 @@ constexpr std::size_t kPrinterPointers[] = {
     offsetof(PrinterInfo2, pSecurityDescriptor),
 };
 constexpr std::size_t kDriverPointers[] = {offsetof(DriverInfo1, pName)};
+constexpr std::size_t kConnectionPointers[] = {offsetof(PrinterInfo4, pPrinterName),
+                                               offsetof(PrinterInfo4, pServerName)};
 constexpr std::size_t kPortPointers[] = {
     offsetof(PortInfo2, pPortName),
     offsetof(PortInfo2, pMonitorName),
@@ -98,6 +100,12 @@ bool FuzzedPrintSpooler::enumPortsW(const wchar_t*, std::uint32_t, std::uint8_t*
                                     std::uint32_t bufferSize, std::uint32_t* needed,
                                     std::uint32_t* returned) {
   return answer<PortInfo2>(kPortPointers, buffer, bufferSize, needed, returned);
+}
+
+bool FuzzedPrintSpooler::enumPerMachineConnectionsW(const wchar_t*, std::uint8_t* buffer,
+                                                    std::uint32_t bufferSize, std::uint32_t* needed,
+                                                    std::uint32_t* returned) {
+  return answer<PrinterInfo4>(kConnectionPointers, buffer, bufferSize, needed, returned);
 }
 
 }  // namespace kv::fuzz

@@ -54,6 +54,12 @@ class FuzzedPrintSpooler : public PrintSpooler {
   bool closePrinter(SpoolerHandle) override { return unsupported(); }
   bool deletePrinter(SpoolerHandle) override { return unsupported(); }
   bool deletePrinterConnectionW(const wchar_t*) override { return unsupported(); }
+  bool enumPerMachineConnectionsW(const wchar_t* server, std::uint8_t* buffer,
+                                  std::uint32_t bufferSize, std::uint32_t* needed,
+                                  std::uint32_t* returned) override;
+  bool deletePerMachineConnectionW(const wchar_t*, const wchar_t*) override {
+    return unsupported();
+  }
   bool deletePrinterDriverExW(const wchar_t*, const wchar_t*, const wchar_t*, std::uint32_t,
                               std::uint32_t) override {
     return unsupported();

@@ -11,6 +11,7 @@ KINDS = {
     'printer': (136, 13, [1, 3, 4]),  # PrinterInfo2: pPrinterName, pPortName, pDriverName
     'driver': (8, 1, [0]),  # DriverInfo1: pName
     'port': (32, 3, [0, 1, 2]),  # PortInfo2: pPortName, pMonitorName, pDescription
+    'connection': (24, 2, [0, 1]),  # PrinterInfo4: pPrinterName, pServerName
 }
 
 
@@ -62,17 +63,20 @@ SEEDS = {
         listing('printer', [('Novax QZ-100', 'DLM_USB001', 'Novax QZ-100'),
                             ('Acme Laser', 'LPT1:,LPT2:', 'Acme Laser 5')]) +
         listing('driver', [('Novax QZ-100',), ('Acme Laser 5',), (None,)]) +
+        listing('connection', [('\\\\ps\\Novax QZ-200', '\\\\ps'), (None, None)]) +
         listing('port', [('DLM_USB001', 'DeviceLinkMonitor', ''),
                          ('IP_10.0.0.9', 'TCPMON.DLL', 'Standard TCP/IP Port'),
                          ('LPT1:', 'Local Monitor', 'Local Port'), ('NOMON', None, None)]),
     'every_fetch_fails':
-        failing(200, 5) + failing(300, 1722) + failing(16, 122) + failing(64, 1),
+        failing(200, 5) + failing(300, 1722) + failing(16, 122) + failing(48, 127) +
+        failing(64, 1),
     'empty_answers':
-        b''.join(bytes([1]) + u16(0) + u32(0) + bytes([1]) + u32(0) for _ in range(4)),
+        b''.join(bytes([1]) + u16(0) + u32(0) + bytes([1]) + u32(0) for _ in range(5)),
     'count_beyond_buffer':
         listing('printer', [('Q', 'P', 'D')], returned=0xffffffff) +
         listing('printer', [('Q', 'P', 'D')], returned=1000) +
         listing('driver', [('D',)], returned=0x80000000) +
+        listing('connection', [('\\\\s\\Q', '\\\\s')], returned=3) +
         listing('port', [('P', 'M', 'X')], returned=7),
 }
 
