@@ -129,9 +129,6 @@ void startUp(CleanerRun& run, const std::vector<std::wstring>& args) {
 
   detailLog().setLevel(options.logLevel ? levelFromName(*options.logLevel) : LogLevel::All);
   detailLog().info() << L"KVTool cleaner started: " << GetTimeText() << endLine;
-  detailLog().debug() << L"kvcleaner " << kProgramVersion << L", command line: "
-                      << commandLineText(args) << L", account: "
-                      << accountShown(system.processAccount()) << endLine;
   opening.report();
   if (popupIgnored != nullptr) detailLog().warn() << popupIgnored << endLine;
 
@@ -144,6 +141,11 @@ void startUp(CleanerRun& run, const std::vector<std::wstring>& args) {
   }
 
   detailLog().debug() << buildStamp() << endLine;
+  // After the start lines that scripts already read: which build ran, how and as whom, so that
+  // a log on a share tells.
+  detailLog().debug() << L"kvcleaner " << kProgramVersion << L", command line: "
+                      << commandLineText(args) << L", account: "
+                      << accountShown(system.processAccount()) << endLine;
 
   if (!messageBoxesEnabled()) writeSilentModeFile(run);
 }

@@ -54,11 +54,10 @@ TEST_F(CleanerMainTest, SimulationRunWritesEveryBannerInOrderAndEndsOk) {
   const std::wstring program = dir.child(L"kvcleaner.exe");
   const std::string dirText(wideDir.begin(), wideDir.end());
   EXPECT_EQ(detailText(),
-            "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
-            "Debug: kvcleaner " +
-                std::string(version.begin(), version.end()) +
+            "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n" + stampLine() +
+                "Debug: kvcleaner " + std::string(version.begin(), version.end()) +
                 ", command line: " + std::string(program.begin(), program.end()) + " -T -D " +
-                dirText + ", account: PC01\\admin (S-1-5-21-7-500)\r\n" + stampLine() +
+                dirText + ", account: PC01\\admin (S-1-5-21-7-500)\r\n" +
                 "Debug: --- Uninstall Tarn Packages ---\r\n"
                 "Info: Get enumerate product codes : num = 0\r\n"
                 "Debug: -----Remote queues-----\r\n"

@@ -63,15 +63,15 @@ check_agrees_with_clean_run() {  # options...
     "drivers said deleted that -C $* did not try"
 
   run_check -J "$@"
-  # The drivers stay, but no clean run reaches them: the maker's objects are there, none changes.
-  assert_eq 113 "$CHECK_EXIT" "exit code of kvcheck -J $* after cleaning (the drivers stay)"
+  # The drivers stay, and the note names them for the next run: a clean run would still try them.
+  assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck -J $* after cleaning (the drivers stay)"
   python3 -c '
 import json, sys
 report = json.load(sys.stdin)
 for field in ("schema", "program", "version", "computer", "time", "account", "windows", "models",
-              "exitCode", "found", "counts", "notes"):
+              "exitCode", "found", "restartRequired", "counts", "notes"):
     assert field in report, field
-assert report["schema"] == 2 and report["exitCode"] == 113
+assert report["schema"] == 2 and report["exitCode"] == 114
 ' <<<"$CHECK_OUT" || e2e_fail "schema 2 fields of kvcheck -J $*"
   assert_eq "" "$(LC_ALL=C comm -13 <(echo "$said_kept") <(reported '.*' | grep -v 'rivers '))" \
     "what kvcheck $* lists after that it did not say stays"
@@ -111,7 +111,12 @@ test_check_refuses_a_loose_command_line() {
   [[ ${#CHECK_OUT} -le 2048 && "$CHECK_OUT" == "kvcheck=2 exit=114 "* ]] || e2e_fail "kvcheck -S: $CHECK_OUT"
 }
 
+# Also a model whose driver no queue and no note uses: the maker's, but no clean run reaches it.
 test_check_agrees_with_a_clean_run_of_one_model() {
+  kvsetup add-driver 'Novax QZ-900' >/dev/null
+  run_check -J -M 'Novax QZ-900'
+  assert_eq "113 unreachedDrivers Novax QZ-900" "$CHECK_EXIT $(reported 'uninstall|delete|unreached')" \
+    "kvcheck of a model whose driver nothing uses"
   check_agrees_with_clean_run -M 'Pravik P5'
 }
 
