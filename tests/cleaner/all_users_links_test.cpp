@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -216,17 +217,15 @@ TEST_F(AllUsersLinksTest, NothingIsWrittenOrDeletedThroughAPlantedLink) {
 // An uninstaller of the first pass that puts a link where the settings file stood.
 class LinkPlantingUninstaller : public test::FakeUninstaller {
  public:
-  LinkPlantingUninstaller(MemoryInstaller& installer, fs::path file, fs::path target)
-      : FakeUninstaller(installer), file_(file), target_(target) {}
+  LinkPlantingUninstaller(MemoryInstaller& installer, std::function<void()> plant)
+      : FakeUninstaller(installer), plant_(std::move(plant)) {}
   ProcessOutcome runProcess(const std::wstring& command, std::uint32_t limit) override {
-    fs::remove(file_);
-    fs::create_symlink(target_, file_);
+    plant_();
     return FakeUninstaller::runProcess(command, limit);
   }
 
  private:
-  fs::path file_;
-  fs::path target_;
+  std::function<void()> plant_;
 };
 
 // The original bytes are not put back through a link planted meanwhile; they stay in the machine
@@ -239,18 +238,23 @@ TEST_F(AllUsersLinksTest, SettingsFileIsNotPutBackThroughALinkPlantedInItsPlace)
   memory.addDriver(L"NOVAX D1");
   installer.addProduct(
       {test::code(L'A'), {{L"Publisher", L"NOVAX"}, {L"ProductName", L"P [NOVAX D1]"}}});
-  LinkPlantingUninstaller planting(installer, novax / "KVXCLEAN.ini", dir.path() / "target");
+  fs::path landing;
+  LinkPlantingUninstaller planting(installer, [&] {
+    fs::remove(novax / "KVXCLEAN.ini");
+    landing = plantLink(at(L"profile\\NOVAX\\KVXCLEAN.ini"), dir.path() / "target");
+  });
   ScopedProcessRunner runner(planting);
   const std::vector<std::wstring> args{dir.child(L"kvcleaner.exe"), L"-T"};
   EXPECT_EQ(cleanerMain(args), 0);
   const std::string shown = narrow(at(L"profile\\NOVAX\\KVXCLEAN.ini"));
   EXPECT_EQ(problemLines(test::readBytes(novax / "MXQLOG" / kDetailName)),
             "Error: Refused to write through a link: " + shown + "|Error: Restore File : " + shown);
-  EXPECT_EQ(test::readBytes(dir.path() / "target"), "elsewhere");
+  EXPECT_EQ(test::readBytes(landing), "elsewhere");
   EXPECT_EQ(system.machineValues[L"KVXCLEAN.ini original"], "[Admin]\nA=1\n");
 
   resetLogs();
   fs::remove(novax / "KVXCLEAN.ini");
+  system.reparsePoints.clear();
   fs::remove(novax / "MXQLOG" / kDetailName);
   test::FakeUninstaller uninstaller(installer);
   ScopedProcessRunner later(uninstaller);
