@@ -74,6 +74,20 @@ class MutexLock final : public MachineLock {
 };
 
 class WindowsSystemServices final : public SystemServices {
+  // The machine value `name` with `data` as its bytes, the key made when missing.
+  static bool writeValueOfType(const std::wstring& name, DWORD type, const std::string& data) {
+    if (data.size() > MAXDWORD) return false;
+    UniqueRegKey key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMachineValuesSubkey, 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE | kMachineView, nullptr, key.put(),
+                        nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    return RegSetValueExW(key.get(), name.c_str(), 0, type,
+                          reinterpret_cast<const BYTE*>(data.data()),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+  }
+
  public:
   std::optional<std::wstring> environmentVariable(const std::wstring& name) override {
     std::vector<wchar_t> buffer(kTextRoom);
@@ -274,31 +288,12 @@ class WindowsSystemServices final : public SystemServices {
   }
 
   bool writeMachineValue(const std::wstring& name, const std::string& data) override {
-    if (data.size() > MAXDWORD) return false;
-    UniqueRegKey key;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMachineValuesSubkey, 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE | kMachineView, nullptr, key.put(),
-                        nullptr) != ERROR_SUCCESS) {
-      return false;
-    }
-    return RegSetValueExW(key.get(), name.c_str(), 0, REG_BINARY,
-                          reinterpret_cast<const BYTE*>(data.data()),
-                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    return writeValueOfType(name, REG_BINARY, data);
   }
 
   bool writeMachineTexts(const std::wstring& name,
                          const std::vector<std::wstring>& texts) override {
-    const std::string data = multiStringBytes(texts);
-    if (data.size() > MAXDWORD) return false;
-    UniqueRegKey key;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMachineValuesSubkey, 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE | kMachineView, nullptr, key.put(),
-                        nullptr) != ERROR_SUCCESS) {
-      return false;
-    }
-    return RegSetValueExW(key.get(), name.c_str(), 0, REG_MULTI_SZ,
-                          reinterpret_cast<const BYTE*>(data.data()),
-                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    return writeValueOfType(name, REG_MULTI_SZ, multiStringBytes(texts));
   }
 
   bool deleteMachineValue(const std::wstring& name) override {
