@@ -49,10 +49,11 @@ drivers_tried() {
 # stays, and those drivers as ones the next run deletes from the note: Wine refuses their deletion
 # with 87, and the note keeps them. The machine has no connections: Wine's spooler makes none.
 check_agrees_with_clean_run() {  # options...
-  local before said_gone said_kept
+  local before said_gone said_kept said_unreached
   run_check -J "$@"
   assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck -J $* before cleaning"
   said_gone=$(reported 'uninstall|delete')
+  said_unreached=$(reported unreached)
   said_kept=$(reported 'keep' | grep -v '^drivers ')
   before=$(machine_objects)
 
@@ -77,7 +78,8 @@ assert report["schema"] == 2 and report["exitCode"] == 114
     "what kvcheck $* lists after that it did not say stays"
   assert_eq "$(sed -n 's/^drivers //p' <<<"$said_gone")" \
     "$(reported delete | sed -n 's/^drivers //p')" "the drivers the note keeps for the next run"
-  assert_eq "" "$(reported unreached)" "the drivers no run reaches after"
+  # Those of another environment (on the x86 build's machine each driver is in both) stay so.
+  assert_eq "$said_unreached" "$(reported unreached)" "the drivers no run reaches after"
 }
 
 test_check_names_the_makers_queues_then_what_stayed() {
