@@ -336,7 +336,7 @@ class SettingsFileCheckRaises : public test::FakeSystemServices {
 // phases ends the run as a fatal end does, with code 15.
 TEST(CleanerMain, ExceptionOutsideTheWrappersEndsWithCode15AndAnNgRecord) {
   // A death test may run the body again in a new process: a directory both agree on.
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kv_main_raises";
+  const std::filesystem::path dir = test::runFolder() / "main_raises";
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir / "NOVAX");
   test::writeBytes(dir / "KV_TOOLS_LNG.IRC", "[English]\nAFX_IDS_APP_TITLE=Cleaner\n");

@@ -12,6 +12,7 @@
 #include "standins/spooler_memory.h"
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
+#include "support/temp_dir.h"
 
 namespace kv {
 namespace {
@@ -135,7 +136,7 @@ TEST(FailureDrills, EachEndsWithItsOwnCodeAndTouchesNoOtherMaker) {
     std::vector<std::string> lines;  // in this order in the detail log
   };
   const auto none = [](Machine&, test::FakeUninstaller&) {};
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kv_failure_drills";
+  const std::filesystem::path dir = test::runFolder() / "failure_drills";
   const Drill drills[] = {
       {"clean",
        L"-C",
@@ -304,8 +305,8 @@ TEST(FailureDrills, ConfigurationFilesOfEveryShape) {
        {"Debug: No match found,removing from list: N2 Driver: NOVAX D1",
         "Error: Failed to delete port " + std::string(64, 'P') + ".(87)"}},
   };
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kv_config_drills";
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / "kv_config_drill.ini";
+  const std::filesystem::path dir = test::runFolder() / "config_drills";
+  const std::filesystem::path file = test::runFolder() / "config_drill.ini";
   for (const Drill& d : drills) {
     SCOPED_TRACE(d.name);
     test::writeBytes(file, *d.bytes);

@@ -164,8 +164,7 @@ TEST(RunSequence, ListingFailuresEndTheRunWithTheirCode) {
       {SpoolerOperation::EnumPorts, 1,
        "Error: Failed to enumerate ports.\r\nError: Error constant = 18\r\n", 18},
   };
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / "kv_run_sequence_listing_failures";
+  const std::filesystem::path dir = test::runFolder() / "run_sequence_listing_failures";
   for (const Case& c : cases) {
     for (const wchar_t* mode : {L"-C", L"-T"}) {
       std::filesystem::remove_all(dir);

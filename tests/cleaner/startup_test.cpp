@@ -9,6 +9,7 @@
 #include "messages/error_dialog.h"
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
+#include "support/temp_dir.h"
 
 namespace kv {
 namespace {
@@ -20,8 +21,8 @@ using List = std::vector<std::wstring>;
 class StartUpTest : public ::testing::Test {
  protected:
   StartUpTest()
-      : dir_(std::filesystem::temp_directory_path() /
-             ("kv_startup_" +
+      : dir_(test::runFolder() /
+             ("startup_" +
               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))) {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);

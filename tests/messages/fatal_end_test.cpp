@@ -9,6 +9,7 @@
 #include "messages/error_dialog.h"
 #include "support/fake_system_services.h"
 #include "support/file_text.h"
+#include "support/temp_dir.h"
 
 namespace kv {
 namespace {
@@ -18,8 +19,8 @@ namespace {
 class FatalEndTest : public ::testing::Test {
  protected:
   FatalEndTest()
-      : dir_(std::filesystem::temp_directory_path() /
-             ("kv_fatal_end_" +
+      : dir_(test::runFolder() /
+             ("fatal_end_" +
               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))) {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);

@@ -5,7 +5,13 @@
 
 namespace kv::test {
 
-// A fresh directory under the system's temporary directory, removed with everything in it.
+// This test program's own folder under the system's temporary directory, unique per process, so
+// that two suites on one machine never meet. A death test's child (a new process on Windows, or
+// with the threadsafe style) finds its parent's folder through the environment, so names below it
+// that a test fixes are shared by exactly those two processes. Removed when the parent ends.
+const std::filesystem::path& runFolder();
+
+// A fresh directory below runFolder(), removed with everything in it.
 class TempDir {
  public:
   TempDir();
