@@ -68,6 +68,7 @@ constexpr wchar_t kLockFileSecurity[] = L"O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
 
 // Between a failed open and the look at the owner the holder may let go: tried again this often.
 constexpr int kLockAttempts = 3;
+constexpr DWORD kLockRetryMilliseconds = 20;
 
 // A lock file held open without sharing; the system deletes it when the handle closes.
 class FileHandleLock final : public MachineLock {
@@ -248,6 +249,11 @@ class WindowsSystemServices final : public SystemServices {
         const FileLockFound found =
             error == ERROR_ALREADY_EXISTS ? FileLockFound::TakenOver : FileLockFound::Made;
         return {std::make_unique<FileHandleLock>(std::move(file)), found};
+      }
+      // A lock file whose holder has just let go refuses opens until it is deleted.
+      if (error == ERROR_ACCESS_DENIED) {
+        Sleep(kLockRetryMilliseconds);
+        continue;
       }
       if (error != ERROR_SHARING_VIOLATION) return {};
       if (const std::optional<FileLockFound> holder = lockHolder(path)) return {nullptr, *holder};
