@@ -70,6 +70,7 @@ int wmain(int argc, wchar_t** argv) {
 
   // A slow uninstaller, during which a test stops the cleaner: it waits while uninstall_probe.wait
   // is there (at most two minutes).
+  record << std::flush;
   const std::wstring wait = here + L"\\uninstall_probe.wait";
   for (int second = 0; second < 120 && GetFileAttributesW(wait.c_str()) != INVALID_FILE_ATTRIBUTES;
        ++second) {
