@@ -195,6 +195,12 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
                            "|Debug: Delete File : " + shown;
   const std::string merged = "[A]\nb=1\n[SilentMode]\nSilentMode=On\n";
   const std::string lock = shown + ".lock";
+  const std::string b2 = "[A]\nb=2\n";
+  const std::string big(64 * 1024 + 1, 'x');
+  const std::string restore = "Debug: Create File : " + shown + "|Debug: Restore File : " + shown;
+  const std::string original = "HKLM\\SOFTWARE\\NOVAX\\kvcleaner\\KVXCLEAN.ini original";
+  const std::string notOne = "Warn: Saved settings file is not one, dropped: " + original + "|";
+  const std::string noRemoval = "Warn: Failed to remove " + original;
   const std::string changed =
       "Warn: Settings file changed since a run of ours wrote it, kept as it stands: " + shown;
   enum class Machine {
@@ -207,7 +213,7 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
     DashDWithoutNovax,
     SavedIsText,
     SavedTooLarge,
-    SavedUndeletable,
+    SavedUndeletable
   };
   struct Case {
     std::vector<std::wstring> args;
@@ -232,58 +238,17 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
       {{L"-T", L"-P"}, earlier, "", earlier},
       {{L"-T"}, own, "Debug: Create File : " + shown + "|Debug: Delete File : " + shown, {}},
       // A run stopped after merging into the administrator's file kept its bytes aside.
-      {{L"-T"},
-       merged,
-       "Debug: Create File : " + shown + "|Debug: Restore File : " + shown,
-       earlier,
-       Machine::Plain,
-       earlier,
-       merged},
+      {{L"-T"}, merged, restore, earlier, Machine::Plain, earlier, merged},
       // The administrator has rewritten or deleted it since: theirs stands.
-      {{L"-T"},
-       "[A]\nb=2\n",
-       changed + "|Debug: Create File : " + shown + "|Debug: Restore File : " + shown,
-       "[A]\nb=2\n",
-       Machine::Plain,
-       earlier,
-       merged},
+      {{L"-T"}, b2, changed + "|" + restore, b2, Machine::Plain, earlier, merged},
       {{L"-T"}, std::nullopt, changed + "|" + made, std::nullopt, Machine::Plain, earlier, merged},
-      // A run of ours whose bytes were never on disk left the file as it was.
-      {{L"-T"},
-       earlier,
-       changed + "|Error: Failed to load INI file " + shown +
-           " (Generic failure)|Debug: Create File : " + shown + "|Debug: Restore File : " + shown,
-       earlier,
-       Machine::Plain,
-       earlier,
-       merged},
       // What is not a settings file is never written into one.
+      {{L"-T"}, merged, notOne + restore, merged, Machine::SavedIsText, earlier, merged},
+      {{L"-T"}, merged, notOne + restore, merged, Machine::SavedTooLarge, big, merged},
       {{L"-T"},
-       merged,
-       "Warn: Saved settings file is not one, dropped: HKLM\\SOFTWARE\\NOVAX\\kvcleaner\\"
-       "KVXCLEAN.ini original|Debug: Create File : " +
-           shown + "|Debug: Restore File : " + shown,
-       merged,
-       Machine::SavedIsText,
-       earlier,
-       merged},
-      {{L"-T"},
-       merged,
-       "Warn: Saved settings file is not one, dropped: HKLM\\SOFTWARE\\NOVAX\\kvcleaner\\"
-       "KVXCLEAN.ini original|Debug: Create File : " +
-           shown + "|Debug: Restore File : " + shown,
-       merged,
-       Machine::SavedTooLarge,
-       std::string(64 * 1024 + 1, 'x'),
-       merged},
-      {{L"-T"},
-       "[A]\nb=2\n",
-       changed +
-           "|Warn: Failed to remove HKLM\\SOFTWARE\\NOVAX\\kvcleaner\\KVXCLEAN.ini "
-           "original|Debug: Create File : " +
-           shown + "|Debug: Restore File : " + shown +
-           "|Warn: Failed to remove HKLM\\SOFTWARE\\NOVAX\\kvcleaner\\KVXCLEAN.ini original",
-       "[A]\nb=2\n",
+       b2,
+       changed + "|" + noRemoval + "|" + restore + "|" + noRemoval,
+       b2,
        Machine::SavedUndeletable,
        earlier,
        merged},

@@ -280,12 +280,6 @@ KVXCLEAN.ini: present
 $MSIEXEC /x $PROBE_CODE /qn: 0" "$(cat "$KV_DIR/uninstall_probe.log")" "what the probe saw"
   assert_eq "Warn: Settings lock left by something not ours, taken over: $SETTINGS_FILE.lock" \
     "$(detail_text | grep -E '^Warn: .*(Settings|another run)')" "the lock's lines"
-  assert_eq "Debug: Function : writeSilentModeINIFile
-Debug: Create File : $SETTINGS_FILE
-Debug: --- Uninstall Tarn Packages ---
-Debug: Uninstall command : C:\\kvtool\\uninstall_probe.exe /X$PROBE_CODE /Qn
-$(other_commands)
-Debug: Delete File : $SETTINGS_FILE" "$(settings_file_lines)" "settings file lines"
   assert_missing "$DRIVE_C/ProgramData/NOVAX/KVXCLEAN.ini.lock" "the lock file after the run"
   assert_missing "$DRIVE_C/ProgramData/NOVAX/KVXCLEAN.ini" "settings file after the run"
 }
