@@ -49,6 +49,8 @@ struct CleanerRun {
   // The bytes of a settings file that was there before the run: put back after the first
   // uninstall pass instead of deleting the file.
   std::optional<std::string> silentModeOriginal;
+  // The bytes this run wrote there: only a file that still holds them is put back or deleted.
+  std::string silentModeWritten;
   // Held while this run's settings file is on disk.
   std::unique_ptr<MachineLock> silentModeLock;
 

@@ -1,5 +1,6 @@
 // The note of pending removals: taken over, written and settled.
 #include <cstdio>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -31,9 +32,13 @@ void writeNote(CleanerRun& run, const std::string& bytes) {
   }
 }
 
+// Names tried for one time stamp: the name itself, then " (2)" to " (100)".
+constexpr int kAsideNames = 100;
+
 // "PendingRemovals unreadable 20261206 140500": the note's name with the time it was set aside;
-// " (2)", " (3)" and so on behind it when a note was set aside under that name before.
-std::wstring asideName() {
+// " (2)", " (3)" and so on behind it when a note was set aside under that name before. nullopt,
+// with an Error line, when every name tried is taken.
+std::optional<std::wstring> asideName() {
   SystemServices& system = SystemServices::current();
   const LocalTime now = system.localTime();
   wchar_t stamp[32] = {};
@@ -42,22 +47,25 @@ std::wstring asideName() {
   const std::wstring name = kPendingRemovalsValueName + std::wstring(stamp);
   std::string ignored;
   std::wstring unique = name;
-  for (int copy = 2; system.readMachineValue(unique, ignored) != MachineValueRead::Missing;
-       ++copy) {
+  for (int copy = 2; copy <= kAsideNames + 1; ++copy) {
+    if (system.readMachineValue(unique, ignored) == MachineValueRead::Missing) return unique;
     unique = name + L" (" + std::to_wstring(copy) + L")";
   }
-  return unique;
+  detailLog().error() << L"No free name to set pending removals aside as " << valuePath(name)
+                      << L" (" << kAsideNames << L" taken)" << endLine;
+  return std::nullopt;
 }
 
 // A note that is not one is never taken over, but not lost either: a real run keeps its bytes
 // under another name and then writes its own note as usual. Otherwise it stays as it is.
 void setAside(CleanerRun& run, const std::string& bytes) {
   SystemServices& system = SystemServices::current();
-  const std::wstring aside = asideName();
-  if (run.options.clean && system.writeMachineValue(aside, bytes) &&
+  const std::optional<std::wstring> aside =
+      run.options.clean ? asideName() : std::optional<std::wstring>();
+  if (aside && system.writeMachineValue(*aside, bytes) &&
       system.deleteMachineValue(kPendingRemovalsValueName)) {
     detailLog().warn() << L"Failed to read pending removals " << notePath() << L", kept as "
-                       << valuePath(aside) << endLine;
+                       << valuePath(*aside) << endLine;
     return;
   }
   detailLog().warn() << L"Failed to read pending removals " << notePath() << endLine;

@@ -2,6 +2,7 @@
 
 #include "config/ini_document.h"
 #include "log/logger.h"
+#include "system/file_access.h"
 
 namespace kv {
 namespace {
@@ -28,7 +29,8 @@ std::string newSilentModeFileBytes() {
   return bytes;
 }
 
-bool writeSilentModeINIFile(const std::wstring& path, bool messageBoxesOn) {
+bool writeSilentModeINIFile(const std::wstring& path, bool messageBoxesOn,
+                            const std::function<bool(const std::string&)>& keep) {
   Logger& log = detailLog();
   log.debug() << L"Function : writeSilentModeINIFile" << endLine;
   const wchar_t* value = messageBoxesOn ? L"Off" : L"On";
@@ -44,7 +46,8 @@ bool writeSilentModeINIFile(const std::wstring& path, bool messageBoxesOn) {
     log.error() << L"Failed to set value INI file " << path << endLine;
     return false;
   }
-  if (ini.saveFile(path) < 0) {
+  std::string bytes;
+  if (ini.saveBytes(bytes) < 0 || (keep && !keep(bytes)) || !writeWholeFile(path, bytes)) {
     log.error() << L"Failed to save INI file " << path << endLine;
     return false;
   }

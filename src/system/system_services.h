@@ -43,6 +43,25 @@ class MachineLock {
   virtual ~MachineLock() = default;
 };
 
+// What trying a lock file found. Made and TakenOver hold the lock; TakenOver when a file of that
+// name was there already: a run of ours never leaves one behind, so it was put there by something
+// else. HeldByOurs: a run of ours (or the system or an administrator) holds it open.
+// HeldByStranger: anything else holds it, or its owner cannot be read. Failed: it cannot be opened
+// for another reason (no folder, no right).
+enum class FileLockFound { Made, TakenOver, HeldByOurs, HeldByStranger, Failed };
+
+struct FileLockAttempt {
+  std::unique_ptr<MachineLock> lock;  // held for Made and TakenOver, else null
+  FileLockFound found = FileLockFound::Failed;
+};
+
+// What a machine value holds, told without reading its data.
+enum class MachineValueType { Binary, Texts, Other };
+struct MachineValueShape {
+  MachineValueType type = MachineValueType::Other;
+  std::uint64_t size = 0;
+};
+
 // What reading one of the cleaner's machine values found.
 // Denied is a failure too, for lack of the right to read: a caller that only tells Read from the
 // rest treats it as Failed.
@@ -133,10 +152,13 @@ class SystemServices {
   // message box is never seen and never returns, and when it cannot be told. True on POSIX.
   virtual bool hasInteractiveWindowStation() = 0;
 
-  // Takes the machine-wide lock `name` without waiting. Null when another process holds it or it
-  // cannot be had. Windows: a mutex "Global\<name>" that SYSTEM and Administrators may open;
-  // POSIX: this process only.
-  virtual std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) = 0;
+  // Takes the lock file `path` without waiting; its folder must exist. Windows: the file is
+  // opened without sharing and deleted when its handle closes (so also when the process ends,
+  // however it ends); when made, its owner is BUILTIN\Administrators and only SYSTEM and
+  // Administrators may open it. A file held open by another is told by its owner: SYSTEM,
+  // Administrators or this process's own account count as ours. POSIX: exclusive within this
+  // process; the file is made and deleted alike.
+  virtual FileLockAttempt tryFileLock(const std::wstring& path) = 0;
 
   // True when this process's token counts as a member of the Administrators group (an elevated
   // administrator, or LocalSystem), as writing below HKEY_LOCAL_MACHINE needs. Windows:
@@ -178,6 +200,11 @@ class SystemServices {
   // Missing when the key or the value is not there; Denied when this account may not read them;
   // Failed on any other failure.
   virtual MachineValueRead readMachineValue(const std::wstring& name, std::string& data) = 0;
+
+  // The type and size of the value `name` into `shape`, its data not read; results as
+  // readMachineValue's. POSIX keeps binary values and lists of texts only.
+  virtual MachineValueRead machineValueShape(const std::wstring& name,
+                                             MachineValueShape& shape) = 0;
 
   // Writes `data` as the binary value `name`, creating the key when it is missing. True on
   // success.
@@ -244,8 +271,8 @@ class SystemServicesWrapper : public SystemServices {
   std::wstring windowsVersion() override { return target_.windowsVersion(); }
   MachineKind nativeMachine() override { return target_.nativeMachine(); }
   bool hasInteractiveWindowStation() override { return target_.hasInteractiveWindowStation(); }
-  std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
-    return target_.tryMachineLock(name);
+  FileLockAttempt tryFileLock(const std::wstring& path) override {
+    return target_.tryFileLock(path);
   }
   bool callerIsAdministrator() override { return target_.callerIsAdministrator(); }
   std::wstring ownProgramPath() override { return target_.ownProgramPath(); }
@@ -258,6 +285,9 @@ class SystemServicesWrapper : public SystemServices {
   bool deleteFile(const std::wstring& path) override { return target_.deleteFile(path); }
   MachineValueRead readMachineValue(const std::wstring& name, std::string& data) override {
     return target_.readMachineValue(name, data);
+  }
+  MachineValueRead machineValueShape(const std::wstring& name, MachineValueShape& shape) override {
+    return target_.machineValueShape(name, shape);
   }
   bool writeMachineValue(const std::wstring& name, const std::string& data) override {
     return target_.writeMachineValue(name, data);

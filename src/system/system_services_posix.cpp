@@ -1,5 +1,6 @@
 // POSIX implementation of the system services, for the native build. Text in the "ANSI code
 // page" is UTF-8 here, the encoding of every current Linux system.
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
@@ -25,12 +26,16 @@ namespace {
 
 constexpr size_t kTextRoom = 4096;
 
-// No other process shares the native build's locks: they exclude within this process.
+// No other process shares the native build's locks: they exclude within this process. The file
+// goes with the lock, as the Windows one does when its handle closes.
 class ProcessLock final : public MachineLock {
  public:
   ProcessLock(std::set<std::wstring>& held, std::wstring name)
       : held_(held), name_(std::move(name)) {}
-  ~ProcessLock() override { held_.erase(name_); }
+  ~ProcessLock() override {
+    ::unlink(toPosixPath(name_).c_str());
+    held_.erase(name_);
+  }
 
  private:
   std::set<std::wstring>& held_;
@@ -100,9 +105,18 @@ class PosixSystemServices final : public SystemServices {
   bool runsAsLocalSystem() override { return false; }
   bool hasInteractiveWindowStation() override { return true; }
 
-  std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
-    if (!heldLocks_.insert(name).second) return nullptr;
-    return std::make_unique<ProcessLock>(heldLocks_, name);
+  FileLockAttempt tryFileLock(const std::wstring& path) override {
+    if (heldLocks_.contains(path)) return {nullptr, FileLockFound::HeldByOurs};
+    const std::string file = toPosixPath(path);
+    constexpr int kFlags = O_WRONLY | O_NOFOLLOW | O_CLOEXEC;
+    int descriptor = ::open(file.c_str(), kFlags | O_CREAT | O_EXCL, 0600);
+    const bool made = descriptor >= 0;
+    if (!made && errno == EEXIST) descriptor = ::open(file.c_str(), kFlags);
+    if (descriptor < 0) return {nullptr, FileLockFound::Failed};
+    ::close(descriptor);
+    heldLocks_.insert(path);
+    return {std::make_unique<ProcessLock>(heldLocks_, path),
+            made ? FileLockFound::Made : FileLockFound::TakenOver};
   }
 
   ProcessAccount processAccount() override {
@@ -157,19 +171,30 @@ class PosixSystemServices final : public SystemServices {
     return MachineValueRead::Read;
   }
 
+  MachineValueRead machineValueShape(const std::wstring& name, MachineValueShape& shape) override {
+    const auto found = machineValues_.find(name);
+    if (found == machineValues_.end()) return MachineValueRead::Missing;
+    shape.type = textValues_.contains(name) ? MachineValueType::Texts : MachineValueType::Binary;
+    shape.size = found->second.size();
+    return MachineValueRead::Read;
+  }
+
   bool writeMachineValue(const std::wstring& name, const std::string& data) override {
     machineValues_[name] = data;
+    textValues_.erase(name);
     return true;
   }
 
   bool writeMachineTexts(const std::wstring& name,
                          const std::vector<std::wstring>& texts) override {
     machineValues_[name] = multiStringBytes(texts);
+    textValues_.insert(name);
     return true;
   }
 
   bool deleteMachineValue(const std::wstring& name) override {
     machineValues_.erase(name);
+    textValues_.erase(name);
     return true;
   }
 
@@ -193,6 +218,7 @@ class PosixSystemServices final : public SystemServices {
 
  private:
   std::map<std::wstring, std::string> machineValues_;
+  std::set<std::wstring> textValues_;
   std::set<std::wstring> heldLocks_;
 };
 

@@ -2,10 +2,13 @@
 #include <windows.h>
 // <sddl.h> needs the types of <windows.h>.
 #include <sddl.h>
+// <aclapi.h> too.
+#include <aclapi.h>
 
 #include <cwchar>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,20 +61,51 @@ std::wstring readWindowsVersion() {
          L"." + std::to_wstring(version.dwBuildNumber);
 }
 
-// Runs started by SYSTEM and by administrators, in any session, share the cleaner's locks; nobody
-// else may open them.
-constexpr wchar_t kLockSecurity[] = L"D:(A;;GA;;;SY)(A;;GA;;;BA)";
+// A lock file that the system and administrators, in any session, may open; nobody else. Owned by
+// BUILTIN\Administrators, which a standard user cannot set, so that a file held open can be told
+// from one a user made before the folder was protected.
+constexpr wchar_t kLockFileSecurity[] = L"O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
 
-// A held mutex: given back by the thread that took it (the cleaner's only one), or by the system
-// when the process ends, after which the next taker is told it was abandoned.
-class MutexLock final : public MachineLock {
+// Between a failed open and the look at the owner the holder may let go: tried again this often.
+constexpr int kLockAttempts = 3;
+constexpr DWORD kLockRetryMilliseconds = 20;
+
+// A lock file held open without sharing; the system deletes it when the handle closes.
+class FileHandleLock final : public MachineLock {
  public:
-  explicit MutexLock(UniqueFileHandle mutex) : mutex_(std::move(mutex)) {}
-  ~MutexLock() override { ReleaseMutex(mutex_.get()); }
+  explicit FileHandleLock(UniqueFileHandle file) : file_(std::move(file)) {}
 
  private:
-  UniqueFileHandle mutex_;
+  UniqueFileHandle file_;
 };
+
+// SYSTEM, BUILTIN\Administrators or this process's own account.
+bool isOursOwner(PSID owner) {
+  if (owner == nullptr || !IsValidSid(owner)) return false;
+  if (IsWellKnownSid(owner, WinLocalSystemSid) ||
+      IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) {
+    return true;
+  }
+  LPWSTR text = nullptr;
+  if (!ConvertSidToStringSidW(owner, &text)) return false;
+  const std::unique_ptr<void, LocalMemory> held(text);
+  const std::wstring own = processAccountSid();
+  return !own.empty() && own == text;
+}
+
+// Whose is the lock file another holds open: its owner, read with READ_CONTROL alone, which the
+// holder's sharing does not refuse. nullopt when the file is gone meanwhile.
+std::optional<FileLockFound> lockHolder(const std::wstring& path) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR raw = nullptr;
+  const DWORD status =
+      GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                            nullptr, nullptr, nullptr, &raw);
+  const std::unique_ptr<void, LocalMemory> descriptor(raw);
+  if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
+  if (status != ERROR_SUCCESS) return FileLockFound::HeldByStranger;
+  return isOursOwner(owner) ? FileLockFound::HeldByOurs : FileLockFound::HeldByStranger;
+}
 
 class WindowsSystemServices final : public SystemServices {
   // The machine value `name` with `data` as its bytes, the key made when missing.
@@ -195,23 +229,36 @@ class WindowsSystemServices final : public SystemServices {
     return (flags.dwFlags & WSF_VISIBLE) != 0;
   }
 
-  std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
+  FileLockAttempt tryFileLock(const std::wstring& path) override {
     PSECURITY_DESCRIPTOR raw = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockSecurity, SDDL_REVISION_1, &raw,
-                                                              nullptr)) {
-      return nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockFileSecurity, SDDL_REVISION_1,
+                                                              &raw, nullptr)) {
+      return {};
     }
     const std::unique_ptr<void, LocalMemory> descriptor(raw);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
-    // An existing mutex is opened with the access asked here; one of another kind by that name
-    // fails the call (ERROR_INVALID_HANDLE), and so does one whose DACL refuses us.
-    UniqueFileHandle mutex(CreateMutexExW(&attributes, (L"Global\\" + name).c_str(), 0,
-                                          SYNCHRONIZE | MUTEX_MODIFY_STATE));
-    if (!mutex) return nullptr;
-    const DWORD waited = WaitForSingleObject(mutex.get(), 0);
-    // Abandoned: a run that held it ended without giving it back; it is ours now all the same.
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return nullptr;
-    return std::make_unique<MutexLock>(std::move(mutex));
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+      // DELETE, which FILE_FLAG_DELETE_ON_CLOSE needs; no sharing, so that nobody else opens it
+      // for reading, writing or deleting while it is held.
+      UniqueFileHandle file(CreateFileW(
+          path.c_str(), GENERIC_READ | DELETE, 0, &attributes, OPEN_ALWAYS,
+          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
+          nullptr));
+      const DWORD error = GetLastError();
+      if (file) {
+        const FileLockFound found =
+            error == ERROR_ALREADY_EXISTS ? FileLockFound::TakenOver : FileLockFound::Made;
+        return {std::make_unique<FileHandleLock>(std::move(file)), found};
+      }
+      // A lock file whose holder has just let go refuses opens until it is deleted.
+      if (error == ERROR_ACCESS_DENIED) {
+        Sleep(kLockRetryMilliseconds);
+        continue;
+      }
+      if (error != ERROR_SHARING_VIOLATION) return {};
+      if (const std::optional<FileLockFound> holder = lockHolder(path)) return {nullptr, *holder};
+    }
+    return {};
   }
 
   bool callerIsAdministrator() override { return processIsAdministrator(); }
@@ -281,6 +328,26 @@ class WindowsSystemServices final : public SystemServices {
       if (status != ERROR_SUCCESS) break;
       bytes.resize(size);
       data = std::move(bytes);
+      return MachineValueRead::Read;
+    }
+    if (status == ERROR_ACCESS_DENIED) return MachineValueRead::Denied;
+    return status == ERROR_FILE_NOT_FOUND ? MachineValueRead::Missing : MachineValueRead::Failed;
+  }
+
+  MachineValueRead machineValueShape(const std::wstring& name, MachineValueShape& shape) override {
+    UniqueRegKey key;
+    LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMachineValuesSubkey, 0,
+                                   KEY_QUERY_VALUE | kMachineView, key.put());
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (status == ERROR_SUCCESS) {
+      status = RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
+    }
+    if (status == ERROR_SUCCESS) {
+      shape.type = type == REG_BINARY     ? MachineValueType::Binary
+                   : type == REG_MULTI_SZ ? MachineValueType::Texts
+                                          : MachineValueType::Other;
+      shape.size = size;
       return MachineValueRead::Read;
     }
     if (status == ERROR_ACCESS_DENIED) return MachineValueRead::Denied;

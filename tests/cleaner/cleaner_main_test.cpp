@@ -193,7 +193,28 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
   const std::string made = "Error: Failed to load INI file " + shown +
                            " (File error)|Debug: Create File : " + shown +
                            "|Debug: Delete File : " + shown;
-  enum class Machine { Plain, LocalSystem, NoWindowStation, OtherRunHoldsIt, DashDWithoutNovax };
+  const std::string merged = "[A]\nb=1\n[SilentMode]\nSilentMode=On\n";
+  const std::string lock = shown + ".lock";
+  const std::string b2 = "[A]\nb=2\n";
+  const std::string big(64 * 1024 + 1, 'x');
+  const std::string restore = "Debug: Create File : " + shown + "|Debug: Restore File : " + shown;
+  const std::string original = "HKLM\\SOFTWARE\\NOVAX\\kvcleaner\\KVXCLEAN.ini original";
+  const std::string notOne = "Warn: Saved settings file is not one, dropped: " + original + "|";
+  const std::string noRemoval = "Warn: Failed to remove " + original;
+  const std::string changed =
+      "Warn: Settings file changed since a run of ours wrote it, kept as it stands: " + shown;
+  enum class Machine {
+    Plain,
+    LocalSystem,
+    NoWindowStation,
+    OtherRunHoldsIt,
+    StrangerHoldsLock,
+    LockLeftBehind,
+    DashDWithoutNovax,
+    SavedIsText,
+    SavedTooLarge,
+    SavedUndeletable
+  };
   struct Case {
     std::vector<std::wstring> args;
     std::optional<std::string> before;  // "/": a folder in the file's place
@@ -202,6 +223,7 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
     Machine machine = Machine::Plain;
     std::optional<std::string> keptBefore =
         std::nullopt;  // the machine value with an original's bytes
+    std::optional<std::string> writtenBefore = std::nullopt;  // what that run wrote
   };
   const Case cases[] = {
       {{L"-T"}, std::nullopt, made, std::nullopt},
@@ -216,17 +238,37 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
       {{L"-T", L"-P"}, earlier, "", earlier},
       {{L"-T"}, own, "Debug: Create File : " + shown + "|Debug: Delete File : " + shown, {}},
       // A run stopped after merging into the administrator's file kept its bytes aside.
+      {{L"-T"}, merged, restore, earlier, Machine::Plain, earlier, merged},
+      // The administrator has rewritten or deleted it since: theirs stands.
+      {{L"-T"}, b2, changed + "|" + restore, b2, Machine::Plain, earlier, merged},
+      {{L"-T"}, std::nullopt, changed + "|" + made, std::nullopt, Machine::Plain, earlier, merged},
+      // What is not a settings file is never written into one.
+      {{L"-T"}, merged, notOne + restore, merged, Machine::SavedIsText, earlier, merged},
+      {{L"-T"}, merged, notOne + restore, merged, Machine::SavedTooLarge, big, merged},
       {{L"-T"},
-       "[A]\nb=1\n[SilentMode]\nSilentMode=On\n",
-       "Debug: Create File : " + shown + "|Debug: Restore File : " + shown,
+       b2,
+       changed + "|" + noRemoval + "|" + restore + "|" + noRemoval,
+       b2,
+       Machine::SavedUndeletable,
        earlier,
-       Machine::Plain,
-       earlier},
+       merged},
       {{L"-T"},
        own,
        "Warn: Settings file left to another run: " + shown,
        own,
        Machine::OtherRunHoldsIt},
+      // Only a run of ours holds the lock off: anything else is named and passed over.
+      {{L"-T"},
+       own,
+       "Warn: Settings lock held by something not ours, ignored: " + lock +
+           "|Debug: Create File : " + shown + "|Debug: Delete File : " + shown,
+       std::nullopt,
+       Machine::StrangerHoldsLock},
+      {{L"-T"},
+       std::nullopt,
+       "Warn: Settings lock left by something not ours, taken over: " + lock + "|" + made,
+       std::nullopt,
+       Machine::LockLeftBehind},
       {{L"-T", L"-P"},
        std::nullopt,
        "Warn: -P ignored: running as LocalSystem, no one sees a message box|" + made,
@@ -248,17 +290,29 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
     system.localSystem = c.machine == Machine::LocalSystem;
     system.interactiveWindowStation = c.machine != Machine::NoWindowStation;
     system.locksHeldElsewhere.clear();
-    if (c.machine == Machine::OtherRunHoldsIt) {
-      system.locksHeldElsewhere.insert(L"kvcleaner KVXCLEAN.ini");
+    system.locksHeldByStrangers.clear();
+    if (c.machine == Machine::OtherRunHoldsIt) system.locksHeldElsewhere.insert(path + L".lock");
+    if (c.machine == Machine::StrangerHoldsLock) {
+      system.locksHeldByStrangers.insert(path + L".lock");
     }
     system.machineValues.clear();
+    system.machineValueTypes.clear();
     if (c.keptBefore) system.machineValues[L"KVXCLEAN.ini original"] = *c.keptBefore;
+    if (c.writtenBefore) system.machineValues[L"KVXCLEAN.ini written"] = *c.writtenBefore;
+    if (c.machine == Machine::SavedIsText) {
+      system.machineValueTypes[L"KVXCLEAN.ini original"] = MachineValueType::Texts;
+    }
+    system.undeletableValues.clear();
+    if (c.machine == Machine::SavedUndeletable) {
+      system.undeletableValues.insert(L"KVXCLEAN.ini original");
+    }
     std::filesystem::remove_all(file.parent_path());
     if (c.machine != Machine::DashDWithoutNovax) {
       std::filesystem::create_directories(file.parent_path());
     }
     if (c.before == "/") std::filesystem::create_directory(file);
     if (c.before && c.before != "/") test::writeBytes(file, *c.before);
+    if (c.machine == Machine::LockLeftBehind) test::writeBytes(file.string() + ".lock", "");
     EXPECT_EQ(run(c.args), 0);
     std::string lines;
     const std::filesystem::path logs =
@@ -267,7 +321,9 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
     for (std::string line; std::getline(detail, line);) {
       if (line.find("File : ") == std::string::npos && line.find("INI file") == std::string::npos &&
           line.find("-P ignored") == std::string::npos &&
-          line.find("another run") == std::string::npos) {
+          line.find("another run") == std::string::npos &&
+          line.find("ettings ") == std::string::npos &&
+          line.find("Failed to remove") == std::string::npos) {
         continue;
       }
       if (!lines.empty()) lines += "|";
@@ -275,6 +331,12 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
     }
     EXPECT_EQ(lines, c.lines);
     EXPECT_EQ(content(), c.after);
+    EXPECT_FALSE(std::filesystem::exists(file.string() + ".lock"));
+    system.undeletableValues.clear();
+    if (c.machine == Machine::SavedUndeletable) {
+      EXPECT_EQ(system.machineValues.size(), 1u);
+      system.machineValues.clear();
+    }
     EXPECT_TRUE(system.machineValues.empty());
     std::filesystem::remove(logs / kDetailName);
   }

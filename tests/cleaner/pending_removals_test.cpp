@@ -159,6 +159,24 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
          s.machineValues[L"PendingRemovals unreadable 20261206 140500"] = "first";
        },
        L" unreadable 20261206 140500 (2)"},
+      {"no free name to set it aside under: it stays",
+       unreadable,
+       true,
+       {},
+       unreadable,
+       unreadable,
+       {"Error: No free name to set pending removals aside as " + notePath +
+            " unreadable 20261206 140500 (100 taken)\n",
+        "Warn: Failed to read pending removals " + notePath + "\n"},
+       std::nullopt,
+       [](MemoryPrintSystem&, test::FakeSystemServices& s) {
+         s.machineValues[L"PendingRemovals unreadable 20261206 140500"] = "first";
+         for (int copy = 2; copy <= 100; ++copy) {
+           s.machineValues[L"PendingRemovals unreadable 20261206 140500 (" + std::to_wstring(copy) +
+                           L")"] = "later";
+         }
+       },
+       L" unreadable 20261206 140500 (101)"},
       {"unreadable in a test run: left alone",
        unreadable,
        false,

@@ -25,6 +25,11 @@ add_executable(uninstall_probe uninstall_probe_win.cpp)
 target_link_libraries(uninstall_probe PRIVATE kv_system)
 target_link_options(uninstall_probe PRIVATE -municode)
 
+# Holds a mutex or an event of a given name, as another account's program would.
+add_executable(object_holder object_holder_win.cpp)
+target_link_libraries(object_holder PRIVATE kv_system)
+target_link_options(object_holder PRIVATE -municode)
+
 kv_add_machine_e2e_tests(products products_test.sh products_machine
   KV_PRODUCTS_MACHINE=${KV_PRODUCTS_MACHINE}
   test_machine_lists_the_packages
@@ -33,6 +38,9 @@ kv_add_machine_e2e_tests(products products_test.sh products_machine
   test_clean_with_one_model_uninstalls_only_its_package
   test_silent_mode_file_is_there_while_the_first_pass_runs
   test_popup_run_writes_no_settings_file
+  test_a_mutex_of_the_old_lock_name_is_passed_over
+  test_an_event_of_the_old_lock_name_is_passed_over
+  test_administrators_settings_file_stands_after_a_stopped_run
   test_uninstall_commands_run_the_program_they_name
   test_restart_owed_is_recorded_reported_and_cleared)
 

@@ -255,7 +255,97 @@ Debug: Uninstall command : C:\\kvtool\\uninstall_probe.exe /X$PROBE_CODE /Qn
 $(other_commands)" "$(settings_file_lines)" "settings file lines"
 }
 
-# A registered program with spaces, ".exe" or "/I" in its path, one to expand, and the installer
+# Holds a mutex or an event of the name the settings lock once had, from a program of its own.
+hold_old_lock_name() {  # mutex|event
+  local try
+  cp "$KV_BUILD/tests/e2e/object_holder.exe" "$KV_DIR/"
+  (cd "$KV_DIR" && wine 'C:\kvtool\object_holder.exe' "$1" 'Global\kvcleaner KVXCLEAN.ini' \
+    >/dev/null 2>&1 </dev/null &)
+  for try in $(seq 150); do
+    [[ -f "$KV_DIR/$1.held" ]] && return 0
+    sleep 0.2
+  done
+  e2e_fail "the $1 was not held"
+}
+
+# Anybody may hold an object of that name: it steers no run, and the uninstallers find the
+# settings file all the same. A lock file left behind is taken over, and goes with the run.
+settings_file_despite() {  # mutex|event
+  hold_old_lock_name "$1"
+  mkdir -p "$DRIVE_C/ProgramData/NOVAX"
+  : >"$DRIVE_C/ProgramData/NOVAX/KVXCLEAN.ini.lock"
+  run_with_probe -T
+  assert_eq "command: C:\\kvtool\\uninstall_probe.exe /X$PROBE_CODE /Qn
+KVXCLEAN.ini: present
+$MSIEXEC /x $PROBE_CODE /qn: 0" "$(cat "$KV_DIR/uninstall_probe.log")" "what the probe saw"
+  assert_eq "Warn: Settings lock left by something not ours, taken over: $SETTINGS_FILE.lock" \
+    "$(detail_text | grep -E '^Warn: .*(Settings|another run)')" "the lock's lines"
+  assert_missing "$DRIVE_C/ProgramData/NOVAX/KVXCLEAN.ini.lock" "the lock file after the run"
+  assert_missing "$DRIVE_C/ProgramData/NOVAX/KVXCLEAN.ini" "settings file after the run"
+}
+
+test_a_mutex_of_the_old_lock_name_is_passed_over() { settings_file_despite mutex; }
+test_an_event_of_the_old_lock_name_is_passed_over() { settings_file_despite event; }
+
+# The cleaner's values of the settings file as reg lists them.
+settings_values() {
+  wine reg query 'HKLM\SOFTWARE\NOVAX\kvcleaner' /reg:64 </dev/null 2>/dev/null | tr -d '\r' |
+    grep -o 'KVXCLEAN.ini [a-z]*'
+}
+
+# A run stopped while the probe, the uninstaller of `file`, waits in the first pass: the
+# administrator's file saved beside the run's own, which is on disk.
+stop_a_run_in_its_first_pass() {  # file
+  local try cleaner
+  rm -f "$KV_DIR/uninstall_probe.log"
+  : >"$KV_DIR/uninstall_probe.wait"
+  cp "$KV_BUILD/tests/e2e/uninstall_probe.exe" "$KV_DIR/"
+  register_command "$1" REG_EXPAND_SZ 'C:\kvtool\uninstall_probe.exe /I'
+  (cd "$KV_DIR" && exec wine 'C:\kvtool\kvcleaner.exe' -T >/dev/null 2>&1 </dev/null) &
+  cleaner=$!
+  for try in $(seq 300); do
+    grep -q '^KVXCLEAN.ini: present' "$KV_DIR/uninstall_probe.log" 2>/dev/null && break
+    sleep 0.2
+  done
+  kill -KILL "$cleaner"
+  wait "$cleaner" 2>/dev/null
+  assert_eq "KVXCLEAN.ini original
+KVXCLEAN.ini written" "$(settings_values)" "the values a stopped run leaves"
+  # The probe goes on and removes its package.
+  rm -f "$KV_DIR/uninstall_probe.wait"
+  for try in $(seq 300); do
+    grep -qE '/qn: [0-9]+$' "$KV_DIR/uninstall_probe.log" && break
+    sleep 0.2
+  done
+  rm -f "$LOG_DIR"/*.KVTOOL_CLEANER.log
+}
+
+# An administrator who rewrites or deletes the settings file after a run was stopped has the
+# last word: the next run leaves theirs and drops the saved copy.
+test_administrators_settings_file_stands_after_a_stopped_run() {
+  local novax=$DRIVE_C/ProgramData/NOVAX
+  local changed="Warn: Settings file changed since a run of ours wrote it, kept as it stands: $SETTINGS_FILE"
+  mkdir -p "$novax"
+  printf '[Admin]\r\nA=1\r\n' >"$novax/KVXCLEAN.ini"
+  stop_a_run_in_its_first_pass qz100_tools.msi
+  printf '[Admin]\r\nA=2\r\n' >"$novax/KVXCLEAN.ini"
+  run_cleaner -C -M Nobody
+  assert_eq "$changed" "$(detail_text | grep -F 'Settings file changed')" "rewritten: the line"
+  assert_eq "$(printf '[Admin]\r\nA=2\r\n' | od -An -c)" "$(od -An -c "$novax/KVXCLEAN.ini")" \
+    "rewritten: the administrator's file"
+  assert_eq "" "$(settings_values)" "rewritten: the values after the run"
+
+  rm -f "$LOG_DIR"/*.KVTOOL_CLEANER.log
+  printf '[Admin]\r\nA=1\r\n' >"$novax/KVXCLEAN.ini"
+  stop_a_run_in_its_first_pass pravik_p5.msi
+  rm "$novax/KVXCLEAN.ini"
+  run_cleaner -C -M Nobody
+  assert_eq "$changed" "$(detail_text | grep -F 'Settings file changed')" "deleted: the line"
+  assert_missing "$novax/KVXCLEAN.ini" "deleted: the settings file after the run"
+  assert_eq "" "$(settings_values)" "deleted: the values after the run"
+}
+
+, one to expand, and the installer
 # named without a folder start as named, not the probes planted where a misreading would find
 # them. A number where the command should be runs the installer's own.
 test_uninstall_commands_run_the_program_they_name() {

@@ -5,6 +5,7 @@
 //   uninstall_probe.log    its command line, whether the silent-mode settings file was there,
 //                          the msiexec command and its exit code (UTF-8, "\n" line ends)
 //   KVXCLEAN.ini.copy      a byte-for-byte copy of the settings file, when it was there
+// While uninstall_probe.wait is beside it, it waits before it removes the package.
 // Exit code: that of msiexec; 2 when the command line names no product (only it is logged then).
 #include <windows.h>
 
@@ -66,6 +67,15 @@ int wmain(int argc, wchar_t** argv) {
   const bool present = GetFileAttributesW(settings.c_str()) != INVALID_FILE_ATTRIBUTES;
   record << "KVXCLEAN.ini: " << (present ? "present" : "absent") << "\n";
   if (present) CopyFileW(settings.c_str(), (here + L"\\KVXCLEAN.ini.copy").c_str(), FALSE);
+
+  // A slow uninstaller, during which a test stops the cleaner: it waits while uninstall_probe.wait
+  // is there (at most two minutes).
+  record << std::flush;
+  const std::wstring wait = here + L"\\uninstall_probe.wait";
+  for (int second = 0; second < 120 && GetFileAttributesW(wait.c_str()) != INVALID_FILE_ATTRIBUTES;
+       ++second) {
+    Sleep(1000);
+  }
 
   // By its full path: a planted msiexec.exe in the folders searched first must not run.
   std::wstring system(MAX_PATH, L'\0');

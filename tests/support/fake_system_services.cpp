@@ -32,19 +32,34 @@ MachineValueRead FakeSystemServices::readMachineValue(const std::wstring& name, 
   return MachineValueRead::Read;
 }
 
+MachineValueRead FakeSystemServices::machineValueShape(const std::wstring& name,
+                                                       MachineValueShape& shape) {
+  std::string data;
+  const MachineValueRead read = readMachineValue(name, data);
+  if (read != MachineValueRead::Read) return read;
+  const auto type = machineValueTypes.find(name);
+  shape.type = type == machineValueTypes.end() ? MachineValueType::Binary : type->second;
+  shape.size = data.size();
+  return read;
+}
+
 bool FakeSystemServices::writeMachineValue(const std::wstring& name, const std::string& data) {
   machineValues[name] = data;
+  machineValueTypes.erase(name);
   return true;
 }
 
 bool FakeSystemServices::writeMachineTexts(const std::wstring& name,
                                            const std::vector<std::wstring>& texts) {
   machineValues[name] = multiStringBytes(texts);
+  machineValueTypes[name] = MachineValueType::Texts;
   return true;
 }
 
 bool FakeSystemServices::deleteMachineValue(const std::wstring& name) {
+  if (undeletableValues.contains(name)) return false;
   machineValues.erase(name);
+  machineValueTypes.erase(name);
   return true;
 }
 

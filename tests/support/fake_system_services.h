@@ -34,9 +34,10 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::optional<std::wstring> nativePrintEnvironment() override { return printEnvironment; }
   bool runsAsLocalSystem() override { return localSystem; }
   bool hasInteractiveWindowStation() override { return interactiveWindowStation; }
-  std::unique_ptr<MachineLock> tryMachineLock(const std::wstring& name) override {
-    if (locksHeldElsewhere.contains(name)) return nullptr;
-    return SystemServicesWrapper::tryMachineLock(name);
+  FileLockAttempt tryFileLock(const std::wstring& path) override {
+    if (locksHeldElsewhere.contains(path)) return {nullptr, FileLockFound::HeldByOurs};
+    if (locksHeldByStrangers.contains(path)) return {nullptr, FileLockFound::HeldByStranger};
+    return SystemServicesWrapper::tryFileLock(path);
   }
   bool callerIsAdministrator() override { return administrator; }
   std::wstring ownProgramPath() override { return programPath; }
@@ -57,6 +58,7 @@ class FakeSystemServices : public SystemServicesWrapper {
                  std::uint32_t style) override;
   bool isReparsePoint(const std::wstring& path) override;
   MachineValueRead readMachineValue(const std::wstring& name, std::string& data) override;
+  MachineValueRead machineValueShape(const std::wstring& name, MachineValueShape& shape) override;
   bool writeMachineValue(const std::wstring& name, const std::string& data) override;
   bool writeMachineTexts(const std::wstring& name, const std::vector<std::wstring>& texts) override;
   bool deleteMachineValue(const std::wstring& name) override;
@@ -67,8 +69,9 @@ class FakeSystemServices : public SystemServicesWrapper {
   std::optional<std::wstring> printEnvironment;  // not under WOW64
   bool localSystem = false;
   bool interactiveWindowStation = true;
-  // Locks another run holds.
+  // Lock files another run of ours holds, and those something else holds.
   std::set<std::wstring> locksHeldElsewhere;
+  std::set<std::wstring> locksHeldByStrangers;
   bool administrator = true;
   std::wstring programPath = L"C:\\Program Files\\KVTool\\kvdisconnect.exe";
   LocalTime clock{2026, 12, 6, 14, 5, 0};
@@ -88,6 +91,9 @@ class FakeSystemServices : public SystemServicesWrapper {
   // The machine values of this test alone; reading one named in `unreadableValues` fails.
   std::map<std::wstring, std::string> machineValues;
   std::set<std::wstring> unreadableValues;
+  // Values of another type than binary (REG_MULTI_SZ for those writeMachineTexts wrote).
+  std::map<std::wstring, MachineValueType> machineValueTypes;
+  std::set<std::wstring> undeletableValues;  // their deletion fails
   // Values this account may not read.
   std::set<std::wstring> deniedValues;
 

@@ -59,6 +59,23 @@ TEST(SystemServices, FileOperationsOnTheRealFileSystem) {
   std::fclose(handle);
   EXPECT_TRUE(system.deleteFile(file.wstring()));
   EXPECT_FALSE(system.deleteFile(file.wstring()));
+
+  // A lock file is made, refuses a second taker, and goes with its holder; one left behind is
+  // taken over.
+  const std::wstring lock = dir.child(L"file.lock");
+  {
+    const FileLockAttempt first = system.tryFileLock(lock);
+    EXPECT_EQ(first.found, FileLockFound::Made);
+    EXPECT_TRUE(system.pathExists(lock));
+    const FileLockAttempt second = system.tryFileLock(lock);
+    EXPECT_EQ(second.found, FileLockFound::HeldByOurs);
+    EXPECT_EQ(second.lock, nullptr);
+  }
+  EXPECT_FALSE(system.pathExists(lock));
+  test::writeBytes(dir.path() / "file.lock", "");
+  EXPECT_EQ(system.tryFileLock(lock).found, FileLockFound::TakenOver);
+  EXPECT_FALSE(system.pathExists(lock));
+  EXPECT_EQ(system.tryFileLock(dir.child(L"missing/file.lock")).found, FileLockFound::Failed);
 }
 
 // Only the entry itself is looked at: a link is one whether or not it leads anywhere, and what
@@ -111,8 +128,15 @@ TEST(SystemServices, TheCleanersKeyGoesWithItsLastValue) {
     return status;
   };
   constexpr wchar_t kKey[] = L"SOFTWARE\\NOVAX\\kvcleaner";
+  ASSERT_TRUE(system.writeMachineTexts(L"KvTestA", {L"a"}));
+  MachineValueShape shape;
+  EXPECT_EQ(system.machineValueShape(L"KvTestA", shape), MachineValueRead::Read);
+  EXPECT_EQ(shape.type, MachineValueType::Texts);
   ASSERT_TRUE(system.writeMachineValue(L"KvTestA", "a"));
   ASSERT_TRUE(system.writeMachineValue(L"KvTestB", "b"));
+  EXPECT_EQ(system.machineValueShape(L"KvTestA", shape), MachineValueRead::Read);
+  EXPECT_EQ(shape.type, MachineValueType::Binary);
+  EXPECT_EQ(shape.size, 1u);
   EXPECT_TRUE(system.deleteMachineValue(L"KvTestA"));
   EXPECT_EQ(opens(kKey), ERROR_SUCCESS);
   HKEY sub = nullptr;
