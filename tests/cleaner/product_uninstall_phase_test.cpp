@@ -28,14 +28,14 @@ class ProductUninstallTest : public test::PhaseTest {
   }
 
   void fillInstaller(const std::wstring& commandA = L"MsiExec.exe /I" + code(L'A') + L" /i /I",
-                     std::uint32_t type = MemoryInstaller::kRegSz, bool packageKeptA = true) {
+                     std::uint32_t type = MemoryInstaller::kRegSz,
+                     const std::wstring& packageA = L"a.msi") {
     installer = MemoryInstaller();
     // The maker's packages, another publisher's and one whose Publisher differs in case.
-    std::map<std::wstring, std::wstring> a{{L"Publisher", L"NOVAX"},
-                                           {L"ProductName", L"Suite [NOVAX QZ-100]"}};
-    // The package the installer service keeps of it, which msiexec /X needs.
-    if (packageKeptA) a[L"LocalPackage"] = L"C:\\Windows\\Installer\\a.msi";
-    installer.addProduct({code(L'A'), a});
+    installer.addProduct({code(L'A'),
+                          {{L"Publisher", L"NOVAX"},
+                           {L"ProductName", L"Suite [NOVAX QZ-100]"},
+                           {L"LocalPackage", packageA}}});
     installer.addUninstallEntry(code(L'A'),
                                 {{L"UninstallString", MemoryInstaller::textValue(commandA, type)}});
     addProduct(L'B', L"NOVAX", L"Tool [Pravik P5] Extra");
@@ -71,7 +71,7 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     std::uint32_t typeA = MemoryInstaller::kRegSz;
     std::optional<std::string> printed = std::nullopt;
     bool expansionFails = false;
-    bool packageKeptA = true;
+    std::wstring packageA = L"a.msi";  // the package the service keeps, which msiexec /X needs
   };
   const std::string exited = "Debug: Uninstaller exit code : 0\n";
   // Model QZ-100: A alone is chosen; `middle` is what its pass writes after choosing it.
@@ -116,45 +116,31 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
   const std::wstring planted = L"C:\\ProgramData\\My.exe Tools\\uninst.exe";
   system.files = {L"C:\\ProgramData\\My.exe", planted, L"C:\\Apps.exe",
                   L"C:\\Apps.exe\\KV Tools\\un.exe", L"C:\\ProgramData\\KV Tools\\uninst.EXE"};
-  // Nor is one there when the program the command names is not, as a file: the installer's own
-  // command runs instead while the service keeps the product's package, else nothing.
+  // Nor is one when the named program is not there as a file: the installer's own command runs
+  // while the service keeps the package, else nothing.
   const std::wstring gone = L"C:\\ProgramData\\My.exe Tools\\gone.exe";
-  const std::filesystem::path folder = dir.path() / "KV Tools" / "un.exe";
+  const std::wstring folder = (dir.path() / "KV Tools" / "un.exe").wstring();
   std::filesystem::create_directories(folder);
-  const auto notThere = [&](const std::wstring& program, const std::string& then) {
-    return linesOfA("Warn: The registered uninstaller is not there, so it is not run : " +
-                    wideToUtf8(program) + "\n" + then);
+  const auto missing = [&](const char* name, const std::wstring& program, const wchar_t* package) {
+    const std::string none = "Error: Failed to uninstall product, its uninstaller is not there : ";
+    return Case{
+        name,
+        L"NOVAX QZ-100",
+        false,
+        linesOfA("Warn: The registered uninstaller is not there, so it is not run : " +
+                 wideToUtf8(program) + "\n" + (*package ? madeA : none + "Suite [NOVAX QZ-100]\n")),
+        *package ? std::vector{builtA + L" @300000"} : std::vector<std::wstring>{},
+        program + L" /I" + code(L'A'),
+        MemoryInstaller::kRegSz,
+        "",
+        false,
+        package};
   };
   const Case cases[] = {
       cannotExpand,
-      {"not there, a shorter one is",
-       L"NOVAX QZ-100",
-       false,
-       notThere(gone, madeA),
-       {builtA + L" @300000"},
-       gone + L" /I" + code(L'A'),
-       MemoryInstaller::kRegSz,
-       ""},
-      {"a folder",
-       L"NOVAX QZ-100",
-       false,
-       notThere(folder.wstring(), madeA),
-       {builtA + L" @300000"},
-       folder.wstring() + L" /I" + code(L'A'),
-       MemoryInstaller::kRegSz,
-       ""},
-      {"not there, no package kept",
-       L"NOVAX QZ-100",
-       false,
-       notThere(gone,
-                "Error: Failed to uninstall product, its uninstaller is not there : Suite "
-                "[NOVAX QZ-100]\n"),
-       {},
-       gone,
-       MemoryInstaller::kRegSz,
-       "ERROR: failed with error code 0x648 (MsiGetProductInfo)\n",
-       false,
-       false},
+      missing("not there, a shorter one is", gone, L"a.msi"),
+      missing("a folder", folder, L"a.msi"),
+      missing("not there, no package kept", gone, L""),
       {"empty",
        L"NOVAX QZ-100",
        false,
@@ -225,7 +211,7 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.driverListingFails) memory.failAlways(SpoolerOperation::EnumPrinterDrivers, 5);
-    fillInstaller(c.registeredA, c.typeA, c.packageKeptA);
+    fillInstaller(c.registeredA, c.typeA, c.packageA);
     system.expansionFails = c.expansionFails;
     run = CleanerRun();
     if (c.models) run.config.setModels(*c.models);
@@ -305,6 +291,21 @@ TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
     bool clean = true;
   };
   const std::wstring now = L"2026-12-06T13:05:00Z";
+  // An uninstaller that owes a restart, with the record before and after, and the record's line.
+  const auto owes = [&](std::uint32_t exit, std::vector<std::wstring> before,
+                        std::vector<std::wstring> after, bool clean, const std::string& owed) {
+    return Case{{End::Exited, exit},
+                true,
+                first + count + owed + others + runE + exited(exit) + warn + "[Pravik P5]\n" +
+                    again + others + gone,
+                1,
+                0,
+                0,
+                gonePrinted,
+                before,
+                after,
+                clean};
+  };
   const std::string twice = noEntry + noEntry;
   const Case cases[] = {
       {{End::Exited, 1603}, true, ran + exited(1603) + again + others + gone, 1, 0, 0, gonePrinted},
@@ -323,38 +324,14 @@ TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
        0,
        noEntry},
       {{}, false, ran + failed + again + others + runE + failed + left, 2, 1, 0, twice},
-      {{End::Exited, 3010},
-       true,
-       ran + exited(3010) + warn + "[Pravik P5]\n" + again + others + gone,
-       1,
-       0,
-       0,
-       gonePrinted,
-       {},
-       {now, L"[Pravik P5]"}},
+      owes(3010, {}, {now, L"[Pravik P5]"}, true, ""),
       // A record the PC has restarted since (12:04:59, before its start at 12:05:00) is settled:
-      // kept in a test run, it gives no time to a new restart owed.
-      {{End::Exited, 3010},
-       true,
-       ran + exited(3010) + warn + "[Pravik P5]\n" + again + others + gone,
-       1,
-       0,
-       0,
-       gonePrinted,
-       {L"2026-12-06T12:04:59Z", L"Old"},
-       {now, L"[Pravik P5]"},
-       false},
-      // One still owed keeps its time; its line follows the pass's count line. 1641 is owed too.
-      {{End::Exited, 1641},
-       true,
-       first + count + "Info: A restart is still owed since 2026-12-06T12:05:00Z\n" + others +
-           runE + exited(1641) + warn + "[Pravik P5]\n" + again + others + gone,
-       1,
-       0,
-       0,
-       gonePrinted,
-       {L"2026-12-06T12:05:00Z", L"Old"},
-       {L"2026-12-06T12:05:00Z", L"Old", L"[Pravik P5]"}},
+      // kept in a test run, it gives no time to a new one. One still owed keeps its time, and its
+      // line follows the pass's count line.
+      owes(3010, {L"2026-12-06T12:04:59Z", L"Old"}, {now, L"[Pravik P5]"}, false, ""),
+      owes(1641, {L"2026-12-06T12:05:00Z", L"Old"},
+           {L"2026-12-06T12:05:00Z", L"Old", L"[Pravik P5]"}, true,
+           "Info: A restart is still owed since 2026-12-06T12:05:00Z\n"),
       // Busy for 150 s: the first pass gives up waiting after 120 s, the second gets through.
       {{End::Exited},
        true,

@@ -34,6 +34,7 @@ kv_add_machine_e2e_tests(products products_test.sh products_machine
   test_silent_mode_file_is_there_while_the_first_pass_runs
   test_popup_run_writes_no_settings_file
   test_uninstall_commands_run_the_program_they_name
+  test_missing_uninstaller_is_not_replaced_by_a_planted_program
   test_restart_owed_is_recorded_reported_and_cleared)
 
 # kvcheck.exe on the machine with packages: the agreement with a clean run, and that it starts
