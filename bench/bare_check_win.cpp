@@ -80,9 +80,10 @@ int wmain(int argc, wchar_t* argv[]) {
         return name.ends_with(L"[" + driver + L"]");
       });
       if (!matches) continue;
-      const std::optional<std::wstring> command =
+      const kv::UninstallCommandLine command =
           kv::uninstallCommandLine(code, kv::bare::registeredCommand(code));
-      out += L"command\t" + command.value_or(L"") + L"\r\n";
+      const bool ready = command.made == kv::UninstallCommandLine::Made::Ready;
+      out += L"command\t" + (ready ? command.text : L"") + L"\r\n";
     }
   }
 

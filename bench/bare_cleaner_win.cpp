@@ -127,9 +127,11 @@ void uninstallPass(const Installer& installer, Products& products) {
     if (!matches) continue;
     products.chosen.insert(code);
     if (products.hung.contains(code)) continue;
-    const std::optional<std::wstring> command =
+    const kv::UninstallCommandLine command =
         kv::uninstallCommandLine(code, kv::bare::registeredCommand(code));
-    if (command && hung(*command)) products.hung.insert(code);
+    if (command.made == kv::UninstallCommandLine::Made::Ready && hung(command.text)) {
+      products.hung.insert(code);
+    }
   }
 }
 

@@ -28,10 +28,19 @@ CheckedObject checkPackage(const std::wstring& productCode, const NameList& cand
   }
   package.decision = L"uninstall";
   package.why = L"its name ends in [" + *candidate + L"]";
-  if (const std::optional<std::wstring> command = uninstallCommandFor(productCode, package.name)) {
-    package.facts.emplace_back("command", *command);
-  } else {
+  const UninstallChoice choice = uninstallChoiceFor(productCode, package.name);
+  if (!choice.missingProgram.empty()) {
+    package.why += L"; its registered uninstaller " + choice.missingProgram + L" is not there";
+  }
+  if (choice.way == UninstallChoice::Way::Run) {
+    if (!choice.missingProgram.empty()) package.why += L", so the installer's own command runs";
+    package.facts.emplace_back("command", choice.command);
+  } else if (choice.way == UninstallChoice::Way::CannotExpand) {
     package.why += L"; no uninstall command can be made, so none is run";
+  } else {
+    // The cleaner runs nothing and counts the package as left.
+    package.decision = L"keep";
+    package.why += L" and the installer service keeps no package of it, so nothing is run";
   }
   return package;
 }

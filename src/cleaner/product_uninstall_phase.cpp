@@ -1,7 +1,6 @@
 // The maker's installer packages whose product name ends in a model or driver name in brackets.
 // Both passes uninstall in a test run too; only the count of packages left installed looks at
 // the mode.
-#include <optional>
 #include <string>
 
 #include "cleaner/cleaning_phases.h"
@@ -58,20 +57,27 @@ void noteRestartOwed(const std::wstring& name) {
 // did not run its course, or was turned away by the installer service, fails in the pass.
 void runUninstaller(CleanerRun& run, const std::wstring& productCode, const std::wstring& name) {
   Logger& log = detailLog();
-  const std::optional<std::wstring> command = uninstallCommandFor(productCode, name);
-  if (!command) {
-    log.error() << L"Error: Failed to expand the uninstall command of product : " << name
+  const UninstallChoice choice = uninstallChoiceFor(productCode, name);
+  if (choice.way == UninstallChoice::Way::CannotExpand) {
+    log.error() << L"Failed to expand the uninstall command of product : " << name << endLine;
+    return;
+  }
+  if (choice.way == UninstallChoice::Way::NoUninstaller) {
+    log.error() << L"Failed to uninstall product, its uninstaller is not there : " << name
                 << endLine;
     return;
   }
-  log.debug() << L"Uninstall command : " << *command << endLine;
+  log.debug() << L"Uninstall command : " << choice.command << endLine;
   waitForInstallerService();
-  const ProcessOutcome outcome = runChildProcess(*command, kUninstallLimitMs);
+  const ProcessOutcome outcome = runChildProcess(choice.command, kUninstallLimitMs);
   if (outcome.end == ProcessOutcome::End::TimedOut) run.productsHung.insert(productCode);
   if (outcome.end != ProcessOutcome::End::Exited) {
     log.error() << L"Error: Failed to uninstall product : " << name << endLine;
-  } else if (outcome.exitCode == kInstallAlreadyRunning) {
-    log.error() << L"Error: Failed to uninstall product, another installation is in progress ("
+    return;
+  }
+  log.debug() << L"Uninstaller exit code : " << outcome.exitCode << endLine;
+  if (outcome.exitCode == kInstallAlreadyRunning) {
+    log.error() << L"Failed to uninstall product, another installation is in progress ("
                 << kInstallAlreadyRunning << L") : " << name << endLine;
   } else if (outcome.exitCode == kRestartRequired || outcome.exitCode == kRestartInitiated) {
     noteRestartOwed(name);
@@ -123,7 +129,7 @@ void reportProductsStillInstalled(CleanerRun& run) {
     if (!run.productsChosen.contains(productCode) || !GetInstalledProductName(productCode, name)) {
       continue;
     }
-    detailLog().error() << L"Error: Failed to uninstall product : " << name << endLine;
+    detailLog().error() << L"Product still installed at the end of the run : " << name << endLine;
     if (run.options.clean) ++run.failureCount;
     run.productsChosen.erase(productCode);
   }
@@ -148,12 +154,13 @@ void uninstallMatchingProducts(CleanerRun& run) {
 void uninstallProductsFirstPass(CleanerRun& run) {
   Logger& log = detailLog();
   log.debug() << L"--- Uninstall Tarn Packages ---" << endLine;
-  settleRestartOwed(run);
   if (EnumMakerProducts(run.productCodes)) {
     log.info() << L"Get enumerate product codes : num = " << run.productCodes.size() << endLine;
   } else {
     log.error() << L"Failed to enumerate product codes." << endLine;
   }
+  // After the count line, so that the pass's own lines open it as they always have.
+  settleRestartOwed(run);
   uninstallMatchingProducts(run);
 }
 

@@ -1,9 +1,14 @@
 #include "products/installer_idle.h"
 
+#include <algorithm>
+
 #include "products/installer_service.h"
 
 namespace kv {
 namespace {
+
+// How often a busy mutex is looked at again.
+constexpr std::uint32_t kLookEveryMs = 500;
 
 // A mutex handle opened through `service`, closed there on every path out of its scope.
 class ScopedSyncHandle {
@@ -23,8 +28,12 @@ class ScopedSyncHandle {
   SyncHandle handle_ = SyncHandle::None;
 };
 
-bool got(std::uint32_t wait) {
-  return wait == InstallerService::kWaitObject0 || wait == InstallerService::kWaitAbandoned;
+enum class Look { Free, Held, Unreadable };
+
+Look look(InstallerService& service, SyncHandle mutex) {
+  MutantState state;
+  if (service.ntQueryMutant(mutex, &state) != 0) return Look::Unreadable;
+  return state.currentCount > 0 ? Look::Free : Look::Held;
 }
 
 }  // namespace
@@ -33,23 +42,23 @@ InstallerIdle waitUntilInstallerIdle(std::uint32_t boundMs, CallRef beforeWaitin
   InstallerService& service = InstallerService::current();
   ScopedSyncHandle mutex(service);
   const std::uint32_t opened =
-      service.openMutexW(InstallerService::kSynchronize | InstallerService::kMutexModifyState,
-                         kInstallerExecuteMutex, mutex.put());
+      service.openMutexW(InstallerService::kMutantQueryState, kInstallerExecuteMutex, mutex.put());
   // The service makes the mutex when it first carries out an installation.
   if (opened == InstallerService::kFileNotFound) return InstallerIdle::Free;
   if (opened != InstallerService::kSuccess) return InstallerIdle::CannotTell;
-  std::uint32_t wait = service.waitForSingleObject(mutex.get(), 0);
-  InstallerIdle idle = InstallerIdle::Free;
-  if (wait == InstallerService::kWaitTimeout) {
-    beforeWaiting();
-    wait = service.waitForSingleObject(mutex.get(), boundMs);
-    idle = InstallerIdle::WasBusy;
+  Look state = look(service, mutex.get());
+  if (state == Look::Unreadable) return InstallerIdle::CannotTell;
+  if (state == Look::Free) return InstallerIdle::Free;
+  beforeWaiting();
+  for (std::uint32_t waited = 0; waited < boundMs;) {
+    const std::uint32_t pause = std::min(kLookEveryMs, boundMs - waited);
+    service.sleepMilliseconds(pause);
+    waited += pause;
+    state = look(service, mutex.get());
+    if (state == Look::Unreadable) return InstallerIdle::CannotTell;
+    if (state == Look::Free) return InstallerIdle::WasBusy;
   }
-  if (wait == InstallerService::kWaitTimeout) return InstallerIdle::StillBusy;
-  if (!got(wait)) return InstallerIdle::CannotTell;
-  // Held by this thread, the mutex would keep the uninstaller itself from starting its work.
-  service.releaseMutex(mutex.get());
-  return idle;
+  return InstallerIdle::StillBusy;
 }
 
 }  // namespace kv

@@ -18,6 +18,13 @@ inline constexpr RegistryKey kLocalMachine = static_cast<RegistryKey>(static_cas
 // A kernel object handle as the synchronisation calls hand it out; opaque to callers.
 enum class SyncHandle : std::uintptr_t { None = 0 };
 
+// A mutex's state as ntdll's NtQueryMutant reads it (MUTANT_BASIC_INFORMATION).
+struct MutantState {
+  std::int32_t currentCount = 0;  // 1: no thread owns it; 0 or less: a thread does
+  bool ownedByCaller = false;     // the calling thread is that owner
+  bool abandoned = false;         // its last owner ended without releasing it
+};
+
 // The mutex the installer service holds while it carries out an installation or removal.
 inline constexpr wchar_t kInstallerExecuteMutex[] = L"Global\\_MSIExecute";
 
@@ -46,13 +53,10 @@ class InstallerService {
   static constexpr std::uint32_t kBadConfiguration = 1610;  // ERROR_BAD_CONFIGURATION
   static constexpr std::uint32_t kAccessDenied = 5;         // ERROR_ACCESS_DENIED
 
-  // Wait results and the rights a mutex is opened with.
-  static constexpr std::uint32_t kWaitObject0 = 0;            // WAIT_OBJECT_0
-  static constexpr std::uint32_t kWaitAbandoned = 0x80;       // WAIT_ABANDONED
-  static constexpr std::uint32_t kWaitTimeout = 258;          // WAIT_TIMEOUT
-  static constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;    // WAIT_FAILED
-  static constexpr std::uint32_t kSynchronize = 0x00100000;   // SYNCHRONIZE
-  static constexpr std::uint32_t kMutexModifyState = 0x0001;  // MUTEX_MODIFY_STATE
+  // The right a mutex is opened with to read its state, and the NTSTATUS codes of that read.
+  static constexpr std::uint32_t kMutantQueryState = 0x0001;         // MUTANT_QUERY_STATE
+  static constexpr std::uint32_t kStatusAccessDenied = 0xC0000022;   // STATUS_ACCESS_DENIED
+  static constexpr std::uint32_t kStatusInvalidHandle = 0xC0000008;  // STATUS_INVALID_HANDLE
 
   // Registry value types.
   static constexpr std::uint32_t kRegSz = 1;        // REG_SZ
@@ -117,17 +121,20 @@ class InstallerService {
 
   // OpenMutexW, handle not inherited. Returns 0 and sets `*handle`, which the caller closes with
   // closeHandle; else the error (2: no such mutex, 5: `desiredAccess` not granted) and
-  // SyncHandle::None. Waiting needs kSynchronize, releasing kMutexModifyState.
+  // SyncHandle::None. Reading the state needs kMutantQueryState, which is all the cleaner asks
+  // for: without SYNCHRONIZE it cannot wait on the mutex, so it can never own it.
   virtual std::uint32_t openMutexW(std::uint32_t desiredAccess, const wchar_t* name,
                                    SyncHandle* handle) = 0;
 
-  // WaitForSingleObject: kWaitObject0 (the mutex is now this thread's), kWaitAbandoned (its
-  // owner ended without releasing it; it is now this thread's too), kWaitTimeout after
-  // `milliseconds`, kWaitFailed.
-  virtual std::uint32_t waitForSingleObject(SyncHandle handle, std::uint32_t milliseconds) = 0;
+  // NtQueryMutant with MutantBasicInformation: reads the mutex's state without waiting on it.
+  // Returns 0 (STATUS_SUCCESS) and fills `*state`; else the NTSTATUS (kStatusAccessDenied for a
+  // handle without kMutantQueryState, kStatusInvalidHandle) or, where ntdll has no such function,
+  // the lookup's error (127). ntdll exports it on every Windows NT; the function is not in the
+  // SDK, so it is looked up by name.
+  virtual std::uint32_t ntQueryMutant(SyncHandle handle, MutantState* state) = 0;
 
-  // ReleaseMutex of a mutex this thread owns; false otherwise.
-  virtual bool releaseMutex(SyncHandle handle) = 0;
+  // Sleep: lets `milliseconds` pass before the next look.
+  virtual void sleepMilliseconds(std::uint32_t milliseconds) = 0;
 
   // CloseHandle; false for a handle that is not open.
   virtual bool closeHandle(SyncHandle handle) = 0;

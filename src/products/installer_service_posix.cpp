@@ -52,8 +52,8 @@ class EmptyInstallerService final : public InstallerService {
     if (handle != nullptr) *handle = SyncHandle::None;
     return name == nullptr || handle == nullptr ? kInvalidParameter : kFileNotFound;
   }
-  std::uint32_t waitForSingleObject(SyncHandle, std::uint32_t) override { return kWaitFailed; }
-  bool releaseMutex(SyncHandle) override { return false; }
+  std::uint32_t ntQueryMutant(SyncHandle, MutantState*) override { return kStatusInvalidHandle; }
+  void sleepMilliseconds(std::uint32_t) override {}
   bool closeHandle(SyncHandle) override { return false; }
 
   std::int32_t regCloseKey(RegistryKey key) override {

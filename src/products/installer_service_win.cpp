@@ -22,12 +22,8 @@ static_assert(InstallerService::kUnknownProduct == ERROR_UNKNOWN_PRODUCT);
 static_assert(InstallerService::kUnknownProperty == ERROR_UNKNOWN_PROPERTY);
 static_assert(InstallerService::kBadConfiguration == ERROR_BAD_CONFIGURATION);
 static_assert(InstallerService::kAccessDenied == ERROR_ACCESS_DENIED);
-static_assert(InstallerService::kWaitObject0 == WAIT_OBJECT_0);
-static_assert(InstallerService::kWaitAbandoned == WAIT_ABANDONED);
-static_assert(InstallerService::kWaitTimeout == WAIT_TIMEOUT);
-static_assert(InstallerService::kWaitFailed == WAIT_FAILED);
-static_assert(InstallerService::kSynchronize == SYNCHRONIZE);
-static_assert(InstallerService::kMutexModifyState == MUTEX_MODIFY_STATE);
+static_assert(InstallerService::kMutantQueryState == MUTANT_QUERY_STATE);
+static_assert(InstallerService::kStatusInvalidHandle == static_cast<DWORD>(STATUS_INVALID_HANDLE));
 static_assert(sizeof(SyncHandle) == sizeof(HANDLE));
 static_assert(InstallerService::kRegSz == REG_SZ);
 static_assert(InstallerService::kRegExpandSz == REG_EXPAND_SZ);
@@ -46,6 +42,17 @@ static_assert(sizeof(wchar_t) == sizeof(WCHAR));
 constexpr ULONG_PTR kSdkLocalMachine = HKEY_LOCAL_MACHINE;
 #undef HKEY
 static_assert(static_cast<std::uintptr_t>(kLocalMachine) == kSdkLocalMachine);
+
+// NtQueryMutant's information class 0 and its record, as ntdll lays them out (the DDK's
+// MUTANT_BASIC_INFORMATION: a LONG and two BOOLEANs).
+constexpr int kMutantBasicInformation = 0;
+struct MutantBasicInformation {
+  LONG currentCount;
+  BOOLEAN ownedByCaller;
+  BOOLEAN abandonedState;
+};
+static_assert(sizeof(MutantBasicInformation) == 8);
+using NtQueryMutantFunction = LONG NTAPI(HANDLE, int, void*, ULONG, ULONG*);
 
 HANDLE asHandle(SyncHandle handle) {
   return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(handle));
@@ -116,11 +123,21 @@ class WindowsInstallerService final : public InstallerService {
     return error;
   }
 
-  std::uint32_t waitForSingleObject(SyncHandle handle, std::uint32_t milliseconds) override {
-    return WaitForSingleObject(asHandle(handle), milliseconds);
+  std::uint32_t ntQueryMutant(SyncHandle handle, MutantState* state) override {
+    if (!queryMutant_) return queryMutant_.missingReason();
+    MutantBasicInformation information{};
+    ULONG written = 0;
+    const LONG status = queryMutant_.get()(asHandle(handle), kMutantBasicInformation, &information,
+                                           sizeof information, &written);
+    if (status != 0) return static_cast<std::uint32_t>(status);
+    if (state != nullptr) {
+      *state = {information.currentCount, information.ownedByCaller != FALSE,
+                information.abandonedState != FALSE};
+    }
+    return 0;
   }
 
-  bool releaseMutex(SyncHandle handle) override { return ReleaseMutex(asHandle(handle)) != FALSE; }
+  void sleepMilliseconds(std::uint32_t milliseconds) override { Sleep(milliseconds); }
 
   bool closeHandle(SyncHandle handle) override { return CloseHandle(asHandle(handle)) != FALSE; }
 
@@ -131,6 +148,9 @@ class WindowsInstallerService final : public InstallerService {
       KV_SYSTEM_PROCEDURE(msi_, MsiEnumProductsW);
   SystemProcedure<decltype(::MsiGetProductInfoW)> getProductInfo_ =
       KV_SYSTEM_PROCEDURE(msi_, MsiGetProductInfoW);
+  SystemLibrary ntdll_{L"ntdll.dll"};
+  SystemProcedure<NtQueryMutantFunction> queryMutant_ =
+      ntdll_.procedure<NtQueryMutantFunction>("NtQueryMutant");
 };
 
 }  // namespace

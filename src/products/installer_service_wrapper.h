@@ -14,8 +14,8 @@ enum class InstallerOperation {
   QueryValue,
   CloseKey,
   OpenMutex,
-  Wait,
-  ReleaseMutex,
+  QueryMutant,
+  Sleep,
   CloseHandle,
 };
 
@@ -60,12 +60,12 @@ class InstallerServiceWrapper : public InstallerService {
     return forward(InstallerOperation::OpenMutex,
                    [&] { return target_.openMutexW(desiredAccess, name, handle); });
   }
-  std::uint32_t waitForSingleObject(SyncHandle handle, std::uint32_t milliseconds) override {
-    return forward(InstallerOperation::Wait,
-                   [&] { return target_.waitForSingleObject(handle, milliseconds); });
+  std::uint32_t ntQueryMutant(SyncHandle handle, MutantState* state) override {
+    return forward(InstallerOperation::QueryMutant,
+                   [&] { return target_.ntQueryMutant(handle, state); });
   }
-  bool releaseMutex(SyncHandle handle) override {
-    return forward(InstallerOperation::ReleaseMutex, [&] { return target_.releaseMutex(handle); });
+  void sleepMilliseconds(std::uint32_t milliseconds) override {
+    pass(InstallerOperation::Sleep, [&] { target_.sleepMilliseconds(milliseconds); });
   }
   bool closeHandle(SyncHandle handle) override {
     return forward(InstallerOperation::CloseHandle, [&] { return target_.closeHandle(handle); });

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "config/config_text.h"
 #include "system/system_services.h"
@@ -29,23 +28,16 @@ std::size_t programLength(std::wstring_view command) {
     const std::size_t close = command.find(L'"', 1);
     return close == std::wstring_view::npos ? command.size() : close + 1;
   }
-  // Each ".exe" followed by a blank or the end may end the program; one inside a folder name
-  // ("Apps.exe\") does not.
+  // The last ".exe" followed by a blank or the end; one inside a folder name ("Apps.exe\") does
+  // not end the program.
   constexpr std::wstring_view kExe = L".exe";
-  std::vector<std::size_t> ends;
-  for (std::size_t end = kExe.size(); end <= command.size(); ++end) {
+  for (std::size_t end = command.size(); end >= kExe.size(); --end) {
     if (sameNoCase(command.substr(end - kExe.size(), kExe.size()), kExe) &&
         (end == command.size() || kBlanks.find(command[end]) != std::wstring_view::npos)) {
-      ends.push_back(end);
+      return end;
     }
   }
-  if (ends.empty()) return std::min(command.find_first_of(kBlanks), command.size());
-  // Of several, the longest that is there: a file planted at a shorter one ("C:\Data\My.exe"
-  // before "C:\Data\My.exe Tools\uninst.exe") must not run in the uninstaller's place.
-  for (auto end = ends.rbegin(); end != ends.rend(); ++end) {
-    if (SystemServices::current().pathExists(std::wstring(command.substr(0, *end)))) return *end;
-  }
-  return ends.back();
+  return std::min(command.find_first_of(kBlanks), command.size());
 }
 
 std::wstring_view unquoted(std::wstring_view program) {
@@ -77,13 +69,14 @@ std::wstring installerByFullPath(const std::wstring& program) {
 
 }  // namespace
 
-std::optional<std::wstring> uninstallCommandLine(
-    const std::wstring& productCode, const std::optional<RegisteredCommand>& registered) {
+UninstallCommandLine uninstallCommandLine(const std::wstring& productCode,
+                                          const std::optional<RegisteredCommand>& registered) {
+  using Made = UninstallCommandLine::Made;
   std::wstring command = registered ? registered->text : L"MsiExec.exe /X" + productCode;
   if (registered && registered->type == InstallerService::kRegExpandSz) {
     std::optional<std::wstring> expanded =
         SystemServices::current().expandEnvironmentStrings(command);
-    if (!expanded) return std::nullopt;
+    if (!expanded) return {Made::CannotExpand, L""};
     command = std::move(*expanded);
   }
   const std::size_t start = std::min(command.find_first_not_of(kBlanks), command.size());
@@ -92,10 +85,11 @@ std::optional<std::wstring> uninstallCommandLine(
   std::wstring arguments = command.substr(start + length);
   if (registered) replaceAll(arguments, L"/I", L"/X");
   if (!program.starts_with(L'"') && program.find_first_of(kBlanks) != std::wstring::npos) {
+    if (!SystemServices::current().fileExists(program)) return {Made::NoSuchProgram, program};
     program = L'"' + program + L'"';
   }
   const std::wstring quiet = isInstaller(program) ? L" /Qn /norestart" : L" /Qn";
-  return command.substr(0, start) + program + arguments + quiet;
+  return {Made::Ready, command.substr(0, start) + program + arguments + quiet};
 }
 
 }  // namespace kv

@@ -41,15 +41,27 @@ const std::wstring* bracketedCandidateOf(const std::wstring& productName,
   return nullptr;
 }
 
-std::optional<std::wstring> uninstallCommandFor(const std::wstring& productCode,
-                                                const std::wstring& productName) {
+UninstallChoice uninstallChoiceFor(const std::wstring& productCode,
+                                   const std::wstring& productName) {
+  using Made = UninstallCommandLine::Made;
+  using Way = UninstallChoice::Way;
   std::optional<RegisteredCommand> registered(std::in_place);
   if (!GetUninstallValue(productCode, L"UninstallString", registered->text, registered->type) ||
       !isCommandText(*registered)) {
     registered.reset();
     detailLog().info() << L"Making uninstall string : " << productName << endLine;
   }
-  return uninstallCommandLine(productCode, registered);
+  UninstallCommandLine line = uninstallCommandLine(productCode, registered);
+  if (line.made == Made::CannotExpand) return {Way::CannotExpand, L"", L""};
+  if (line.made == Made::Ready) return {Way::Run, std::move(line.text), L""};
+  detailLog().warn() << L"The registered uninstaller is not there, so it is not run : " << line.text
+                     << endLine;
+  std::wstring package;
+  if (!GetProductInfoValue(productCode, L"LocalPackage", package) || package.empty()) {
+    return {Way::NoUninstaller, L"", std::move(line.text)};
+  }
+  detailLog().info() << L"Making uninstall string : " << productName << endLine;
+  return {Way::Run, uninstallCommandLine(productCode, std::nullopt).text, std::move(line.text)};
 }
 
 }  // namespace kv

@@ -38,10 +38,27 @@ class PackageMatchNames {
 const std::wstring* bracketedCandidateOf(const std::wstring& productName,
                                          const NameList& candidates);
 
+// How a chosen product is uninstalled.
+struct UninstallChoice {
+  enum class Way {
+    Run,            // `command` runs
+    CannotExpand,   // its registered command cannot be expanded: nothing runs
+    NoUninstaller,  // its registered program is not there and the installer service holds no
+                    // package of it to remove it by: nothing runs, it stays
+  };
+  Way way = Way::Run;
+  std::wstring command;
+  // The registered program that is not there as a file (none of a shorter path is run in its
+  // place); empty when the registered command was taken or there was none.
+  std::wstring missingProgram;
+};
+
 // The command that uninstalls the product (uninstallCommandLine), made from its registered
 // "UninstallString" or, when that cannot be read, is empty or is not text, for the installer (an
-// Info line on the detail log says so); nullopt when it cannot be made.
-std::optional<std::wstring> uninstallCommandFor(const std::wstring& productCode,
-                                                const std::wstring& productName);
+// Info line on the detail log says so). When the registered program is not there, the
+// installer's own command is made instead for a product whose package the installer service
+// keeps ("LocalPackage", which msiexec /X needs), after a Warn line on the detail log.
+UninstallChoice uninstallChoiceFor(const std::wstring& productCode,
+                                   const std::wstring& productName);
 
 }  // namespace kv

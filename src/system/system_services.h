@@ -110,6 +110,10 @@ class SystemServices {
   // or not it leads anywhere). An empty path is never present.
   virtual bool pathExists(const std::wstring& path) = 0;
 
+  // True when the path names a file (a link: what it leads to), false for a folder, a path that
+  // is not there and the empty path: a program to start must be a file.
+  virtual bool fileExists(const std::wstring& path) = 0;
+
   // The text with each %NAME% replaced by the value of the environment variable NAME, as the
   // shell expands a REG_EXPAND_SZ registry value. A %NAME% that is not set stays as it stands,
   // and the search goes on after its closing %; a % without a closing one stays too. Windows:
@@ -277,6 +281,7 @@ class SystemServicesWrapper : public SystemServices {
   bool callerIsAdministrator() override { return target_.callerIsAdministrator(); }
   std::wstring ownProgramPath() override { return target_.ownProgramPath(); }
   bool pathExists(const std::wstring& path) override { return target_.pathExists(path); }
+  bool fileExists(const std::wstring& path) override { return target_.fileExists(path); }
   bool createDirectory(const std::wstring& path) override { return target_.createDirectory(path); }
   bool createProtectedDirectory(const std::wstring& path) override {
     return target_.createProtectedDirectory(path);

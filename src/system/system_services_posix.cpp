@@ -146,6 +146,11 @@ class PosixSystemServices final : public SystemServices {
     return !path.empty() && ::lstat(toPosixPath(path).c_str(), &info) == 0;
   }
 
+  bool fileExists(const std::wstring& path) override {
+    struct stat info {};
+    return !path.empty() && ::stat(toPosixPath(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  }
+
   bool createDirectory(const std::wstring& path) override {
     return ::mkdir(toPosixPath(path).c_str(), 0777) == 0;
   }

@@ -278,6 +278,12 @@ class WindowsSystemServices final : public SystemServices {
     return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
+  bool fileExists(const std::wstring& path) override {
+    const DWORD attributes =
+        path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+
   bool createDirectory(const std::wstring& path) override {
     return CreateDirectoryW(path.c_str(), nullptr) != 0;
   }

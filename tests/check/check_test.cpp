@@ -399,6 +399,20 @@ TEST(Check, EndsWithItsCode) {
        L"",
        L"Exit code: 113, the maker's objects stay: a clean run with these options changes none of "
        L"them\n"},
+      // The registered program is not there, the service keeps no package: nothing can run.
+      {"uninstaller not there",
+       {L"-MNOVAX D1"},
+       [](Machine& m) {
+         m.system.files.insert(L"C:\\ProgramData\\My.exe");
+         m.installer.addUninstallEntry(
+             code(L'A'),
+             {{L"UninstallString", MemoryInstaller::textValue(L"C:\\ProgramData\\My.exe X.exe")}});
+       },
+       114,
+       L"ERROR: failed with error code 0x648 (MsiGetProductInfo)\n",
+       L"keep        its name ends in [NOVAX D1]; its registered uninstaller "
+       L"C:\\ProgramData\\My.exe "
+       L"X.exe is not there and the installer service keeps no package of it, so nothing is run"},
       {"a busy queue alone",
        {L"-MNOVAX D2"},
        none,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <tuple>
@@ -27,10 +28,14 @@ class ProductUninstallTest : public test::PhaseTest {
   }
 
   void fillInstaller(const std::wstring& commandA = L"MsiExec.exe /I" + code(L'A') + L" /i /I",
-                     std::uint32_t type = MemoryInstaller::kRegSz) {
+                     std::uint32_t type = MemoryInstaller::kRegSz,
+                     const std::wstring& packageA = L"a.msi") {
     installer = MemoryInstaller();
     // The maker's packages, another publisher's and one whose Publisher differs in case.
-    addProduct(L'A', L"NOVAX", L"Suite [NOVAX QZ-100]");
+    installer.addProduct({code(L'A'),
+                          {{L"Publisher", L"NOVAX"},
+                           {L"ProductName", L"Suite [NOVAX QZ-100]"},
+                           {L"LocalPackage", packageA}}});
     installer.addUninstallEntry(code(L'A'),
                                 {{L"UninstallString", MemoryInstaller::textValue(commandA, type)}});
     addProduct(L'B', L"NOVAX", L"Tool [Pravik P5] Extra");
@@ -66,7 +71,9 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     std::uint32_t typeA = MemoryInstaller::kRegSz;
     std::optional<std::string> printed = std::nullopt;
     bool expansionFails = false;
+    std::wstring packageA = L"a.msi";  // the package the service keeps, which msiexec /X needs
   };
+  const std::string exited = "Debug: Uninstaller exit code : 0\n";
   // Model QZ-100: A alone is chosen; `middle` is what its pass writes after choosing it.
   const auto linesOfA = [](const std::string& middle) {
     return "Debug: Uninstall product : Suite [NOVAX QZ-100]\n" + middle +
@@ -82,7 +89,7 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
     return Case{name,
                 L"NOVAX QZ-100",
                 false,
-                linesOfA("Debug: Uninstall command : " + wideToUtf8(run) + "\n"),
+                linesOfA("Debug: Uninstall command : " + wideToUtf8(run) + "\n" + exited),
                 {run + L" @300000"},
                 text + L" /I" + code(L'A'),
                 type};
@@ -93,12 +100,12 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
   const std::string madeA =
       "Info: Making uninstall string : Suite [NOVAX QZ-100]\n"
       "Debug: Uninstall command : " +
-      wideToUtf8(builtA) + "\n";
+      wideToUtf8(builtA) + "\n" + exited;
   const Case cannotExpand{
       "cannot be expanded",
       L"NOVAX QZ-100",
       false,
-      linesOfA("Error: Error: Failed to expand the uninstall command of product : Suite [NOVAX "
+      linesOfA("Error: Failed to expand the uninstall command of product : Suite [NOVAX "
                "QZ-100]\n"),
       {},
       unexpanded,
@@ -107,9 +114,33 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
       true};
   // A file planted where a shorter path ends in ".exe" is not the program.
   const std::wstring planted = L"C:\\ProgramData\\My.exe Tools\\uninst.exe";
-  system.files = {L"C:\\ProgramData\\My.exe", planted, L"C:\\Apps.exe"};
+  system.files = {L"C:\\ProgramData\\My.exe", planted, L"C:\\Apps.exe",
+                  L"C:\\Apps.exe\\KV Tools\\un.exe", L"C:\\ProgramData\\KV Tools\\uninst.EXE"};
+  // Nor is one when the named program is not there as a file: the installer's own command runs
+  // while the service keeps the package, else nothing.
+  const std::wstring gone = L"C:\\ProgramData\\My.exe Tools\\gone.exe";
+  const std::wstring folder = (dir.path() / "KV Tools" / "un.exe").wstring();
+  std::filesystem::create_directories(folder);
+  const auto missing = [&](const char* name, const std::wstring& program, const wchar_t* package) {
+    const std::string none = "Error: Failed to uninstall product, its uninstaller is not there : ";
+    return Case{
+        name,
+        L"NOVAX QZ-100",
+        false,
+        linesOfA("Warn: The registered uninstaller is not there, so it is not run : " +
+                 wideToUtf8(program) + "\n" + (*package ? madeA : none + "Suite [NOVAX QZ-100]\n")),
+        *package ? std::vector{builtA + L" @300000"} : std::vector<std::wstring>{},
+        program + L" /I" + code(L'A'),
+        MemoryInstaller::kRegSz,
+        "",
+        false,
+        package};
+  };
   const Case cases[] = {
       cannotExpand,
+      missing("not there, a shorter one is", gone, L"a.msi"),
+      missing("a folder", folder, L"a.msi"),
+      missing("not there, no package kept", gone, L""),
       {"empty",
        L"NOVAX QZ-100",
        false,
@@ -142,14 +173,13 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
        "Info: Entry driver list : num = 2\n"
        "Debug: Uninstall product : Suite [NOVAX QZ-100]\n"
        "Debug: Uninstall command : " +
-           a +
-           "\n"
+           a + "\n" + exited +
            "Debug: Not uninstall product : Tool [Pravik P5] Extra\n"
            "Debug: Not uninstall product : Lower [novax qz-100]\n"
            "Debug: Uninstall product : [Pravik P5]\n"
            "Info: Making uninstall string : [Pravik P5]\n"
            "Debug: Uninstall command : " +
-           e + "\n",
+           e + "\n" + exited,
        {commandA + L" @300000", commandE + L" @300000"}},
       {"configured models",
        L"Pravik P5|Zul 1",
@@ -160,7 +190,7 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
        "Debug: Uninstall product : [Pravik P5]\n"
        "Info: Making uninstall string : [Pravik P5]\n"
        "Debug: Uninstall command : " +
-           e + "\n",
+           e + "\n" + exited,
        {commandE + L" @300000"}},
       {"drivers cannot be listed",
        std::nullopt,
@@ -181,7 +211,7 @@ TEST_F(ProductUninstallTest, FirstPassUninstallsWhatEndsInABracketedCandidate) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.driverListingFails) memory.failAlways(SpoolerOperation::EnumPrinterDrivers, 5);
-    fillInstaller(c.registeredA, c.typeA);
+    fillInstaller(c.registeredA, c.typeA, c.packageA);
     system.expansionFails = c.expansionFails;
     run = CleanerRun();
     if (c.models) run.config.setModels(*c.models);
@@ -223,9 +253,14 @@ TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
       " : [Pravik P5]\nDebug: Uninstall command : " +
       wideToUtf8(commandE) + "\n";
   const std::string first = "Debug: --- Uninstall Tarn Packages ---\n";
-  const std::string ran = first + "Info: Get enumerate product codes : num = 4\n" + others + runE;
+  const std::string count = "Info: Get enumerate product codes : num = 4\n";
+  const std::string ran = first + count + others + runE;
+  const auto exited = [](int code) {
+    return "Debug: Uninstaller exit code : " + std::to_string(code) + "\n";
+  };
   const std::string again = "Info: KVTool cleaner Uninstall product Again: 12/06/2026 14:05:00\n";
   const std::string failed = "Error: Error: Failed to uninstall product : [Pravik P5]\n";
+  const std::string left = "Error: Product still installed at the end of the run : [Pravik P5]\n";
   const std::string gone = "Debug: Failed to get product name : " + wideToUtf8(codeE) + "\n";
   const std::string hung = "Debug: Not uninstall product again, its uninstaller did not end : ";
   const std::string warn = "Warn: Restart required to finish uninstalling product : ";
@@ -234,8 +269,9 @@ TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
       "Debug: Waiting for Windows Installer to finish another installation (at most 120000 "
       "msec)\n";
   const std::string busy =
-      "Debug: Windows Installer is still busy; the uninstaller starts all the same\n"
-      "Error: Error: Failed to uninstall product, another installation is in progress (1618) : "
+      "Debug: Windows Installer is still busy; the uninstaller starts all the same\n" +
+      exited(1618) +
+      "Error: Failed to uninstall product, another installation is in progress (1618) : "
       "[Pravik P5]\n";
   // E has no uninstall entry, in either view; what the second pass removed is not an error.
   const std::string noEntry = "ERROR: failed with error code 0x2 (RegOpenKey)\n";
@@ -250,30 +286,56 @@ TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
     int failures;
     std::uint32_t installerBusyMs;
     std::string printed;
+    std::vector<std::wstring> recordBefore = {};
+    std::vector<std::wstring> recordAfter = {};
+    bool clean = true;
+  };
+  const std::wstring now = L"2026-12-06T13:05:00Z";
+  // An uninstaller that owes a restart, with the record before and after, and the record's line.
+  const auto owes = [&](std::uint32_t exit, std::vector<std::wstring> before,
+                        std::vector<std::wstring> after, bool clean, const std::string& owed) {
+    return Case{{End::Exited, exit},
+                true,
+                first + count + owed + others + runE + exited(exit) + warn + "[Pravik P5]\n" +
+                    again + others + gone,
+                1,
+                0,
+                0,
+                gonePrinted,
+                before,
+                after,
+                clean};
   };
   const std::string twice = noEntry + noEntry;
   const Case cases[] = {
-      {{End::Exited, 1603}, true, ran + again + others + gone, 1, 0, 0, gonePrinted},
-      {{End::Exited, 1603}, false, ran + again + others + runE + failed, 2, 1, 0, twice},
+      {{End::Exited, 1603}, true, ran + exited(1603) + again + others + gone, 1, 0, 0, gonePrinted},
+      {{End::Exited, 1603},
+       false,
+       ran + exited(1603) + again + others + runE + exited(1603) + left,
+       2,
+       1,
+       0,
+       twice},
       {{End::TimedOut},
        false,
-       ran + failed + again + others + hung + "[Pravik P5]\n" + failed,
+       ran + failed + again + others + hung + "[Pravik P5]\n" + left,
        1,
        1,
        0,
        noEntry},
-      {{}, false, ran + failed + again + others + runE + failed + failed, 2, 1, 0, twice},
-      {{End::Exited, 3010},
-       true,
-       ran + warn + "[Pravik P5]\n" + again + others + gone,
-       1,
-       0,
-       0,
-       gonePrinted},
+      {{}, false, ran + failed + again + others + runE + failed + left, 2, 1, 0, twice},
+      owes(3010, {}, {now, L"[Pravik P5]"}, true, ""),
+      // A record the PC has restarted since (12:04:59, before its start at 12:05:00) is settled:
+      // kept in a test run, it gives no time to a new one. One still owed keeps its time, and its
+      // line follows the pass's count line.
+      owes(3010, {L"2026-12-06T12:04:59Z", L"Old"}, {now, L"[Pravik P5]"}, false, ""),
+      owes(1641, {L"2026-12-06T12:05:00Z", L"Old"},
+           {L"2026-12-06T12:05:00Z", L"Old", L"[Pravik P5]"}, true,
+           "Info: A restart is still owed since 2026-12-06T12:05:00Z\n"),
       // Busy for 150 s: the first pass gives up waiting after 120 s, the second gets through.
       {{End::Exited},
        true,
-       ran + waits + busy + again + others + runE + waits,
+       ran + waits + busy + again + others + runE + waits + exited(0),
        2,
        0,
        150000,
@@ -293,11 +355,14 @@ TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
     if (c.runs == 0) installer.failNext(InstallerOperation::EnumProducts, 1610, 4);
     if (c.installerBusyMs != 0) installer.holdExecuteMutex(c.installerBusyMs);
     run = CleanerRun();
-    run.options.clean = true;
+    run.options.clean = c.clean;
     run.config.setModels(L"Pravik P5");
     uninstaller.commands.clear();
     uninstaller.endings[commandE] = {c.outcome, c.removes};
     system.machineValues.clear();
+    if (!c.recordBefore.empty()) {
+      system.machineValues[L"RestartRequired"] = multiStringBytes(c.recordBefore);
+    }
     detailLog().open(dir.child(L"detail.log"));
     testing::internal::CaptureStdout();
     uninstallProductsFirstPass(run);
@@ -307,12 +372,15 @@ TEST_F(ProductUninstallTest, PackagesStillInstalledAfterTheSecondPassFail) {
     EXPECT_EQ(uninstaller.commands, std::vector<std::wstring>(c.runs, commandE + L" @300000"));
     EXPECT_EQ(run.failureCount, c.failures);
     EXPECT_EQ(installer.openMutexCount(), 0u);
-    EXPECT_FALSE(installer.executeMutexOwned());
-    // The restart owed is recorded beside the note: the time (UTC), then the product.
-    const std::string restart = c.outcome.exitCode == 3010
-                                    ? multiStringBytes({L"2026-12-06T13:05:00Z", L"[Pravik P5]"})
-                                    : "";
-    EXPECT_EQ(system.machineValues[L"RestartRequired"], restart);
+    // The mutex is opened to read its state alone, never to wait on it and so own it.
+    for (const std::wstring& call : installer.calls()) {
+      if (call.starts_with(L"OpenMutexW")) {
+        EXPECT_EQ(call, L"OpenMutexW(0x1, Global\\_MSIExecute)");
+      }
+    }
+    // The restart owed is recorded beside the note: the time (UTC), then the products.
+    EXPECT_EQ(system.machineValues[L"RestartRequired"],
+              c.recordAfter.empty() ? "" : multiStringBytes(c.recordAfter));
   }
 }
 
@@ -344,7 +412,7 @@ TEST_F(ProductUninstallTest, SecondPassReportsWhatTheFirstRemoved) {
                 e +
                 "\n"
                 "Error: Error: Failed to uninstall product : [Pravik P5]\n"
-                "Error: Error: Failed to uninstall product : [Pravik P5]\n");
+                "Error: Product still installed at the end of the run : [Pravik P5]\n");
   EXPECT_EQ(run.productCodes,
             (std::vector<std::wstring>{code(L'A'), code(L'B'), code(L'D'), code(L'E')}));
   EXPECT_EQ(run.failureCount + run.qCount + run.pCount, 0);

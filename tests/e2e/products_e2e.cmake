@@ -42,6 +42,7 @@ kv_add_machine_e2e_tests(products products_test.sh products_machine
   test_an_event_of_the_old_lock_name_is_passed_over
   test_administrators_settings_file_stands_after_a_stopped_run
   test_uninstall_commands_run_the_program_they_name
+  test_missing_uninstaller_is_not_replaced_by_a_planted_program
   test_restart_owed_is_recorded_reported_and_cleared)
 
 # kvcheck.exe on the machine with packages: the agreement with a clean run, and that it starts

@@ -73,6 +73,7 @@ uninstalled() {  # file
   read_package "$1"
   echo "Debug: Uninstall product : $name"
   echo "Debug: Uninstall command : $MSIEXEC /X$code /Qn /norestart"
+  echo "Debug: Uninstaller exit code : 0"
 }
 kept() {  # file
   local code arch name
@@ -368,6 +369,23 @@ test_uninstall_commands_run_the_program_they_name() {
 command: C:/NOVAX/Installer/rec.exe /X$bridge /Qn" "$(cd "$DRIVE_C" && find ProgramData NOVAX \
     kvwork kvtool -name uninstall_probe.log -exec head -qn1 {} + | LC_ALL=C sort)" "probes run"
   assert_eq "$(products_left "${LEFT_BY_DRIVERS[@]}")" "$(demo_products_listing)" "products left"
+}
+
+# The registered program is not there: the probe planted where a shorter path ends in ".exe" does
+# not run in its place; the installer's own command removes the package.
+test_missing_uninstaller_is_not_replaced_by_a_planted_program() {
+  local code arch name
+  register_command qz100_tools.msi REG_SZ 'C:\ProgramData\My.exe Tools\gone.exe /I'
+  cp "$KV_BUILD/tests/e2e/uninstall_probe.exe" "$DRIVE_C/ProgramData/My.exe"
+  run_cleaner -T -M 'Novax QZ-100'
+  assert_eq 0 "$RUN_EXIT" "exit code"
+  assert_missing "$DRIVE_C/ProgramData/uninstall_probe.log" "the planted program's log"
+  assert_contains "Debug: Uninstall product : $name
+Warn: The registered uninstaller is not there, so it is not run : C:\ProgramData\My.exe Tools\gone.exe
+Info: Making uninstall string : $name
+Debug: Uninstall command : $MSIEXEC /X$code /Qn /norestart
+Debug: Uninstaller exit code : 0" "$(detail_text)" "the lines"
+  assert_eq "" "$(demo_products_listing | grep -F "$code")" "the package after the run"
 }
 
 readonly MACHINE_VALUES='HKLM\SOFTWARE\NOVAX\kvcleaner'

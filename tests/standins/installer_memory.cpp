@@ -273,35 +273,21 @@ std::uint32_t MemoryInstaller::openMutexW(std::uint32_t desiredAccess, const wch
   return kSuccess;
 }
 
-std::uint32_t MemoryInstaller::waitForSingleObject(SyncHandle handle, std::uint32_t milliseconds) {
+std::uint32_t MemoryInstaller::ntQueryMutant(SyncHandle handle, MutantState* state) {
   const auto id = static_cast<std::uintptr_t>(handle);
-  const std::wstring call =
-      L"WaitForSingleObject(m" + std::to_wstring(id) + L", " + std::to_wstring(milliseconds) + L")";
-  if (const std::uint32_t code = injected(InstallerOperation::Wait, call)) return code;
+  const std::wstring call = L"NtQueryMutant(m" + std::to_wstring(id) + L")";
+  if (const std::uint32_t code = injected(InstallerOperation::QueryMutant, call)) return code;
   const auto open = mutexHandles_.find(id);
-  // Waiting needs SYNCHRONIZE, as Windows checks.
-  if (open == mutexHandles_.end() || (open->second & kSynchronize) == 0) return kWaitFailed;
-  if (mutexHeldFor_ > milliseconds) {
-    mutexHeldFor_ -= milliseconds;
-    return kWaitTimeout;
-  }
-  mutexHeldFor_ = 0;
-  mutexOwned_ = true;
-  return kWaitObject0;
+  if (open == mutexHandles_.end()) return kStatusInvalidHandle;
+  // Reading the state needs MUTANT_QUERY_STATE, as Windows checks.
+  if ((open->second & kMutantQueryState) == 0) return kStatusAccessDenied;
+  if (state != nullptr) *state = {mutexHeldFor_ > 0 ? 0 : 1, false, false};
+  return 0;
 }
 
-bool MemoryInstaller::releaseMutex(SyncHandle handle) {
-  const auto id = static_cast<std::uintptr_t>(handle);
-  if (injected(InstallerOperation::ReleaseMutex, L"ReleaseMutex(m" + std::to_wstring(id) + L")") !=
-      0) {
-    return false;
-  }
-  const auto open = mutexHandles_.find(id);
-  if (open == mutexHandles_.end() || (open->second & kMutexModifyState) == 0 || !mutexOwned_) {
-    return false;
-  }
-  mutexOwned_ = false;
-  return true;
+void MemoryInstaller::sleepMilliseconds(std::uint32_t milliseconds) {
+  calls_.push_back(L"Sleep(" + std::to_wstring(milliseconds) + L")");
+  mutexHeldFor_ -= std::min(mutexHeldFor_, milliseconds);
 }
 
 bool MemoryInstaller::closeHandle(SyncHandle handle) {

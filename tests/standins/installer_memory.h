@@ -62,17 +62,15 @@ class MemoryInstaller : public InstallerService {
   void failEnumerationAt(std::uint32_t index, std::uint32_t code);
 
   // Another installation holds the installer's mutex (kInstallerExecuteMutex) for `milliseconds`
-  // more of waiting: a wait shorter than what is left times out and takes that much off, a longer
-  // one gets the mutex. The mutex exists from the first call on, as it does on Windows once the
-  // service has run.
+  // more of sleeping: each sleepMilliseconds takes that much off. The mutex exists from the first
+  // call on, as it does on Windows once the service has run.
   void holdExecuteMutex(std::uint32_t milliseconds) {
     mutexExists_ = true;
     mutexHeldFor_ = milliseconds;
   }
   bool executeMutexHeld() const { return mutexHeldFor_ > 0; }
-  // Mutex handles handed out and not closed, and whether the mutex is owned through one.
+  // Mutex handles handed out and not closed.
   std::size_t openMutexCount() const { return mutexHandles_.size(); }
-  bool executeMutexOwned() const { return mutexOwned_; }
 
   // Every call made, in order, written like the call itself: numbers in decimal, "null" for a
   // null pointer, "buffer" for a non-null buffer, "HKLM" for kLocalMachine and "k<n>" for the
@@ -95,8 +93,8 @@ class MemoryInstaller : public InstallerService {
   std::int32_t regCloseKey(RegistryKey key) override;
   std::uint32_t openMutexW(std::uint32_t desiredAccess, const wchar_t* name,
                            SyncHandle* handle) override;
-  std::uint32_t waitForSingleObject(SyncHandle handle, std::uint32_t milliseconds) override;
-  bool releaseMutex(SyncHandle handle) override;
+  std::uint32_t ntQueryMutant(SyncHandle handle, MutantState* state) override;
+  void sleepMilliseconds(std::uint32_t milliseconds) override;
   bool closeHandle(SyncHandle handle) override;
 
  private:
@@ -124,7 +122,6 @@ class MemoryInstaller : public InstallerService {
   std::vector<std::wstring> calls_;
   bool mutexExists_ = false;
   std::uint32_t mutexHeldFor_ = 0;
-  bool mutexOwned_ = false;
   std::map<std::uintptr_t, std::uint32_t> mutexHandles_;  // handle -> access granted
   std::uintptr_t nextMutexHandle_ = 1;
 };

@@ -53,6 +53,9 @@ class FakeSystemServices : public SystemServicesWrapper {
   bool pathExists(const std::wstring& path) override {
     return files.contains(path) || SystemServicesWrapper::pathExists(path);
   }
+  bool fileExists(const std::wstring& path) override {
+    return files.contains(path) || SystemServicesWrapper::fileExists(path);
+  }
   std::uint32_t systemDefaultLocaleId() override { return localeId; }
   int messageBox(const std::wstring& text, const std::wstring& caption,
                  std::uint32_t style) override;

@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "console_capture.h"
 #include "products/installer_idle.h"
 #include "products/installer_service.h"
+#include "products/installer_service_wrapper.h"
 #include "products/product_discovery.h"
 
 namespace kv {
@@ -125,29 +125,54 @@ TEST_F(WineProductDiscovery, ReadsThatFindNothing) {
   }
 }
 
-// Another installation holds the installer's mutex (a thread here plays it): the wait gives up
-// at its bound, or goes on once the mutex is let go, and leaves it free either way.
-TEST(WineInstallerIdle, WaitsForTheExecuteMutex) {
+// The other installation: this program started again with KV_HOLD_EXECUTE_MUTEX naming an event.
+// It takes the installer's mutex, sets the event and ends a second later without letting go.
+TEST(WineInstallerIdle, OtherInstallation) {
+  wchar_t held[64] = {};
+  if (GetEnvironmentVariableW(L"KV_HOLD_EXECUTE_MUTEX", held, 64) == 0) GTEST_SKIP();
+  ASSERT_NE(CreateMutexW(nullptr, TRUE, kInstallerExecuteMutex), nullptr);
+  SetEvent(OpenEventW(EVENT_MODIFY_STATE, FALSE, held));
+  Sleep(1000);
+}
+
+// The handle the look opens cannot be waited on, so the look can never own the mutex (Wine
+// checks a handle's own access, though not the mutex's DACL).
+class NoWaitingInstaller : public InstallerServiceWrapper {
+ public:
+  using InstallerServiceWrapper::InstallerServiceWrapper;
+  std::uint32_t openMutexW(std::uint32_t access, const wchar_t* name, SyncHandle* handle) override {
+    const std::uint32_t opened = InstallerServiceWrapper::openMutexW(access, name, handle);
+    if (opened == 0) {
+      EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(*handle), 0), WAIT_FAILED);
+      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+    return opened;
+  }
+};
+
+// Another process holds the installer's mutex: the look gives up at its bound, or goes on once
+// the holder has ended (abandoned, the mutex is free); one that is not there reads idle.
+TEST(WineInstallerIdle, LooksAtTheExecuteMutexWithoutOwningIt) {
+  NoWaitingInstaller installer(InstallerService::current());
+  ScopedInstallerService installed(installer);
   EXPECT_EQ(waitUntilInstallerIdle(0, [] {}), InstallerIdle::Free);
-  const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  const HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  std::thread installation([&] {
-    const HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstallerExecuteMutex);
-    SetEvent(held);
-    WaitForSingleObject(release, INFINITE);
-    Sleep(100);
-    ReleaseMutex(mutex);
-    CloseHandle(mutex);
-  });
-  WaitForSingleObject(held, INFINITE);
+  const std::wstring held = L"kv-idle-held-" + std::to_wstring(GetCurrentProcessId());
+  const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, held.c_str());
+  wchar_t program[MAX_PATH] = {};
+  ASSERT_NE(GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+  std::wstring command = L"\"" + std::wstring(program) + L"\" --gtest_filter=*.OtherInstallation";
+  SetEnvironmentVariableW(L"KV_HOLD_EXECUTE_MUTEX", held.c_str());
+  STARTUPINFOW start{};
+  start.cb = sizeof start;
+  PROCESS_INFORMATION other{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &start, &other));
+  ASSERT_EQ(WaitForSingleObject(event, 60000), WAIT_OBJECT_0);
   int waits = 0;
   EXPECT_EQ(waitUntilInstallerIdle(50, [&] { ++waits; }), InstallerIdle::StillBusy);
-  SetEvent(release);
   EXPECT_EQ(waitUntilInstallerIdle(60000, [&] { ++waits; }), InstallerIdle::WasBusy);
   EXPECT_EQ(waits, 2);
-  installation.join();
-  CloseHandle(held);
-  CloseHandle(release);
+  for (const HANDLE h : {other.hProcess, other.hThread, event}) CloseHandle(h);
 }
 
 }  // namespace
