@@ -59,7 +59,7 @@ void addEntry(CheckRun& run, const PendingRemoval& entry, const wchar_t* decisio
   object.facts.emplace_back("port", entry.port);
   if (entry.portOnly) object.facts.emplace_back("left", L"port");
   if (entry.lastError != 0) {
-    object.facts.emplace_back("error", std::to_wstring(entry.lastError));
+    object.facts.emplace_back("lastError", std::to_wstring(entry.lastError));
     object.facts.emplace_back("failingSince", entry.failingSince);
   }
   if (!holder.empty()) object.facts.emplace_back("heldBy", holder);

@@ -420,11 +420,11 @@ TEST(Check, EndsWithItsCode) {
        114,
        L"",
        L"  NOVAX D2  take        driver NOVAX D2 is a configured model; failed since "
-       L"2026-12-01T08:00:00Z with 3001: in use; queue N busy holds the driver [port: DLM1, error: "
-       L"3001, failingSince: 2026-12-01T08:00:00Z, heldBy: queue N busy]\n"
+       L"2026-12-01T08:00:00Z with 3001: in use; queue N busy holds the driver [port: DLM1, "
+       L"lastError: 3001, failingSince: 2026-12-01T08:00:00Z, heldBy: queue N busy]\n"
        L"  NOVAX D2  take        driver NOVAX D2 is a configured model; only the port is left, the "
        L"driver went; failed since 2026-12-02T09:00:00Z with 170: in use [port: OLD1:, left: port, "
-       L"error: 170, failingSince: 2026-12-02T09:00:00Z]\n"},
+       L"lastError: 170, failingSince: 2026-12-02T09:00:00Z]\n"},
       {"a busy queue alone",
        {L"-MNOVAX D2"},
        none,
