@@ -20,7 +20,8 @@ bool isNumberedDevicePort(std::wstring_view folded) {
 }  // namespace
 
 bool isWindowsOwnPort(std::wstring_view port, std::wstring_view monitorName) {
-  // Windows lists the local monitor's ports as "Local Port"; Wine as "Local Monitor".
+  // The port listing names the local monitor "Local Monitor"; "Local Port" is the name it is
+  // installed under, which no other monitor can bear.
   if (monitorName != L"Local Port" && monitorName != L"Local Monitor") return false;
   static constexpr std::wstring_view kNamedPorts[] = {
       L"FILE:", L"PORTPROMPT:", L"NUL:", L"XPSPORT:", L"SHRFAX:",
