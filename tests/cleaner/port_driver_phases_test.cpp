@@ -268,37 +268,22 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        "Info: Deleting port lpt1:...\n"
        "Debug: Port of Windows itself, kept for every printer: lpt1:\n" NOVAX_D_DELETED,
        0, 0},
-      {"Windows' own ports by their number", true,
+      // The local monitor's; not under another monitor, nor without a number.
+      {"Windows' own ports by what they are", true,
        [](MemoryPrintSystem& m) {
-         for (const wchar_t* port : {L"COM4:", L"COM5:", L"LPT9:", L"XPSPort:", L"SHRFAX:"}) {
-           m.addPort({port, L"Local Monitor", L"Local Port", 1});
-         }
-         m.addQueue({L"Q1", L"NOVAX D", L"COM4:,com5:,LPT9:,xpsport:,SHRFAX:"});
+         for (const wchar_t* port : {L"COM4:", L"SHRFAX:", L"COM:"})
+           m.addPort({port, L"Local Monitor", {}, 1});
+         m.addPort({L"LPT1:", L"Acme Monitor", L"", 1});
+         m.addQueue({L"Q1", L"NOVAX D", L"COM4:,shrfax:,LPT1:,COM:"});
        },
        "Info: Deleting port COM4:...\n"
        "Debug: Port of Windows itself, kept for every printer: COM4:\n"
-       "Info: Deleting port com5:...\n"
-       "Debug: Port of Windows itself, kept for every printer: com5:\n"
-       "Info: Deleting port LPT9:...\n"
-       "Debug: Port of Windows itself, kept for every printer: LPT9:\n"
-       "Info: Deleting port xpsport:...\n"
-       "Debug: Port of Windows itself, kept for every printer: xpsport:\n"
-       "Info: Deleting port SHRFAX:...\n"
-       "Debug: Port of Windows itself, kept for every printer: SHRFAX:\n" NOVAX_D_DELETED,
-       0, 0},
-      // Such a name under another monitor is that monitor's; a name without a number is no device.
-      {"Windows' names that are not its own ports", true,
-       [](MemoryPrintSystem& m) {
-         m.addPort({L"LPT1:", L"Acme Monitor", L"", 1});
-         m.addPort({L"COM:", L"Local Port", L"Local Port", 1});
-         m.addQueue({L"Q1", L"NOVAX D", L"LPT1:,COM:"});
-       },
-       "Info: Deleting port LPT1:...\n"
-       "Info: Port monitor name: Acme Monitor\n"
-       "Info: Successfully removed port: LPT1:\n"
-       "Info: Deleting port COM:...\n"
-       "Info: Port monitor name: Local Port\n"
-       "Info: Successfully removed port: COM:\n" NOVAX_D_DELETED,
+       "Info: Deleting port shrfax:...\n"
+       "Debug: Port of Windows itself, kept for every printer: shrfax:\n"
+       "Info: Deleting port LPT1:...\nInfo: Port monitor name: Acme Monitor\n"
+       "Info: Successfully removed port: LPT1:\nInfo: Deleting port COM:...\n"
+       "Info: Port monitor name: Local Monitor\nInfo: Successfully removed port: "
+       "COM:\n" NOVAX_D_DELETED,
        0, 0},
       // A stray comma or two make a pooled text as well; empty parts name no port.
       {"stray commas", true,

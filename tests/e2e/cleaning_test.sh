@@ -134,10 +134,9 @@ Standard TCP/IP Port: IP_10.0.0.9 version=1' "$(demo_machine_records)" "records 
     "$(detail_text | grep '^Debug: KVTOOL cleaner execution completed')" "summary line"
 }
 
-# Windows' own ports stay too, also when an earlier run's note (as cleaners before the error codes
-# wrote it) names them (in any case, pooled): the local monitor's LPTn:, COMn: (any number) and
-# XPSPort: as well. A note's name holding a lone surrogate stays that name: the port named with
-# U+FFFD in its place is another one, and stays.
+# Windows' own ports stay too (COM5:, LPT9: and XPSPort: as well), also when an earlier run's note
+# names them (in any case, pooled). A note's name holding a lone surrogate stays that name: the
+# port named with U+FFFD in its place is another one, and stays.
 test_port_shared_with_another_makers_queue_is_kept() {
   local note port
   for port in COM5: LPT9: XPSPort: $'NV\uFFFD'; do kvsetup add-port "$port" >/dev/null; done
