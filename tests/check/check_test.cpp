@@ -402,12 +402,11 @@ TEST(Check, EndsWithItsCode) {
       {"the pooled ports of a queue that stays",
        {L"-MNOVAX D2"},
        [](Machine& m) {
-         m.memory.addPort({L"PA:", L"Local Monitor", L"Local Port", 1});
-         m.memory.addQueue({L"N pool", L"NOVAX D2", L"DLM2,PA:", 0x1});
+         m.memory.addQueue({L"N pool", L"NOVAX D2", L"DLM2,OLD1:", 0x1});
        },
        114,
        L"",
-       L"  PA:   keep        queue N pool stays and uses it: the deletion fails"},
+       L"  OLD1:  keep        queue N pool stays and uses it: the deletion fails"},
       {"what an earlier run left and why",
        {L"-MNOVAX D2"},
        [](Machine& m) {
@@ -416,9 +415,9 @@ TEST(Check, EndsWithItsCode) {
        },
        114,
        L"",
-       L"  NOVAX D2  take        driver NOVAX D2 is a configured model; failed since "
-       L"2026-12-01T08:00:00Z with 3001: in use; queue N busy holds the driver [port: DLM1, "
-       L"lastError: 3001, failingSince: 2026-12-01T08:00:00Z, heldBy: queue N busy]\n"},
+       L"configured model; failed since 2026-12-01T08:00:00Z with 3001: in use; queue N busy holds "
+       L"the driver [port: DLM1, lastError: 3001, failingSince: 2026-12-01T08:00:00Z, heldBy: "
+       L"queue N busy]\n"},
       {"a busy queue alone",
        {L"-MNOVAX D2"},
        none,

@@ -128,7 +128,6 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
        {"Error: Failed to removed port OLD1.(5)", "Info: Successfully deleted driver NOVAX D3"},
        std::nullopt,
        failing(SpoolerOperation::DeletePort, 5)},
-      // Its driver went: only the port is tried again, and the first failure's time stays.
       {"only the port is left",
        encodePendingRemovals({{L"NOVAX D2", L"OLD1", true, 5, L"2026-12-01T08:00:00Z"}}),
        true,

@@ -268,22 +268,19 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        "Info: Deleting port lpt1:...\n"
        "Debug: Port of Windows itself, kept for every printer: lpt1:\n" NOVAX_D_DELETED,
        0, 0},
-      // The local monitor's; not under another monitor, nor without a number.
-      {"Windows' own ports by what they are", true,
+      {"Windows' own ports are the local monitor's", true,
        [](MemoryPrintSystem& m) {
-         for (const wchar_t* port : {L"COM4:", L"SHRFAX:", L"COM:"})
+         for (const wchar_t* port : {L"COM4:", L"SHRFAX:"})
            m.addPort({port, L"Local Monitor", {}, 1});
          m.addPort({L"LPT1:", L"Acme Monitor", L"", 1});
-         m.addQueue({L"Q1", L"NOVAX D", L"COM4:,shrfax:,LPT1:,COM:"});
+         m.addQueue({L"Q1", L"NOVAX D", L"COM4:,shrfax:,LPT1:"});
        },
        "Info: Deleting port COM4:...\n"
        "Debug: Port of Windows itself, kept for every printer: COM4:\n"
        "Info: Deleting port shrfax:...\n"
        "Debug: Port of Windows itself, kept for every printer: shrfax:\n"
        "Info: Deleting port LPT1:...\nInfo: Port monitor name: Acme Monitor\n"
-       "Info: Successfully removed port: LPT1:\nInfo: Deleting port COM:...\n"
-       "Info: Port monitor name: Local Monitor\nInfo: Successfully removed port: "
-       "COM:\n" NOVAX_D_DELETED,
+       "Info: Successfully removed port: LPT1:\n" NOVAX_D_DELETED,
        0, 0},
       // A stray comma or two make a pooled text as well; empty parts name no port.
       {"stray commas", true,

@@ -43,9 +43,6 @@ TEST(PendingRemovalsFile, OnlyItsOwnShapeIsRead) {
   };
   const Case cases[] = {
       {"kvcleaner pending removals 1\nD\tP\nE\tQ", Entries{{L"D", L"P"}, {L"E", L"Q"}}},
-      {kFirstHeader + "%uDC00%uDC01\t%25\r\n", Entries{{L"\xDC00\xDC01", L"%"}}},
-      {kHeader + "D\tP\tport\t5\r\n", std::nullopt},
-      {kHeader + "D\tP\tPort\t5\t\r\n", std::nullopt},
       {kHeader + "D\tP\tport\t4294967296\t\r\n", std::nullopt},
       {"", std::nullopt},
       {"kvcleaner pending removals 3\r\nD\tP\tboth\t0\t\r\n", std::nullopt},
