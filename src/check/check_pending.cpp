@@ -52,7 +52,8 @@ void addEntry(CheckRun& run, const PendingRemoval& entry, const wchar_t* decisio
   }
   if (entry.portOnly) object.why += L"; only the port is left, the driver went";
   if (entry.lastError != 0) {
-    object.why += L"; failed since " + entry.failingSince + L" with " + errorText(entry.lastError);
+    const std::wstring since = entry.failingSince.empty() ? L"" : L" since " + entry.failingSince;
+    object.why += L"; failed" + since + L" with " + errorText(entry.lastError);
   }
   const std::wstring holder = entry.portOnly ? std::wstring() : holderOf(run, entry.driver);
   if (!holder.empty()) object.why += L"; " + holder + L" holds the driver";
