@@ -138,7 +138,9 @@ void uninstallPass(const Installer& installer, Products& products) {
 // The note of the maker's queues, the very bytes the cleaner writes.
 bool writeNote(const std::vector<Printer>& queues) {
   std::string bytes = kv::encodePendingRemovals({});
-  for (const Printer& queue : queues) kv::appendPendingRemoval(bytes, queue.driver, queue.port);
+  for (const Printer& queue : queues) {
+    kv::appendPendingRemoval(bytes, {queue.driver, queue.port});
+  }
   kv::UniqueRegKey key;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kv::bare::kNoteKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.put(),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -65,9 +66,13 @@ struct CleanerRun {
   PortsInUse otherQueuesPorts;
 
   // Ports and drivers (parallel) of the maker's queues that an earlier run deleted without getting
-  // to them; the port and driver phases take them after those of the queues.
+  // to them; the port and driver phases take them after those of the queues. A driver is empty
+  // where only the port is left.
   NameList pendingPorts;
   NameList pendingDrivers;
+  // The note's entries this run takes, also those that come with a queue still listed: what is
+  // known of their failures carries over.
+  std::vector<PendingRemoval> pendingTaken;
   // Entries of that run's note for models this run does not clean, written back for a later run.
   std::vector<PendingRemoval> pendingKept;
   // The note was there but could not be read: it is left as it is.
@@ -83,9 +88,10 @@ struct CleanerRun {
   std::set<std::wstring> finishedSet;
 
   // The ports and drivers whose deletion failed in this run: their entries stay in the note, so
-  // that later runs try them again.
-  PortsInUse portsFailed;
-  std::set<std::wstring> driversFailed;
+  // that later runs try them again. The last Windows error of each: ports by their upper-cased
+  // name, drivers as named.
+  std::map<std::wstring, std::uint32_t> portErrors;
+  std::map<std::wstring, std::uint32_t> driverErrors;
 };
 
 }  // namespace kv

@@ -71,8 +71,9 @@ void removePorts(CleanerRun& run);
 void removeDrivers(CleanerRun& run);
 
 // Real runs, after the driver phase: the note keeps the entries for models this run did not clean
-// and those whose port or driver this run failed to delete, and is deleted when there are none
-// (pending_removals.cpp).
+// and those whose port or driver this run failed to delete (only the port when the driver went),
+// each with the error of the last failure and the time of the first, and is deleted when there
+// are none (pending_removals.cpp).
 void settlePendingRemovals(CleanerRun& run);
 
 // The maker's installer packages again, over the product codes of the first pass, after the

@@ -26,10 +26,10 @@ void deleteDriver(CleanerRun& run, const std::wstring& driver) {
     run.finishedSet.insert(driver);
     log.debug() << L"finishedSet.size = " << run.finishedSet.size() << endLine;
   } else {
-    log.error() << L"Error: Failed to delete driver " << driver << L".(" << dwMciGetLastError()
-                << L")" << endLine;
+    const std::int32_t code = dwMciGetLastError();
+    log.error() << L"Error: Failed to delete driver " << driver << L".(" << code << L")" << endLine;
     ++run.failureCount;
-    run.driversFailed.insert(driver);
+    run.driverErrors[driver] = static_cast<std::uint32_t>(code);
   }
 }
 
@@ -38,7 +38,10 @@ void deleteDriver(CleanerRun& run, const std::wstring& driver) {
 void removeDrivers(CleanerRun& run) {
   detailLog().info() << L"KVTool cleaner Deleting driver started: " << GetTimeText() << endLine;
   for (const std::wstring& driver : run.queueDrivers) deleteDriver(run, driver);
-  for (const std::wstring& driver : run.pendingDrivers) deleteDriver(run, driver);
+  // An entry of the note without a driver left only its port: its driver went before.
+  for (const std::wstring& driver : run.pendingDrivers) {
+    if (!driver.empty()) deleteDriver(run, driver);
+  }
 }
 
 }  // namespace kv

@@ -9,6 +9,7 @@
 #include "config/pending_removals_note.h"
 #include "log/logger.h"
 #include "rules/pending_note_reading.h"
+#include "rules/restart_owed.h"
 #include "spooler/port_names.h"
 #include "system/system_services.h"
 
@@ -72,14 +73,52 @@ void setAside(CleanerRun& run, const std::string& bytes) {
   run.pendingNoteUnread = true;
 }
 
-// Whether this run failed to delete the driver or a port of an entry: the whole entry then stays,
-// and the next run tries both again (a port or driver that is gone by then is passed over).
-bool failedIn(const CleanerRun& run, const std::wstring& driver, const std::wstring& portText) {
-  if (run.driversFailed.contains(driver) || run.portsFailed.contains(portText)) return true;
-  for (const std::wstring_view port : portsOfText(portText)) {
-    if (run.portsFailed.contains(std::wstring(port))) return true;
+// The error of the last port of `portText` this run failed to delete, if any.
+std::optional<std::uint32_t> portFailure(const CleanerRun& run, const std::wstring& portText) {
+  std::optional<std::uint32_t> code;
+  const auto noteCode = [&](const std::wstring& port) {
+    const auto found = run.portErrors.find(upperCaseCopy(port));
+    if (found != run.portErrors.end()) code = found->second;
+  };
+  noteCode(portText);
+  for (const std::wstring_view port : portsOfText(portText)) noteCode(std::wstring(port));
+  return code;
+}
+
+// What the note keeps of an entry after this run: nothing when its port and driver went; else
+// what is left of the two, with the error of the last failure and the time of the first, which an
+// earlier run's entry carries over.
+std::optional<PendingRemoval> leftOf(const CleanerRun& run, PendingRemoval entry) {
+  const std::optional<std::uint32_t> portCode = portFailure(run, entry.port);
+  const auto driverFailure = run.driverErrors.find(entry.driver);
+  const bool driverLeft = !entry.portOnly && driverFailure != run.driverErrors.end();
+  if (!driverLeft && !portCode) return std::nullopt;
+  // A driver that went (or was gone: the spooler no longer knows it) is not deleted again.
+  entry.portOnly = !driverLeft;
+  entry.lastError = driverLeft ? driverFailure->second : *portCode;
+  if (entry.failingSince.empty()) {
+    entry.failingSince = isoUtcText(SystemServices::current().universalTime());
   }
-  return false;
+  return entry;
+}
+
+const PendingRemoval* earlierEntry(const CleanerRun& run, const std::wstring& driver,
+                                   const std::wstring& port) {
+  for (const PendingRemoval& entry : run.pendingTaken) {
+    if (entry.driver == driver && entry.port == port) return &entry;
+  }
+  return nullptr;
+}
+
+PendingRemoval entryOfQueue(const CleanerRun& run, std::size_t queue) {
+  const PendingRemoval* earlier = earlierEntry(run, run.queueDrivers[queue], run.queuePorts[queue]);
+  // A queue that is listed again holds its driver: both are left, whatever the note said.
+  PendingRemoval entry{run.queueDrivers[queue], run.queuePorts[queue]};
+  if (earlier != nullptr) {
+    entry.lastError = earlier->lastError;
+    entry.failingSince = earlier->failingSince;
+  }
+  return entry;
 }
 
 }  // namespace
@@ -104,27 +143,33 @@ void takeOverPendingRemovals(CleanerRun& run) {
   for (std::size_t i = 0; i < run.queueNames.size(); ++i) {
     ofQueues.emplace(run.queueDrivers[i], run.queuePorts[i]);
   }
-  for (PendingRemoval& entry : note.taken) {
+  std::size_t earlier = 0;
+  for (const PendingRemoval& entry : note.taken) {
     // The entry of a queue that is still there (it was busy, say) comes with the queue.
     if (ofQueues.contains({entry.driver, entry.port})) continue;
-    run.pendingDrivers.push_back(std::move(entry.driver));
-    run.pendingPorts.push_back(std::move(entry.port));
+    run.pendingDrivers.push_back(entry.portOnly ? std::wstring() : entry.driver);
+    run.pendingPorts.push_back(entry.port);
+    ++earlier;
   }
+  run.pendingTaken = std::move(note.taken);
   run.pendingKept = std::move(note.kept);
-  if (!run.pendingDrivers.empty()) {
-    detailLog().info() << L"Ports and drivers left by an unfinished run: "
-                       << run.pendingDrivers.size() << endLine;
+  if (earlier != 0) {
+    detailLog().info() << L"Ports and drivers left by an earlier run: " << earlier << endLine;
   }
 }
 
 void notePendingRemovals(CleanerRun& run) {
   if (!run.options.clean || run.pendingNoteUnread || run.queueNames.empty()) return;
   std::string bytes = encodePendingRemovals(run.pendingKept);
-  for (std::size_t i = 0; i < run.pendingDrivers.size(); ++i) {
-    appendPendingRemoval(bytes, run.pendingDrivers[i], run.pendingPorts[i]);
+  std::set<std::pair<std::wstring, std::wstring>> ofQueues;
+  for (std::size_t i = 0; i < run.queueNames.size(); ++i) {
+    ofQueues.emplace(run.queueDrivers[i], run.queuePorts[i]);
+  }
+  for (const PendingRemoval& entry : run.pendingTaken) {
+    if (!ofQueues.contains({entry.driver, entry.port})) appendPendingRemoval(bytes, entry);
   }
   for (std::size_t i = 0; i < run.queueNames.size(); ++i) {
-    appendPendingRemoval(bytes, run.queueDrivers[i], run.queuePorts[i]);
+    appendPendingRemoval(bytes, entryOfQueue(run, i));
   }
   writeNote(run, bytes);
 }
@@ -133,16 +178,14 @@ void settlePendingRemovals(CleanerRun& run) {
   if (!run.options.clean || run.pendingNoteUnread) return;
   std::vector<PendingRemoval> staying = run.pendingKept;
   std::set<std::pair<std::wstring, std::wstring>> seen;
-  const auto keepFailed = [&](const std::wstring& driver, const std::wstring& port) {
-    if (!failedIn(run, driver, port) || !seen.emplace(driver, port).second) return;
-    staying.push_back({driver, port});
+  const auto keepFailed = [&](PendingRemoval entry) {
+    if (!seen.emplace(entry.driver, entry.port).second) return;
+    if (std::optional<PendingRemoval> left = leftOf(run, std::move(entry))) {
+      staying.push_back(std::move(*left));
+    }
   };
-  for (std::size_t i = 0; i < run.queueNames.size(); ++i) {
-    keepFailed(run.queueDrivers[i], run.queuePorts[i]);
-  }
-  for (std::size_t i = 0; i < run.pendingDrivers.size(); ++i) {
-    keepFailed(run.pendingDrivers[i], run.pendingPorts[i]);
-  }
+  for (std::size_t i = 0; i < run.queueNames.size(); ++i) keepFailed(entryOfQueue(run, i));
+  for (const PendingRemoval& entry : run.pendingTaken) keepFailed(entry);
   if (!staying.empty()) {
     writeNote(run, encodePendingRemovals(staying));
     return;

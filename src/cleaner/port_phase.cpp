@@ -15,6 +15,11 @@
 namespace kv {
 namespace {
 
+void notePortFailed(CleanerRun& run, const std::wstring& port, std::int32_t code) {
+  ++run.pCount;
+  run.portErrors[upperCaseCopy(port)] = static_cast<std::uint32_t>(code);
+}
+
 void deletePortThroughMonitor(CleanerRun& run, const std::wstring& port, const PortRoute& route) {
   Logger& log = detailLog();
   if (route.monitor->protocolOf != nullptr) {
@@ -24,10 +29,9 @@ void deletePortThroughMonitor(CleanerRun& run, const std::wstring& port, const P
     log.info() << L"Successfully deleted port: " << port << endLine;
     run.finishedSet.insert(port);
   } else {
-    log.error() << L"Failed to delete port " << port << L".(" << dwMciGetLastError() << L")"
-                << endLine;
-    ++run.pCount;
-    run.portsFailed.add(port);
+    const std::int32_t code = dwMciGetLastError();
+    log.error() << L"Failed to delete port " << port << L".(" << code << L")" << endLine;
+    notePortFailed(run, port, code);
   }
 }
 
@@ -37,10 +41,9 @@ void removePortThroughSpooler(CleanerRun& run, const std::wstring& port) {
     log.info() << L"Successfully removed port: " << port << endLine;
     run.finishedSet.insert(port);
   } else {
-    log.error() << L"Failed to removed port " << port << L".(" << dwMciGetLastError() << L")"
-                << endLine;
-    ++run.pCount;
-    run.portsFailed.add(port);
+    const std::int32_t code = dwMciGetLastError();
+    log.error() << L"Failed to removed port " << port << L".(" << code << L")" << endLine;
+    notePortFailed(run, port, code);
   }
 }
 

@@ -3,13 +3,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "system/utf8.h"
 
 namespace kv {
 namespace {
 
-constexpr std::string_view kHeader = "kvcleaner pending removals 1";
+constexpr std::string_view kHeader = "kvcleaner pending removals 2";
+// What cleaners before the error codes and times wrote; still read.
+constexpr std::string_view kFirstHeader = "kvcleaner pending removals 1";
 
 bool isSurrogate(wchar_t c) {
   const auto unit = static_cast<std::uint32_t>(c);
@@ -123,31 +126,76 @@ std::string_view nextLine(std::string_view bytes, std::size_t& at) {
 std::string encodePendingRemovals(const std::vector<PendingRemoval>& entries) {
   std::string out(kHeader);
   out += "\r\n";
-  for (const PendingRemoval& entry : entries) appendPendingRemoval(out, entry.driver, entry.port);
+  for (const PendingRemoval& entry : entries) appendPendingRemoval(out, entry);
   return out;
 }
 
-void appendPendingRemoval(std::string& bytes, std::wstring_view driver, std::wstring_view port) {
-  appendEscaped(bytes, driver);
+void appendPendingRemoval(std::string& bytes, const PendingRemoval& entry) {
+  appendEscaped(bytes, entry.driver);
   bytes.push_back('\t');
-  appendEscaped(bytes, port);
+  appendEscaped(bytes, entry.port);
+  bytes += entry.portOnly ? "\tport\t" : "\tboth\t";
+  bytes += std::to_string(entry.lastError);
+  bytes.push_back('\t');
+  appendEscaped(bytes, entry.failingSince);
   bytes += "\r\n";
 }
 
+namespace {
+
+std::vector<std::string_view> fieldsOf(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t from = 0;
+  for (std::size_t tab = line.find('\t'); tab != std::string_view::npos;
+       tab = line.find('\t', from)) {
+    fields.push_back(line.substr(from, tab - from));
+    from = tab + 1;
+  }
+  fields.push_back(line.substr(from));
+  return fields;
+}
+
+std::optional<std::uint32_t> errorCodeOf(std::string_view digits) {
+  if (digits.empty() || digits.size() > 10) return std::nullopt;
+  std::uint64_t code = 0;
+  for (const char digit : digits) {
+    if (digit < '0' || digit > '9') return std::nullopt;
+    code = code * 10 + static_cast<std::uint64_t>(digit - '0');
+  }
+  if (code > UINT32_MAX) return std::nullopt;
+  return static_cast<std::uint32_t>(code);
+}
+
+std::optional<PendingRemoval> entryOf(std::string_view line, bool firstShape) {
+  const std::vector<std::string_view> fields = fieldsOf(line);
+  if (fields.size() != (firstShape ? 2u : 5u)) return std::nullopt;
+  std::optional<std::wstring> driver = unescaped(fields[0]);
+  std::optional<std::wstring> port = unescaped(fields[1]);
+  if (!driver || !port) return std::nullopt;
+  PendingRemoval entry{std::move(*driver), std::move(*port)};
+  if (firstShape) return entry;
+  if (fields[2] != "port" && fields[2] != "both") return std::nullopt;
+  entry.portOnly = fields[2] == "port";
+  const std::optional<std::uint32_t> code = errorCodeOf(fields[3]);
+  std::optional<std::wstring> since = unescaped(fields[4]);
+  if (!code || !since) return std::nullopt;
+  entry.lastError = *code;
+  entry.failingSince = std::move(*since);
+  return entry;
+}
+
+}  // namespace
+
 std::optional<std::vector<PendingRemoval>> decodePendingRemovals(std::string_view bytes) {
   std::size_t at = 0;
-  if (bytes.empty() || nextLine(bytes, at) != kHeader) return std::nullopt;
+  if (bytes.empty()) return std::nullopt;
+  const std::string_view header = nextLine(bytes, at);
+  if (header != kHeader && header != kFirstHeader) return std::nullopt;
   std::vector<PendingRemoval> entries;
   while (at < bytes.size()) {
-    const std::string_view line = nextLine(bytes, at);
-    const std::size_t tab = line.find('\t');
-    if (tab == std::string_view::npos || line.find('\t', tab + 1) != std::string_view::npos) {
-      return std::nullopt;
-    }
-    std::optional<std::wstring> driver = unescaped(line.substr(0, tab));
-    std::optional<std::wstring> port = unescaped(line.substr(tab + 1));
-    if (!driver || !port) return std::nullopt;
-    entries.push_back({std::move(*driver), std::move(*port)});
+    std::optional<PendingRemoval> entry = entryOf(nextLine(bytes, at), header == kFirstHeader);
+    if (!entry) return std::nullopt;
+    entries.push_back(std::move(*entry));
   }
   return entries;
 }

@@ -6,21 +6,42 @@
 
 namespace kv {
 
-bool isWindowsOwnPort(std::wstring_view port) {
-  static constexpr std::wstring_view kOwnPorts[] = {
-      L"LPT1:", L"LPT2:", L"LPT3:", L"COM1:", L"COM2:",
-      L"COM3:", L"COM4:", L"FILE:", L"NUL:",  L"PORTPROMPT:",
+namespace {
+
+// "LPT" or "COM", one digit or more, and the colon.
+bool isNumberedDevicePort(std::wstring_view folded) {
+  if (!(folded.starts_with(L"LPT") || folded.starts_with(L"COM")) || !folded.ends_with(L':')) {
+    return false;
+  }
+  const std::wstring_view number = folded.substr(3, folded.size() - 4);
+  return !number.empty() && number.find_first_not_of(L"0123456789") == std::wstring_view::npos;
+}
+
+}  // namespace
+
+bool isWindowsOwnPort(std::wstring_view port, std::wstring_view monitorName) {
+  // The port listing names the local monitor "Local Monitor"; "Local Port" is the name it is
+  // installed under, which no other monitor can bear.
+  if (monitorName != L"Local Port" && monitorName != L"Local Monitor") return false;
+  static constexpr std::wstring_view kNamedPorts[] = {
+      L"FILE:", L"PORTPROMPT:", L"NUL:", L"XPSPORT:", L"SHRFAX:",
   };
-  for (const std::wstring_view own : kOwnPorts) {
-    if (samePortName(port, own)) return true;
+  const std::wstring folded = upperCaseCopy(std::wstring(port));
+  if (isNumberedDevicePort(folded)) return true;
+  for (const std::wstring_view own : kNamedPorts) {
+    if (folded == own) return true;
   }
   return false;
 }
 
 namespace {
 
-PortHold holdOf(const std::wstring& port, const PortsInUse& otherQueuesPorts) {
-  if (isWindowsOwnPort(port)) return PortHold::WindowsOwn;
+PortHold holdOf(const std::wstring& port, const PortsInUse& otherQueuesPorts,
+                const PortInventoryIndex& index) {
+  const portinfo_s* listed = index.find(port);
+  if (listed != nullptr && isWindowsOwnPort(port, listed->monitorName)) {
+    return PortHold::WindowsOwn;
+  }
   if (otherQueuesPorts.contains(port)) return PortHold::OtherQueue;
   return PortHold::None;
 }
@@ -41,7 +62,7 @@ PortWalkEnd walkPorts(const NameList& queuePorts, const NameList& pendingPorts,
   const PortInventoryIndex index(inventory);
   for (const std::wstring& text : queuePorts) {
     for (const std::wstring& port : portsNamedBy(text, index)) {
-      visitor.port(port, holdOf(port, otherQueuesPorts), index);
+      visitor.port(port, holdOf(port, otherQueuesPorts, index), index);
     }
   }
   // An earlier run may have got to some of its ports before it stopped.
@@ -50,7 +71,7 @@ PortWalkEnd walkPorts(const NameList& queuePorts, const NameList& pendingPorts,
       if (MciGetPortMonitorName(port, index).empty()) {
         visitor.gone(port);
       } else {
-        visitor.port(port, holdOf(port, otherQueuesPorts), index);
+        visitor.port(port, holdOf(port, otherQueuesPorts, index), index);
       }
     }
   }

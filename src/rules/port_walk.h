@@ -11,10 +11,11 @@
 
 namespace kv {
 
-// The ports that Windows installs for every printer with its local monitor (LPT1: to LPT3:,
-// COM1: to COM4:, FILE:, PORTPROMPT:, NUL:), in any letter case. A maker's queue may print to
-// one; the port is still the machine's and stays.
-bool isWindowsOwnPort(std::wstring_view port);
+// The ports that Windows' local monitor keeps for every printer: "LPT" or "COM" with a number
+// ("LPT9:", "COM12:"), FILE:, PORTPROMPT:, NUL:, XPSPort: and SHRFAX:, in any letter case, with
+// `monitorName` as the port listing gives it. A maker's queue may print to one; the port is still
+// the machine's and stays. The same name under another monitor is that monitor's port.
+bool isWindowsOwnPort(std::wstring_view port, std::wstring_view monitorName);
 
 // Why a port the walk hands out is not the maker's to delete, whatever the run's mode.
 enum class PortHold {

@@ -413,6 +413,25 @@ TEST(Check, EndsWithItsCode) {
        L"keep        its name ends in [NOVAX D1]; its registered uninstaller "
        L"C:\\ProgramData\\My.exe "
        L"X.exe is not there and the installer service keeps no package of it, so nothing is run"},
+      {"the pooled ports of a queue that stays",
+       {L"-MNOVAX D2"},
+       [](Machine& m) {
+         m.memory.addQueue({L"N pool", L"NOVAX D2", L"DLM2,OLD1:", 0x1});
+       },
+       114,
+       L"",
+       L"  OLD1:  keep        queue N pool stays and uses it: the deletion fails"},
+      {"what an earlier run left and why",
+       {L"-MNOVAX D2"},
+       [](Machine& m) {
+         m.system.machineValues[L"PendingRemovals"] =
+             encodePendingRemovals({{L"NOVAX D2", L"DLM1", false, 3001, L"2026-12-01T08:00:00Z"}});
+       },
+       114,
+       L"",
+       L"configured model; failed since 2026-12-01T08:00:00Z with 3001: in use; queue N busy holds "
+       L"the driver [port: DLM1, lastError: 3001, failingSince: 2026-12-01T08:00:00Z, heldBy: "
+       L"queue N busy]\n"},
       {"a busy queue alone",
        {L"-MNOVAX D2"},
        none,

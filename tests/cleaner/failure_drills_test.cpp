@@ -242,7 +242,7 @@ TEST(FailureDrills, EachEndsWithItsOwnCodeAndTouchesNoOtherMaker) {
        0,
        ", 0, OK\r\n",
        {"Info: Successfully deleted local queue " + std::string("NOVAX ") + std::string(250, 'q'),
-        "Info: KVTool cleaner started: ", "Info: Ports and drivers left by an unfinished run: 3",
+        "Info: KVTool cleaner started: ", "Info: Ports and drivers left by an earlier run: 3",
         "Info: Successfully deleted port: DLM1", "Info: Successfully removed port: C:\\out\\z",
         "Error: Failed to delete port " + std::string(64, 'P') + ".(87)",
         "Info: Successfully deleted driver NOVAX D1", "Info: Successfully deleted driver Zul Caf",

@@ -18,7 +18,8 @@ using PendingRemovalsTest = test::PhaseTest;
 TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
   const std::string earlier = encodePendingRemovals(
       {{L"NOVAX D2", L"OLD1"}, {L"NOVAX D2", L"GONE"}, {L"NOVAX D3", L"OLD3"}});
-  const std::string n1 = "NOVAX D1\tDLM1\r\n";
+  const std::string n1 = "NOVAX D1\tDLM1\tboth\t0\t\r\n";
+  const std::wstring now = L"2026-12-06T13:05:00Z";
   struct Case {
     const char* name;
     std::optional<std::string> before;  // the note before the run; nullopt: none
@@ -30,6 +31,7 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
     std::optional<std::string> aside = std::nullopt;  // an unreadable note kept under another name
     std::function<void(MemoryPrintSystem&, test::FakeSystemServices&)> arrange = {};
     std::wstring asideName = L" unreadable 20261206 140500";
+    std::string absent = "\x01";  // a text the log must not hold
   };
   const auto failing = [](SpoolerOperation operation, std::uint32_t error) {
     return [=](MemoryPrintSystem& m, test::FakeSystemServices&) { m.failAlways(operation, error); };
@@ -43,7 +45,7 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
        {},
        earlier + n1,
        std::nullopt,
-       {"Info: Ports and drivers left by an unfinished run: 3",
+       {"Info: Ports and drivers left by an earlier run: 3",
         "Info: Successfully deleted local queue N1.", "Info: Successfully removed port: DLM1",
         "Info: Deleting port OLD1...\nInfo: Port monitor name: Local Monitor\n"
         "Info: Successfully removed port: OLD1",
@@ -59,14 +61,14 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
        {},
        encodePendingRemovals({{L"NOVAX D2", L"OLD1"}}) + n1,
        std::nullopt,
-       {"Info: Ports and drivers left by an unfinished run: 1"}},
+       {"Info: Ports and drivers left by an earlier run: 1"}},
       {"test run",
        earlier,
        false,
        {},
        earlier,
        earlier,
-       {"Info: Ports and drivers left by an unfinished run: 3",
+       {"Info: Ports and drivers left by an earlier run: 3",
         "Info: SIMULATION:Successfully deleted port: DLM1",
         "Info: SIMULATION:Successfully deleted port: OLD1", "Debug: Port no longer present: GONE",
         "Warn: Port still used by a queue that is not cleaned: OLD3",
@@ -77,7 +79,7 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
        {L"NOVAX D1"},
        encodePendingRemovals({{L"NOVAX D2", L"OLD1"}, {L"NOVAX D1", L"OLD1"}}) + n1,
        encodePendingRemovals({{L"NOVAX D2", L"OLD1"}}),
-       {"Info: Ports and drivers left by an unfinished run: 1",
+       {"Info: Ports and drivers left by an earlier run: 1",
         "Info: Successfully removed port: OLD1", "Debug: Driver previously deleted NOVAX D1"}},
       {"none before",
        std::nullopt,
@@ -109,10 +111,10 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
        true,
        {},
        earlier + n1,
-       encodePendingRemovals({{L"NOVAX D1", L"DLM1"},
-                              {L"NOVAX D2", L"OLD1"},
-                              {L"NOVAX D2", L"GONE"},
-                              {L"NOVAX D3", L"OLD3"}}),
+       encodePendingRemovals({{L"NOVAX D1", L"DLM1", false, 87, now},
+                              {L"NOVAX D2", L"OLD1", false, 87, now},
+                              {L"NOVAX D2", L"GONE", false, 87, now},
+                              {L"NOVAX D3", L"OLD3", false, 87, now}}),
        {"Error: Error: Failed to delete driver NOVAX D3.(87)"},
        std::nullopt,
        failing(SpoolerOperation::DeletePrinterDriverEx, 87)},
@@ -121,17 +123,31 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
        true,
        {},
        earlier + n1,
-       encodePendingRemovals({{L"NOVAX D1", L"DLM1"}, {L"NOVAX D2", L"OLD1"}}),
+       encodePendingRemovals(
+           {{L"NOVAX D1", L"DLM1", true, 5, now}, {L"NOVAX D2", L"OLD1", true, 5, now}}),
        {"Error: Failed to removed port OLD1.(5)", "Info: Successfully deleted driver NOVAX D3"},
        std::nullopt,
        failing(SpoolerOperation::DeletePort, 5)},
+      {"only the port is left",
+       encodePendingRemovals({{L"NOVAX D2", L"OLD1", true, 5, L"2026-12-01T08:00:00Z"}}),
+       true,
+       {},
+       encodePendingRemovals({{L"NOVAX D2", L"OLD1", true, 5, L"2026-12-01T08:00:00Z"}}) + n1,
+       encodePendingRemovals({{L"NOVAX D1", L"DLM1", true, 170, now},
+                              {L"NOVAX D2", L"OLD1", true, 170, L"2026-12-01T08:00:00Z"}}),
+       {"Info: Ports and drivers left by an earlier run: 1",
+        "Error: Failed to removed port OLD1.(170)", "Info: Successfully deleted driver NOVAX D1"},
+       std::nullopt,
+       failing(SpoolerOperation::DeletePort, 170),
+       L" unreadable 20261206 140500",
+       "Deleting driver NOVAX D2"},
       // The queue stays busy: its entry comes with it, and is tried once.
       {"the entry of a queue that stays",
        encodePendingRemovals({{L"NOVAX D1", L"DLM1"}}),
        true,
        {},
        encodePendingRemovals({{L"NOVAX D1", L"DLM1"}}),
-       encodePendingRemovals({{L"NOVAX D1", L"DLM1"}}),
+       encodePendingRemovals({{L"NOVAX D1", L"DLM1", false, 3001, now}}),
        {"Error: Failed to removed port DLM1.(170)\nInfo: KVTool cleaner Deleting driver started"},
        std::nullopt,
        [](MemoryPrintSystem& m, test::FakeSystemServices&) { m.queues()[0].status = 1; }},
@@ -220,6 +236,7 @@ TEST_F(PendingRemovalsTest, AnEarlierRunsNoteIsFinishedOrKept) {
     EXPECT_EQ(value(note), c.after);
     EXPECT_EQ(value(note + c.asideName), c.aside);
     const std::string text = log();
+    EXPECT_EQ(text.find(c.absent), std::string::npos) << c.absent;
     std::size_t at = 0;
     for (const std::string& line : c.lines) {
       at = text.find(line, at);

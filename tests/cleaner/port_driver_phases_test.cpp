@@ -34,7 +34,7 @@ TEST_F(PortDriverPhasesTest, EachMonitorNameTakesItsRoute) {
     std::uint32_t protocol;  // logged and sent for the maker's monitors only
   };
   const Case cases[] = {
-      {L"LPT7:", L"Local Monitor", L"Local Port", "Local Monitor", Spooler, 0, 0},
+      {L"NVL7:", L"Local Monitor", L"Local Port", "Local Monitor", Spooler, 0, 0},
       {L"IP_1", L"TCPMON.DLL", L"", "Standard TCP/IP Port", Monitor, 236, 0},
       {L"IP_2", L"Acme", L"Standard TCP/IP Port", "Standard TCP/IP Port", Monitor, 236, 0},
       {L"CSR1", L"Client Side Rendering Port", L"", "Client Side Rendering Port", Spooler, 0, 0},
@@ -267,6 +267,20 @@ TEST_F(PortDriverPhasesTest, SharedPortsAndDriversGoOnceAndFailuresCountEachTime
        },
        "Info: Deleting port lpt1:...\n"
        "Debug: Port of Windows itself, kept for every printer: lpt1:\n" NOVAX_D_DELETED,
+       0, 0},
+      {"Windows' own ports are the local monitor's", true,
+       [](MemoryPrintSystem& m) {
+         for (const wchar_t* port : {L"COM4:", L"SHRFAX:"})
+           m.addPort({port, L"Local Monitor", {}, 1});
+         m.addPort({L"LPT1:", L"Acme Monitor", L"", 1});
+         m.addQueue({L"Q1", L"NOVAX D", L"COM4:,shrfax:,LPT1:"});
+       },
+       "Info: Deleting port COM4:...\n"
+       "Debug: Port of Windows itself, kept for every printer: COM4:\n"
+       "Info: Deleting port shrfax:...\n"
+       "Debug: Port of Windows itself, kept for every printer: shrfax:\n"
+       "Info: Deleting port LPT1:...\nInfo: Port monitor name: Acme Monitor\n"
+       "Info: Successfully removed port: LPT1:\n" NOVAX_D_DELETED,
        0, 0},
       // A stray comma or two make a pooled text as well; empty parts name no port.
       {"stray commas", true,

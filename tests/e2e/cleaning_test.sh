@@ -134,19 +134,20 @@ Standard TCP/IP Port: IP_10.0.0.9 version=1' "$(demo_machine_records)" "records 
     "$(detail_text | grep '^Debug: KVTOOL cleaner execution completed')" "summary line"
 }
 
-# Windows' own ports stay too, also when an earlier run's note names them (in any case, pooled).
-# A note's name holding a lone surrogate stays that name: the port named with U+FFFD in its place
-# is another one, and stays.
+# Windows' own ports stay too (COM5:, LPT9: and XPSPort: as well), also when an earlier run's note
+# names them (in any case, pooled). A note's name holding a lone surrogate stays that name: the
+# port named with U+FFFD in its place is another one, and stays.
 test_port_shared_with_another_makers_queue_is_kept() {
-  local note own=$'COM1:\tLocal Monitor\tLocal Port\t1\nFILE:\tLocal Monitor\tLocal Port\t1\nLPT1:\tLocal Monitor\tLocal Port\t1'
-  kvsetup add-port $'NV\uFFFD' >/dev/null
-  note=$(printf 'kvcleaner pending removals 1\r\nNovax Ghost\tlpt1:\r\nNovax Ghost\tCOM1:,FILE:\r\nNovax Ghost\tNV%%uD800\r\n' |
+  local note port own
+  for port in COM5: LPT9: XPSPort: $'NV\uFFFD'; do kvsetup add-port "$port" >/dev/null; done
+  note=$(printf 'kvcleaner pending removals 1\r\nNovax Ghost\tlpt1:\r\nNovax Ghost\tCOM1:,FILE:\r\nNovax Ghost\tNV%%uD800\r\nNovax Ghost\tcom5:,LPT9:,xpsport:\r\n' |
     od -An -tx1 | tr -d ' \n')
   wine reg add 'HKLM\SOFTWARE\NOVAX\kvcleaner' /v PendingRemovals /t REG_BINARY /d "$note" /reg:64 /f \
     </dev/null >/dev/null 2>&1
   run_cleaner -C
-  assert_eq "$own" "$(listed ports | grep -E '^(COM1|FILE|LPT1):')" "Windows' own ports"
-  assert_eq $'Debug: Port of Windows itself, kept for every printer: lpt1:\nDebug: Port of Windows itself, kept for every printer: COM1:\nDebug: Port of Windows itself, kept for every printer: FILE:' \
+  own=$(printf '%s\tLocal Monitor\tLocal Port\t1\n' COM1: COM5: FILE: LPT1: LPT9: XPSPort:)
+  assert_eq "$own" "$(listed ports | grep -E '^(COM[15]|FILE|LPT[19]|XPSPort):' | LC_ALL=C sort)" "Windows' own ports"
+  assert_eq $'Debug: Port of Windows itself, kept for every printer: lpt1:\nDebug: Port of Windows itself, kept for every printer: COM1:\nDebug: Port of Windows itself, kept for every printer: FILE:\nDebug: Port of Windows itself, kept for every printer: com5:\nDebug: Port of Windows itself, kept for every printer: LPT9:\nDebug: Port of Windows itself, kept for every printer: xpsport:' \
     "$(detail_text | grep '^Debug: Port of Windows')" "Windows' own ports kept with a Debug line"
   assert_eq $'NV\uFFFD\tLocal Monitor\tLocal Port\t1' "$(listed ports | grep '^NV')" "the port named NV U+FFFD"
   assert_eq $'Acme Hub\tAcme Laser 5\tDLM_HUB' "$(listed queues | grep DLM_HUB)" \

@@ -75,7 +75,7 @@ test_a_run_stopped_after_its_queues_is_finished_by_the_next() {
   lines=$(cat "$LOG_DIR"/*.KVTOOL_CLEANER.log | tr -d '\r')
   assert_eq 1 "$RUN_EXIT" "exit code of the next run: Wine refuses every driver deletion"
   # Two of the 13 queues share a driver and a port: the same entry is taken once.
-  assert_contains $'\nInfo: Ports and drivers left by an unfinished run: 12\n' "$lines" \
+  assert_contains $'\nInfo: Ports and drivers left by an earlier run: 12\n' "$lines" \
     "the note taken over"
   assert_eq "$QUEUES_LEFT" "$(listed queues)" "queues after the next run"
   assert_eq "$PORTS_LEFT" "$(listed ports)" "ports after the next run"
