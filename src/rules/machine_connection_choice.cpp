@@ -1,7 +1,9 @@
 #include "rules/machine_connection_choice.h"
 
+#include <cstddef>
+#include <vector>
+
 #include "log/logger.h"
-#include "rules/driver_filter_walk.h"
 #include "spooler/error_reporting.h"
 #include "spooler/machine_connections.h"
 
@@ -9,6 +11,41 @@ namespace kv {
 namespace {
 
 constexpr std::int32_t kErrorProcNotFound = 127;
+
+// The filter walk's words with the phase's own in front, so that no line can be read as one of
+// the user connection phase's.
+const wchar_t* filterText(DriverFilter filter, bool kept) {
+  if (filter == DriverFilter::Model) {
+    return kept ? L"Per-machine connection, match found : "
+                : L"Per-machine connection, no match found, stays: ";
+  }
+  return kept ? L"Per-machine connection, NFG string found : "
+              : L"Per-machine connection, no NFG driver string found, stays: ";
+}
+
+// From the last entry to the first, as the other filter walks write theirs.
+void keepMakers(const ModelSet& models, MachineConnectionsRead& read) {
+  const DriverFilter filter = chooseDriverFilter(models);
+  std::vector<bool> keep(read.drivers.size(), false);
+  for (std::size_t i = read.drivers.size(); i-- > 0;) {
+    keep[i] = passesDriverFilter(filter, models, read.drivers[i]);
+    detailLog().debug() << filterText(filter, keep[i]) << read.names[i] << L" Driver: "
+                        << read.drivers[i] << endLine;
+  }
+  std::size_t to = 0;
+  for (std::size_t from = 0; from < keep.size(); ++from) {
+    if (!keep[from]) continue;
+    if (to == from) {
+      ++to;
+      continue;
+    }
+    read.names[to] = std::move(read.names[from]);
+    read.drivers[to] = std::move(read.drivers[from]);
+    ++to;
+  }
+  read.names.resize(to);
+  read.drivers.resize(to);
+}
 
 }  // namespace
 
@@ -40,7 +77,7 @@ bool readMakersMachineConnections(const ModelSet& models, MachineConnectionsRead
                << L"): the per-machine connection stays." << endLine;
     read.silent.emplace_back(std::move(name), code);
   }
-  filterByDriver(models, read.names, read.drivers, nullptr, nullptr);
+  keepMakers(models, read);
   return true;
 }
 
