@@ -32,19 +32,14 @@ void keepMakers(const ModelSet& models, MachineConnectionsRead& read) {
     detailLog().debug() << filterText(filter, keep[i]) << read.names[i] << L" Driver: "
                         << read.drivers[i] << endLine;
   }
-  std::size_t to = 0;
-  for (std::size_t from = 0; from < keep.size(); ++from) {
-    if (!keep[from]) continue;
-    if (to == from) {
-      ++to;
-      continue;
-    }
-    read.names[to] = std::move(read.names[from]);
-    read.drivers[to] = std::move(read.drivers[from]);
-    ++to;
+  MachineConnectionsRead kept;
+  for (std::size_t i = 0; i < keep.size(); ++i) {
+    if (!keep[i]) continue;
+    kept.names.push_back(std::move(read.names[i]));
+    kept.drivers.push_back(std::move(read.drivers[i]));
   }
-  read.names.resize(to);
-  read.drivers.resize(to);
+  read.names = std::move(kept.names);
+  read.drivers = std::move(kept.drivers);
 }
 
 }  // namespace
