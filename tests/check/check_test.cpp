@@ -312,8 +312,7 @@ TEST(Check, EndsWithItsCode) {
        114,
        kNoUninstallEntry,
        L"removes users' connections: registered, with models A|B (Version 2026,1206,1405,0).\n"},
-      // The clean run goes on, as the check does, and counts it in Q.
-      {"per-machine connections",
+      {"per-machine connections, which a clean run counts in Q and goes on",
        {},
        [](Machine& m) { m.memory.failAlways(SpoolerOperation::EnumPerMachineConnections, 5); },
        114,

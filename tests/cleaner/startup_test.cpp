@@ -121,8 +121,7 @@ TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {
   // After the build stamp.
   EXPECT_NE(detail.find("\r\n" + versionLine(programText + " -P \"a b\" \"\"")), std::string::npos);
 
-  // Where no one sees a box, -P is ignored: the same notice, no box, and why only after the
-  // settings file's line and the version line.
+  // Where no one sees a box, -P is ignored: the same notice, no box, why after the last start line.
   system.environment[L"ALLUSERSPROFILE"] = dir().wstring();
   const std::string settings = dir().string() + "\\NOVAX\\KVXCLEAN.ini";
   for (const bool localSystem : {true, false}) {
