@@ -35,7 +35,8 @@ int checkMachineConnections(CheckRun& run) {
   if (!readMakersMachineConnections(run.modelSet, read)) {
     note = L"Failed to enumerate per-machine printer connections (" +
            std::to_wstring(dwMciGetLastError()) +
-           L"): a clean run cannot list them either and leaves them.";
+           L"): a clean run cannot list them either, leaves them and counts that in Q with an "
+           L"Error line.";
     return 0;
   }
   for (const auto& [name, code] : read.silent) {

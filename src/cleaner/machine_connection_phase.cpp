@@ -12,9 +12,12 @@ void removeMachineConnections(CleanerRun& run) {
   Logger& log = detailLog();
   log.debug() << L"-----Per-machine connections-----" << endLine;
   MachineConnectionsRead read;
-  // Not being able to list them removes nothing and keeps nothing from the later phases: the
-  // Error line says so, and Q stays a count of removals that failed.
-  if (!readMakersMachineConnections(run.modelSet, read)) return;
+  // Not being able to list them removes nothing and keeps nothing from the later phases; the
+  // maker's may still be there, so it counts in Q as a removal that failed.
+  if (!readMakersMachineConnections(run.modelSet, read)) {
+    ++run.qCount;
+    return;
+  }
   for (const std::wstring& name : read.names) {
     log.info() << L"Disconnecting per-machine connection " << name << L"..." << endLine;
     if (!run.options.clean) {

@@ -130,24 +130,26 @@ void startUp(CleanerRun& run, const std::vector<std::wstring>& args) {
   detailLog().setLevel(options.logLevel ? levelFromName(*options.logLevel) : LogLevel::All);
   detailLog().info() << L"KVTool cleaner started: " << GetTimeText() << endLine;
   opening.report();
-  if (popupIgnored != nullptr) detailLog().warn() << popupIgnored << endLine;
 
   // A missing message text file is reported and the run goes on without texts.
   checkMessageFile(messageFileBeside(args.empty() ? std::wstring() : args[0]));
 
-  // -M replaces whatever the configuration file named.
+  // -M replaces whatever the configuration file named. A run that ends here still says why its
+  // -P did not stand.
   if (!takeConfiguredModels(options.configFile, options.models, run.config, run.modelSet)) {
+    if (popupIgnored != nullptr) detailLog().warn() << popupIgnored << endLine;
     fatalEnd(kResultReadScenario, L"");
   }
 
   detailLog().debug() << buildStamp() << endLine;
-  // After the start lines that scripts already read: which build ran, how and as whom, so that
-  // a log on a share tells.
+  if (!messageBoxesEnabled()) writeSilentModeFile(run);
+
+  // Only after every start line that scripts read, in the order they read them: which build ran,
+  // how and as whom, so that a log on a share tells, and why a -P given does not stand.
   detailLog().debug() << L"kvcleaner " << kProgramVersion << L", command line: "
                       << commandLineText(args) << L", account: "
                       << accountShown(system.processAccount()) << endLine;
-
-  if (!messageBoxesEnabled()) writeSilentModeFile(run);
+  if (popupIgnored != nullptr) detailLog().warn() << popupIgnored << endLine;
 }
 
 }  // namespace kv

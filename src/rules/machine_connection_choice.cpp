@@ -1,7 +1,9 @@
 #include "rules/machine_connection_choice.h"
 
+#include <cstddef>
+#include <vector>
+
 #include "log/logger.h"
-#include "rules/driver_filter_walk.h"
 #include "spooler/error_reporting.h"
 #include "spooler/machine_connections.h"
 
@@ -9,6 +11,36 @@ namespace kv {
 namespace {
 
 constexpr std::int32_t kErrorProcNotFound = 127;
+
+// The filter walk's words with the phase's own in front, so that no line can be read as one of
+// the user connection phase's.
+const wchar_t* filterText(DriverFilter filter, bool kept) {
+  if (filter == DriverFilter::Model) {
+    return kept ? L"Per-machine connection, match found : "
+                : L"Per-machine connection, no match found, stays: ";
+  }
+  return kept ? L"Per-machine connection, NFG string found : "
+              : L"Per-machine connection, no NFG driver string found, stays: ";
+}
+
+// From the last entry to the first, as the other filter walks write theirs.
+void keepMakers(const ModelSet& models, MachineConnectionsRead& read) {
+  const DriverFilter filter = chooseDriverFilter(models);
+  std::vector<bool> keep(read.drivers.size(), false);
+  for (std::size_t i = read.drivers.size(); i-- > 0;) {
+    keep[i] = passesDriverFilter(filter, models, read.drivers[i]);
+    detailLog().debug() << filterText(filter, keep[i]) << read.names[i] << L" Driver: "
+                        << read.drivers[i] << endLine;
+  }
+  MachineConnectionsRead kept;
+  for (std::size_t i = 0; i < keep.size(); ++i) {
+    if (!keep[i]) continue;
+    kept.names.push_back(std::move(read.names[i]));
+    kept.drivers.push_back(std::move(read.drivers[i]));
+  }
+  read.names = std::move(kept.names);
+  read.drivers = std::move(kept.drivers);
+}
 
 }  // namespace
 
@@ -40,7 +72,7 @@ bool readMakersMachineConnections(const ModelSet& models, MachineConnectionsRead
                << L"): the per-machine connection stays." << endLine;
     read.silent.emplace_back(std::move(name), code);
   }
-  filterByDriver(models, read.names, read.drivers, nullptr, nullptr);
+  keepMakers(models, read);
   return true;
 }
 

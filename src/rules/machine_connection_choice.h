@@ -21,9 +21,10 @@ struct MachineConnectionsRead {
 };
 
 // Lists the per-machine connections, asks each one's server for its driver, and narrows those
-// that answered to the maker's with the filter walk's Debug lines. A silent server gets a Warn
-// line naming the connection and the code. False, after an Error line with the code, when the
-// connections cannot be listed; a spooler without the listing call (127) has none to list.
+// that answered to the maker's, each with a Debug line in the filter walk's order and words, led
+// by "Per-machine connection". A silent server gets a Warn line naming the connection and the
+// code. False, after an Error line with the code, when the connections cannot be listed; a
+// spooler without the listing call (127) has none to list (a Debug line).
 bool readMakersMachineConnections(const ModelSet& models, MachineConnectionsRead& read);
 
 }  // namespace kv

@@ -312,6 +312,14 @@ TEST(Check, EndsWithItsCode) {
        114,
        kNoUninstallEntry,
        L"removes users' connections: registered, with models A|B (Version 2026,1206,1405,0).\n"},
+      {"per-machine connections, which a clean run counts in Q and goes on",
+       {},
+       [](Machine& m) { m.memory.failAlways(SpoolerOperation::EnumPerMachineConnections, 5); },
+       114,
+       kNoUninstallEntry,
+       L"Per-machine printer connections\n  Note: Failed to enumerate per-machine printer "
+       L"connections (5): a clean run cannot list them either, leaves them and counts that in Q "
+       L"with an Error line.\n"},
       {"own environment's drivers",
        {},
        [](Machine& m) { m.memory.failNext(SpoolerOperation::EnumPrinterDrivers, 1805, 3); },

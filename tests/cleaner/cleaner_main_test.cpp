@@ -190,9 +190,10 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
   const std::string earlier = "\xFF\xFE[\0O\0]\0\n\0;\0c\0\n\0";  // UTF-16, a comment
   // What the cleaner writes where no file was, as a run stopped in the first pass leaves it.
   const std::string own = "\xEF\xBB\xBF[SilentMode]" NL "SilentMode = On" NL;
-  const std::string made = "Error: Failed to load INI file " + shown +
-                           " (File error)|Debug: Create File : " + shown +
-                           "|Debug: Delete File : " + shown;
+  const std::string written =
+      "Error: Failed to load INI file " + shown + " (File error)|Debug: Create File : " + shown;
+  const std::string deleted = "|Debug: Delete File : " + shown;
+  const std::string made = written + deleted;
   const std::string merged = "[A]\nb=1\n[SilentMode]\nSilentMode=On\n";
   const std::string lock = shown + ".lock";
   const std::string b2 = "[A]\nb=2\n";
@@ -271,12 +272,13 @@ TEST_F(CleanerMainTest, SilentModeFileLivesOnlyWithoutPopup) {
        Machine::LockLeftBehind},
       {{L"-T", L"-P"},
        std::nullopt,
-       "Warn: -P ignored: running as LocalSystem, no one sees a message box|" + made,
+       written + "|Warn: -P ignored: running as LocalSystem, no one sees a message box" + deleted,
        std::nullopt,
        Machine::LocalSystem},
       {{L"-T", L"-P"},
        std::nullopt,
-       "Warn: -P ignored: no interactive window station, no one sees a message box|" + made,
+       written + "|Warn: -P ignored: no interactive window station, no one sees a message box" +
+           deleted,
        std::nullopt,
        Machine::NoWindowStation},
       {{L"-T", L"-D", dir.wide()}, std::nullopt, made, std::nullopt, Machine::DashDWithoutNovax},

@@ -219,10 +219,17 @@ TEST_F(QueuePhasesTest, PerMachineConnectionsFollowTheirServersDriver) {
     std::string lines;            // after the filter lines
     std::int32_t qCount;
     std::size_t left;
+    std::uint32_t listingError = 0;
   };
+  const std::string read =
+      "Debug: per-machine connections after query 3\n"
+      "Warn: No answer from the print server of \\\\silent\\NOVAX 3.(1722): the per-machine "
+      "connection stays.\n";
   const std::string brandWalk =
-      "Debug: Matching NFG string found : \\\\b\\q2 Driver: NOVAX 2\n"
-      "Debug: No NFG driver string found,removing from list: \\\\a\\q1 Driver: Other\n";
+      read +
+      "Debug: Per-machine connection, NFG string found : \\\\b\\q2 Driver: NOVAX 2\n"
+      "Debug: Per-machine connection, no NFG driver string found, stays: \\\\a\\q1 Driver: "
+      "Other\n";
   const Case cases[] = {
       {true, std::nullopt, 0,
        brandWalk + "Info: Disconnecting per-machine connection \\\\b\\q2...\n"
@@ -237,11 +244,16 @@ TEST_F(QueuePhasesTest, PerMachineConnectionsFollowTheirServersDriver) {
                    "Error: Failed to delete per-machine connection \\\\b\\q2.(5)\n",
        1, 3},
       {true, L"Other", 0,
-       "Debug: No match found,removing from list: \\\\b\\q2 Driver: NOVAX 2\n"
-       "Debug: Match found : \\\\a\\q1 Driver: Other\n"
-       "Info: Disconnecting per-machine connection \\\\a\\q1...\n"
-       "Info: Successfully deleted per-machine connection \\\\a\\q1.\n",
+       read + "Debug: Per-machine connection, no match found, stays: \\\\b\\q2 Driver: NOVAX 2\n"
+              "Debug: Per-machine connection, match found : \\\\a\\q1 Driver: Other\n"
+              "Info: Disconnecting per-machine connection \\\\a\\q1...\n"
+              "Info: Successfully deleted per-machine connection \\\\a\\q1.\n",
        0, 2},
+      // Not listed: the maker's may be there, so Q counts it, unless the call is missing.
+      {true, std::nullopt, 0, "Error: Failed to enumerate per-machine printer connections.(5)\n", 1,
+       3, kErrorAccessDenied},
+      {true, std::nullopt, 0, "Debug: This spooler has no per-machine connections.(127)\n", 0, 3,
+       127},
   };
   for (const Case& c : cases) {
     memory = MemoryPrintSystem();
@@ -249,6 +261,9 @@ TEST_F(QueuePhasesTest, PerMachineConnectionsFollowTheirServersDriver) {
     memory.addServerQueue({L"\\\\b\\q2", L"NOVAX 2"});
     for (const wchar_t* name : {L"\\\\a\\q1", L"\\\\silent\\NOVAX 3", L"\\\\b\\q2"}) {
       memory.addMachineConnection(name);
+    }
+    if (c.listingError != 0) {
+      memory.failAlways(SpoolerOperation::EnumPerMachineConnections, c.listingError);
     }
     if (c.deletionError != 0) {
       memory.failNext(SpoolerOperation::DeletePerMachineConnection, c.deletionError);
@@ -258,12 +273,7 @@ TEST_F(QueuePhasesTest, PerMachineConnectionsFollowTheirServersDriver) {
     if (c.models) run.modelSet = {*c.models};
     detailLog().open(dir.child(L"detail.log"));
     removeMachineConnections(run);
-    EXPECT_EQ(log(),
-              "Debug: -----Per-machine connections-----\n"
-              "Debug: per-machine connections after query 3\n"
-              "Warn: No answer from the print server of \\\\silent\\NOVAX 3.(1722): the "
-              "per-machine connection stays.\n" +
-                  c.lines);
+    EXPECT_EQ(log(), "Debug: -----Per-machine connections-----\n" + c.lines);
     EXPECT_EQ(run.qCount, c.qCount);
     EXPECT_EQ(memory.machineConnections().size(), c.left);
   }

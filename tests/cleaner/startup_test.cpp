@@ -122,19 +122,26 @@ TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {
   // After the build stamp.
   EXPECT_NE(detail.find("\r\n" + versionLine(programText + " -P \"a b\" \"\"")), std::string::npos);
 
-  // Where no one sees a box, -P is ignored: the same notice, no box.
+  // Where no one sees a box, -P is ignored: the same notice, no box, why after the last start line.
+  system.environment[L"ALLUSERSPROFILE"] = dir().wstring();
+  const std::string settings = dir().string() + "\\NOVAX\\KVXCLEAN.ini";
   for (const bool localSystem : {true, false}) {
     std::filesystem::remove(dir() / "PC01_12062026_140500.KVTOOL_CLEANER.log");
     system.localSystem = localSystem;
     system.interactiveWindowStation = localSystem;
-    startUp(run, {program()});
+    CleanerRun fresh;  // with no settings file lock held from the run before
+    fresh.options = run.options;
+    startUp(fresh, {program()});
     EXPECT_EQ(system.shownBoxes.size(), 1u);
-    EXPECT_TRUE(detailText().starts_with(
-        std::string("Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n") +
+    const std::string ignored = detailText();
+    EXPECT_TRUE(
+        ignored.starts_with("Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n" + missing));
+    EXPECT_TRUE(ignored.ends_with(
+        "Debug: Create File : " + settings + "\r\n" + versionLine(programText) +
         (localSystem ? "Warn: -P ignored: running as LocalSystem, no one sees a message box\r\n"
                      : "Warn: -P ignored: no interactive window station, no one sees a message "
-                       "box\r\n") +
-        missing));
+                       "box\r\n")))
+        << ignored;
   }
 }
 
@@ -146,10 +153,13 @@ TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {
 TEST_F(StartUpTest, ConfigurationFileThatCannotBeLoadedEndsWithCode4) {
   run.options.configFile = (dir() / "missing.ini").wstring();
   run.options.models = L"A|B";
+  run.options.popup = true;
+  system.localSystem = true;
   EXPECT_EXIT(startAndExit(run, {program(), L"-F", L"missing file.ini", L""}),
               ::testing::ExitedWithCode(4), "");
   EXPECT_EQ(detailText(),
             "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n"
+            "Warn: -P ignored: running as LocalSystem, no one sees a message box\r\n"
             "Error: Error constant = 4\r\n");
   EXPECT_EQ(operationText(),
             "Cleaner: PC01, Start:12/06/2026 14:05:00, End:12/06/2026 14:05:00, 4, NG\r\n");

@@ -17,6 +17,10 @@ test_simulation_run_writes_both_logs() {
     "first detail line"
   assert_match "^Info: KVTool cleaner finished: $TIME"$'\r'"$" "$(tail -n 1 "$detail")" \
     "last detail line"
+  # Which build ran, how and as whom: only after the settings file's line.
+  assert_match '^Debug: kvcleaner [^,]+, command line: .*kvcleaner\.exe -T, account: .+$' \
+    "$(tr -d '\r' <"$detail" | grep -A1 '^Debug: Create File : ' | sed -n 2p)" \
+    "the line after the settings file's"
   assert_eq "" "$RUN_OUT" "console output without -V"
 }
 
