@@ -3,6 +3,10 @@
 #include <cwctype>
 #include <map>
 
+#include "disconnect/protected_location.h"
+#include "log/log_level.h"
+#include "rules/logon_registration.h"
+
 namespace kv {
 namespace {
 
@@ -61,6 +65,36 @@ std::wstring checkCombination(const GivenOptions& given, wchar_t& action) {
   return L"";
 }
 
+// -R passes -F and -M on to a command Windows starts in each user's session, in a folder of its
+// own; -L names a level the log knows.
+std::wstring checkValues(const GivenOptions& given, wchar_t action) {
+  const auto found = [&given](wchar_t letter) {
+    const auto at = given.find(letter);
+    return at == given.end() ? nullptr : &at->second;
+  };
+  if (const std::wstring* level = found(L'L')) {
+    std::wstring upper = *level;
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    // levelFromName gives INFO for any name it does not know.
+    if (levelFromName(*level) == LogLevel::Info && upper != L"INFO") {
+      return L"-L takes OFF, FATAL, ERROR, WARN, WARNING, INFO, DEBUG or ALL: " + *level;
+    }
+  }
+  if (action != L'R') return L"";
+  const std::wstring* file = found(L'F');
+  if (file && !isFullDrivePath(*file)) {
+    return L"-F needs a full path with -R (the program starts in each user's session, in a "
+           L"folder of its own): " +
+           *file;
+  }
+  for (const std::wstring* value : {file, found(L'M')}) {
+    if (value && !commandLineValueFits(*value)) {
+      return L"A value with a quote, or ending in a backslash, cannot be passed on: " + *value;
+    }
+  }
+  return L"";
+}
+
 }  // namespace
 
 const wchar_t kDisconnectUsage[] =
@@ -74,6 +108,7 @@ std::optional<DisconnectOptions> parseDisconnectCommandLine(const std::vector<st
   wchar_t action = L'\0';
   std::wstring refusal = readOptions(args, given);
   if (refusal.empty()) refusal = checkCombination(given, action);
+  if (refusal.empty()) refusal = checkValues(given, action);
   if (!refusal.empty()) {
     messages += refusal + L"\n" + kDisconnectUsage;
     return std::nullopt;

@@ -30,21 +30,6 @@ bool administratorOrRefused(int& exitCode) {
   return false;
 }
 
-// The text of a refused value, or an empty one.
-std::wstring checkValues(const DisconnectOptions& options) {
-  if (options.configFile && !isFullDrivePath(*options.configFile)) {
-    return L"-F needs a full path with -R (the program starts in each user's session, in a "
-           L"folder of its own): " +
-           *options.configFile;
-  }
-  for (const std::optional<std::wstring>& value : {options.configFile, options.models}) {
-    if (value && !commandLineValueFits(*value)) {
-      return L"A value with a quote, or ending in a backslash, cannot be passed on: " + *value;
-    }
-  }
-  return L"";
-}
-
 }  // namespace
 
 int registerForLogons(const DisconnectOptions& options) {
@@ -59,9 +44,6 @@ int registerForLogons(const DisconnectOptions& options) {
                          L": it lies where a standard user may write. Copy it below "
                          L"%ProgramFiles% or %SystemRoot% (for example to C:\\Program "
                          L"Files\\KVTool) and register that copy.");
-  }
-  if (const std::wstring valueRefused = checkValues(options); !valueRefused.empty()) {
-    return refuse(1, valueRefused);
   }
 
   MachineRegistry& registry = MachineRegistry::current();

@@ -27,7 +27,9 @@ std::optional<std::string> parseReportCommandLine(const std::vector<std::filesys
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string arg = pathText(args[i]);
-    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+    // An empty argument is most often a variable that was never set: no folder to read.
+    if (arg.empty()) return "an empty argument names no folder";
+    if (optionsEnded || arg[0] != '-' || arg == "-") {
       options.folders.push_back(args[i]);
       continue;
     }
@@ -35,7 +37,7 @@ std::optional<std::string> parseReportCommandLine(const std::vector<std::filesys
       optionsEnded = true;
     } else if (arg == "-o") {
       if (outGiven) return "-o is given twice";
-      if (i + 1 == args.size()) return "-o needs an out-folder";
+      if (i + 1 == args.size() || args[i + 1].empty()) return "-o needs an out-folder";
       options.outFolder = args[++i];
       outGiven = true;
     } else if (arg == "--since" || arg.rfind("--since=", 0) == 0) {

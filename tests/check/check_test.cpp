@@ -215,6 +215,12 @@ The maker's drivers no clean run reaches
   EXPECT_EQ(objects, 20);
 }
 
+// Queue names that fill the line of -S to a known length whatever the version's length.
+std::wstring fillerQueue(int i) {
+  const std::size_t length = i == 10 ? 55 - (sizeof KV_CHECK_VERSION - 1) : i == 36 ? 51 : 50;
+  return L"Nq" + std::to_wstring(i) + std::wstring(length, L'x');
+}
+
 TEST(Check, EndsWithItsCode) {
   // Package A has no uninstall entry: the discovery's line, on standard error.
   const std::wstring kNoUninstallEntry = L"ERROR: failed with error code 0x2 (RegOpenKey)\n";
@@ -392,6 +398,18 @@ TEST(Check, EndsWithItsCode) {
        L"access "
        L"denied: run kvcheck as an administrator to see\",\n      \"driver\": \"NOVAX D1\",\n      "
        L"\"port\": \"DLM1\",\n      \"error\": 5\n"},
+      {"an earlier refusal, then another error",
+       {L"-MNOVAX D1"},
+       [](Machine& m) {
+         m.memory.queues()[0].refusedOpen = 5;
+         m.memory.queues()[3].refusedOpen = 1722;
+       },
+       114,
+       kNoUninstallEntry +
+           L"Cannot tell what a clean run does with 2 of the maker's objects: access "
+           L"denied: run kvcheck as an administrator to see.\n",
+       L"  N shared  cannot tell  driver NOVAX D1 is a configured model; the queue cannot be "
+       L"opened (1722) [driver: NOVAX D1, port: DLM2]\n"},
       {"a note that refuses the check",
        {L"-MNobody"},
        [](Machine& m) { m.system.deniedValues.insert(L"PendingRemovals"); },
@@ -492,6 +510,23 @@ TEST(Check, EndsWithItsCode) {
        L" queues.delete=2002 ports.keep=2 drivers.delete=1 pendingRemovals.keep=2 "
        L"change=packages:Pkg\\x20[NOVAX\\x20D1],queues:N\\x20idle,queues:N\\x20shared,"
        L"queues:N\\x20queue\\x200xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...,"},
+      // The last queue's name fits, but not with the "..." after it: the cut comes before it,
+      // and the driver's short name, of a later kind, stays out although it would fit.
+      {"one line, cut where the dots still fit",
+       {L"-S", L"-MNOVAX D1"},
+       [](Machine& m) {
+         m.memory.addQueue({L"N a,b", L"NOVAX D1", L"DLM1"});
+         for (int i = 10; i <= 36; ++i) {
+           m.memory.addQueue({fillerQueue(i), L"NOVAX D1", L"DLM1"});
+         }
+       },
+       114,
+       kNoUninstallEntry,
+       [] {
+         std::wstring tail = L"queues:N\\x20shared,queues:N\\x20a\\x2Cb";
+         for (int i = 10; i < 36; ++i) tail += L",queues:" + fillerQueue(i);
+         return tail + L"...\n";
+       }()},
       {"nothing of the maker",
        {L"-MNobody"},
        [](Machine& m) {

@@ -107,6 +107,16 @@ TEST(CommandLine, KvdisconnectRefusesWhatItDoesNotTake) {
       {{L"-R", L"-V"}, L"-V goes only with -C or -T"},
       {{L"-R", L"-Fa", L"-Mb"}, L"-R takes -F or -M, not both"},
       {{L"-U", L"-Mb"}, L"-U takes no other option"},
+      {{L"-R", L"-Ldebug"}, L"-L goes only with -C or -T"},
+      {{L"-U", L"-L", L"debug"}, L"-L goes only with -C or -T"},
+      {{L"-C", L"-Lloud"}, L"-L takes OFF, FATAL, ERROR, WARN, WARNING, INFO, DEBUG or ALL: loud"},
+      {{L"-R", L"-M", L"A\\"},
+       L"A value with a quote, or ending in a backslash, cannot be passed on: A\\"},
+      {{L"-R", L"-FC:\\kv\\"},
+       L"A value with a quote, or ending in a backslash, cannot be passed on: C:\\kv\\"},
+      {{L"-R", L"-F", L"kv.ini"},
+       L"-F needs a full path with -R (the program starts in each user's session, in a folder of "
+       L"its own): kv.ini"},
   };
   for (const auto& [given, why] : refused) {
     std::vector<std::wstring> args{L"kvdisconnect.exe"};
@@ -119,13 +129,13 @@ TEST(CommandLine, KvdisconnectRefusesWhatItDoesNotTake) {
   }
   std::wstring messages;
   const auto options = parseDisconnectCommandLine(
-      {L"kvdisconnect.exe", L"-t", L"-v", L"-Fm.ini", L"-M", L"A|B", L"-Ldebug"}, messages);
+      {L"kvdisconnect.exe", L"-t", L"-v", L"-Fm.ini", L"-M", L"A|B", L"-Linfo"}, messages);
   ASSERT_TRUE(options.has_value());
   EXPECT_EQ(options->action, DisconnectAction::Rehearse);
   EXPECT_TRUE(options->echo);
   EXPECT_EQ(options->configFile, L"m.ini");
   EXPECT_EQ(options->models, L"A|B");
-  EXPECT_EQ(options->logLevel, L"debug");
+  EXPECT_EQ(options->logLevel, L"info");
 }
 
 // -R writes the registration only for an administrator and a program where standard users cannot

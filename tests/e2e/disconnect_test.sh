@@ -64,7 +64,9 @@ test_disconnect_refuses_wrong_command_lines() {
   install_disconnect
   local row args why
   for row in "|Give one of -C, -T, -R or -U" "-Cx|Letters after the switch -C: -Cx" \
-    "-C -F|-F needs a value" "-C -T|Give only one of -C, -T, -R or -U" "-C -Z|Unknown option: -Z"; do
+    "-C -F|-F needs a value" "-C -T|Give only one of -C, -T, -R or -U" "-C -Z|Unknown option: -Z" \
+    "-R -Ldebug|-L goes only with -C or -T" \
+    "-R -MA\\|A value with a quote, or ending in a backslash, cannot be passed on: A\\"; do
     IFS='|' read -r args why <<<"$row"
     # shellcheck disable=SC2086
     run_disconnect $args

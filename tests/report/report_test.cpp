@@ -142,6 +142,7 @@ TEST(ReportFleet, KeepsTheLatestAndEarliestPerComputerAndEachTimeOnce) {
       {{{"PC01", t2}, {"PC01", t1}}, nullptr, 1, 0, 0, t2, t1},
       {{{"PC01", t2}, {"PC01", t3}, {"PC01", t1}}, nullptr, 1, 0, 0, t3, t1},
       {{{"PC01", t1}, {"PC01", t3}, {"PC01", t2}}, nullptr, 1, 0, 0, t3, t1},
+      {{{"PC01", t1}, {"PC01", t2}, {"PC01", t3}}, nullptr, 1, 0, 0, t3, t1},
       {{{"PC01", t1}, {"pc01", t1}, {"PC01", t1}}, nullptr, 1, 2, 0, t1, ""},
       {{{"PC01", t1}, {"PC01", t3}, {"PC01", t2}, {"PC01", t2}}, nullptr, 1, 1, 0, t3, t1},
       {{{"PC01", t1}, {"PC02", t1}}, nullptr, 2, 0, 0, t1, ""},
@@ -202,6 +203,8 @@ TEST(ReportWriters, NamesFromTheFilesAreShownAsTextNeverRun) {
     const char* name;  // as JSON escapes it
     const char* html;
     const char* csv;
+    const char* file = "f";  // the document's path, and its cell ending the row
+    const char* fileCsv = "f";
   } rows[] = {
       {"<script>alert(1)</script>", "&lt;script&gt;alert(1)&lt;/script&gt;",
        "<script>alert(1)</script>"},
@@ -212,6 +215,8 @@ TEST(ReportWriters, NamesFromTheFilesAreShownAsTextNeverRun) {
       {R"(a \"b\", c & d)", "a &quot;b&quot;, c &amp; d", R"("a ""b"", c & d")"},
       {"=1,2", "=1,2", R"("'=1,2")"},
       {R"(x\ny)", "x\\x0Ay", "x\\x0Ay"},
+      {"Q", "Q", "Q", "a\nb.json", "\"a\nb.json\""},
+      {"Q", "Q", "Q", "a\rb.json", "\"a\rb.json\""},
   };
   for (const auto& row : rows) {
     Fleet fleet;
@@ -219,7 +224,7 @@ TEST(ReportWriters, NamesFromTheFilesAreShownAsTextNeverRun) {
         readOk(doc(std::string(R"("queues": [{"name": "Q", "decision": "keep", "why": ")") +
                        row.name + R"("}])",
                    "2026-12-08T01:00:00Z", row.name));
-    fleet.add(document, *document.time, false, "f");
+    fleet.add(document, *document.time, false, row.file);
     std::ostringstream html, csv;
     writeReportHtml(fleet, {"share", "now"}, html);
     writeReportCsv(fleet, csv);
@@ -231,6 +236,7 @@ TEST(ReportWriters, NamesFromTheFilesAreShownAsTextNeverRun) {
     EXPECT_NE(std::string::npos, csv.str().find(std::string("\r\n") + row.csv + ",still to clean,"))
         << row.name << "\n"
         << csv.str();
+    EXPECT_TRUE(csv.str().ends_with(std::string(",") + row.fileCsv + "\r\n")) << csv.str();
   }
 }
 
@@ -296,6 +302,8 @@ TEST(ReportOptions, TheCommandLineIsStrict) {
        nullptr},
       {{"a", "-x"}, "unknown option -x", nullptr},
       {{"a", "-O", "out"}, "unknown option -O", nullptr},
+      {{"a", "-o", ""}, "-o needs an out-folder", nullptr},
+      {{"a", "--", ""}, "an empty argument names no folder", nullptr},
   };
   for (const auto& row : rows) {
     ReportOptions options;
