@@ -136,8 +136,10 @@ int runBoth(const std::wstring& program) {
 }  // namespace kv
 
 int main() {
-  // Both runs write their logs and the silent-mode settings file below a folder of their own.
-  std::string pattern = (std::filesystem::temp_directory_path() / "kvmemcheck.XXXXXX").string();
+  // Both runs write their logs and the silent-mode settings file below a folder of their own,
+  // which mkdtemp names afresh for each process.
+  const std::filesystem::path temp = std::filesystem::temp_directory_path();
+  std::string pattern = (temp / "kvmemcheck.XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) return 1;
   const std::filesystem::path folder = pattern;
   setenv("ALLUSERSPROFILE", folder.c_str(), 1);
