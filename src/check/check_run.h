@@ -38,6 +38,8 @@ int checkQueues(CheckRun& run);
 int checkPendingRemovals(CheckRun& run);
 int checkPorts(CheckRun& run);
 int checkDrivers(CheckRun& run);
+// After the drivers, whose decisions it reads (check_driver_packages.cpp).
+int checkDriverPackages(CheckRun& run);
 
 // The line of a listing that failed, on standard error; returns `code`.
 int listingFailed(int code, const wchar_t* line);
