@@ -70,6 +70,8 @@ TEST(SetupCommandLine, FailedCallsExitWith1AndNameTheCall) {
       {{L"add-port", L"KVW_P", L"--monitor", L"KVW No Such Monitor"},
        L"kvsetup: OpenPrinterW failed with error 1796\n"},
       {{L"add-port", L"COM1:"}, L"kvsetup: XcvDataW(AddPort) failed with error 183\n"},
+      {{L"add-driver-package", L"C:\\kvw no such folder\\oem1.inf"},
+       L"kvsetup: SetupCopyOEMInfW failed with error 3\n"},
       {{L"set-monitor", L"KVW No Such Monitor", L"--status", L"5"},
        L"kvsetup: RegOpenKeyExW failed with error 2\n"},
   };
