@@ -56,9 +56,9 @@ TEST(DriverStoreWine, ListsThePrinterPackagesWithTheirTextsResolved) {
     const wchar_t* name;
     const char* text;
     bool listed;
-    const wchar_t* provider;
-    std::vector<std::wstring> manufacturers;
-    std::vector<std::wstring> models;
+    const wchar_t* provider = L"";
+    std::vector<std::wstring> manufacturers = {};
+    std::vector<std::wstring> models = {};
   } rows[] = {
       {L"oem9141.inf",
        "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
@@ -95,7 +95,8 @@ TEST(DriverStoreWine, ListsThePrinterPackagesWithTheirTextsResolved) {
   std::list<ScopedPackage> placed;
   for (const auto& row : rows) placed.emplace_back(dir, row.name, row.text);
 
-  std::vector<DriverPackage> packages{DriverPackage{L"stale"}};
+  std::vector<DriverPackage> packages(1);
+  packages[0].publishedName = L"stale";
   ASSERT_TRUE(DriverStore::current().listPrinterPackages(&packages));
   EXPECT_EQ(listed(packages, L"stale"), nullptr);
   for (const auto& row : rows) {
