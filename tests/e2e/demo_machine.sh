@@ -104,6 +104,35 @@ demo_machine_build() {
   done
 }
 
+# Printer-class INF packages, each placed in the driver store by its own name (Wine 8 publishes
+# an INF under the name it has; an INF equal to one already published is not copied again, so
+# each has contents of its own): the maker's (provider and manufacturer through [Strings], its
+# model in a decorated models section), another maker's that offers a model with a brand text
+# inside a word, and a network INF of the maker's provider, which is no printer package.
+readonly DEMO_INF_MAKER=$'[Version]\nSignature="$Windows NT$"\nClass=Printer
+ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\nProvider=%Maker%\nDriverVer=12/01/2026,1.0.0.41
+[Manufacturer]\n%Maker%=Novax,NTamd64\n[Novax.NTamd64]\n"Novax QZ-100"=QZ100,NOVAX_QZ100
+[QZ100]\nCopyFiles=QZ100Files\n[Strings]\nMaker="NOVAX"'
+readonly DEMO_INF_OTHER=$'[Version]\nSignature="$Windows NT$"\nClass=Printer
+ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\nProvider=Contoso\nDriverVer=12/01/2026,5.0.0.42
+[Manufacturer]\nContoso=Contoso,NTamd64\n[Contoso.NTamd64]\n"Contoso Zulu 5"=ZULU5,CONTOSO_ZULU5
+[ZULU5]\nCopyFiles=ZULU5Files'
+readonly DEMO_INF_NET=$'[Version]\nSignature="$Windows NT$"\nClass=Net
+ClassGUID={4D36E972-E325-11CE-BFC1-08002BE10318}\nProvider=NOVAX\n[Manufacturer]\nNOVAX=Nics
+[Nics]\n"Novax NIC"=NIC,NOVAX_NIC'
+
+# Places the three packages in the current prefix's driver store as oem41.inf (the maker's),
+# oem42.inf (another maker's) and oem43.inf (the network INF).
+demo_driver_packages_build() {
+  local name text
+  mkdir -p "$WINEPREFIX/drive_c/kvinf"
+  for name in 41:MAKER 42:OTHER 43:NET; do
+    text=DEMO_INF_${name#*:}
+    sed 's/$/\r/' <<<"${!text}" >"$WINEPREFIX/drive_c/kvinf/oem${name%%:*}.inf"
+    kvsetup add-driver-package "C:\\kvinf\\oem${name%%:*}.inf" >/dev/null || return 1
+  done
+}
+
 # Prints the machine as the spooler lists it: queues, ports, drivers (kvsetup's fields).
 demo_machine_listing() {
   local what
