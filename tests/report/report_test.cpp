@@ -250,7 +250,7 @@ TEST(ReportWriters, WhatStaysIsCountedInPcs) {
   } rows[] = {
       {R"("driverPackages": [{"name": "oem7.inf", "decision": "keep", "why": "W"}])",
        R"("driverPackages": [{"name": "oem7.inf", "decision": "keep", "why": "W"}])",
-       "<tr><td>Driver packages in the driver store</td><td>oem7.inf</td><td>keep</td><td>W</td>"
+       "<tr><td>Driver store packages</td><td>oem7.inf</td><td>keep</td><td>W</td>"
        "<td class=\"n\">2</td></tr>"},
       {R"("driverPackages": [{"name": "oem7.inf", "decision": "keep", "why": "W"}])",
        R"("driverPackages": [{"name": "oem7.inf", "decision": "delete"}])",
