@@ -151,7 +151,8 @@ test_check_and_clean_run_of_driver_packages() {
     run_check -J -F 'C:\kvtool\opt-in.ini'
     assert_eq $'oem41.inf\tdelete\tNOVAX\tNovax QZ-100\t' "$(packages_reported)" \
       "the driver packages with DriverPackages=Remove, $run the run"
-    assert_eq "unreachedDrivers Novax QZ-900" "$(reported delete | grep 'QZ-900')" "the unused driver, $run the run"
+    assert_eq "unreachedDrivers Novax QZ-900" "$(reported delete | grep 'QZ-900')" \
+      "the unused driver, $run the run"
     [[ $run == after ]] && break
     run_cleaner -C -F 'C:\kvtool\opt-in.ini'
     assert_eq "opt-ins: UnusedDrivers=Remove DriverPackages=Remove" \
@@ -163,6 +164,10 @@ Debug: DeletePrinterDriverPackageW is missing (127): SetupUninstallOEMInfW oem41
 Error: Error: Failed to delete driver package oem41.inf (C:\windows\INF\oem41.inf).(183)' \
       "$(detail_text | grep -e 'oem4' -e 'QZ-900')" "what -C tried"
     assert_operation_record 15 NG
+    assert_eq $'oem41.inf\tC:\\windows\\INF\\oem41.inf\tpackage\t183' "$(wine reg query \
+      'HKLM\SOFTWARE\NOVAX\kvcleaner' /v PendingRemovals /reg:64 </dev/null |
+      sed -n 's/.*REG_BINARY *//p' | tr -d '\r' | xxd -r -p | tr -d '\r' | grep oem4 | cut -f1-4)" \
+      "the package in the note of pending removals"
   done
   local inf
   for inf in oem41.inf oem42.inf oem43.inf; do
