@@ -146,7 +146,10 @@ test_check_and_clean_run_of_driver_packages() {
   assert_eq $'oem41.inf\tkeep\tNOVAX\tNovax QZ-100\t' "$(packages_reported)" \
     "the driver packages without the opt-in"
   printf '[Clean]\r\nDriverPackages=Remove\r\nUnusedDrivers=remove\r\n' >"$KV_DIR/opt-in.ini"
-  local run
+  # The x86 build's machine holds each driver in "Windows NT x86" too, which the driver phase (of
+  # the machine's environment) does not reach: there the unused drivers are all 13 x86 ones.
+  local run env='Windows x64' failures=15
+  [[ ${KV_BUILD##*/} == win32 ]] && env='Windows NT x86' failures=27
   for run in before after; do
     run_check -J -F 'C:\kvtool\opt-in.ini'
     assert_eq $'oem41.inf\tdelete\tNOVAX\tNovax QZ-100\t' "$(packages_reported)" \
@@ -157,13 +160,13 @@ test_check_and_clean_run_of_driver_packages() {
     run_cleaner -C -F 'C:\kvtool\opt-in.ini'
     assert_eq "opt-ins: UnusedDrivers=Remove DriverPackages=Remove" \
       "$(detail_text | grep -o 'opt-ins: .*')" "the start line's opt-ins"
-    assert_eq 'Info: Deleting unused driver Novax QZ-900 (Windows x64)...
-Error: Error: Failed to delete driver Novax QZ-900 (Windows x64).(87)
+    assert_eq "Info: Deleting unused driver Novax QZ-900 ($env)...
+Error: Error: Failed to delete driver Novax QZ-900 ($env).(87)"'
 Info: Deleting driver package oem41.inf (C:\windows\INF\oem41.inf)...
 Debug: DeletePrinterDriverPackageW is missing (127): SetupUninstallOEMInfW oem41.inf
 Error: Error: Failed to delete driver package oem41.inf (C:\windows\INF\oem41.inf).(183)' \
       "$(detail_text | grep -e 'oem4' -e 'QZ-900')" "what -C tried"
-    assert_operation_record 15 NG
+    assert_operation_record $failures NG
     assert_eq $'oem41.inf\tC:\\windows\\INF\\oem41.inf\tpackage\t183' "$(wine reg query \
       'HKLM\SOFTWARE\NOVAX\kvcleaner' /v PendingRemovals /reg:64 </dev/null |
       sed -n 's/.*REG_BINARY *//p' | tr -d '\r' | xxd -r -p | tr -d '\r' | grep oem4 | cut -f1-4)" \
