@@ -78,6 +78,13 @@ int checkDriverPackages(CheckRun& run) {
     object.facts.emplace_back("provider", package.provider);
     object.facts.emplace_back("models", joined(choice.chosenModels));
     object.facts.emplace_back("usedBy", packageUsersShown(choice));
+    for (const PendingRemoval& earlier : run.pendingPackages) {
+      if (earlier.driver != package.publishedName) continue;
+      object.why += L"; an earlier run failed to remove it since " + earlier.failingSince + L" (" +
+                    std::to_wstring(earlier.lastError) + L")";
+      object.facts.emplace_back("lastError", std::to_wstring(earlier.lastError));
+      object.facts.emplace_back("failingSince", earlier.failingSince);
+    }
     run.report.of(CheckedKind::DriverPackages).push_back(std::move(object));
   }
   return 0;

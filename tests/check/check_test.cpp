@@ -81,8 +81,10 @@ struct Machine {
     installer.addProduct({code(L'B'), {{L"Publisher", L"NOVAX"}, {L"ProductName", L"Tools"}}});
     installer.addProduct(
         {code(L'C'), {{L"Publisher", L"Acme"}, {L"ProductName", L"Pkg [NOVAX D1]"}}});
-    system.machineValues[L"PendingRemovals"] =
-        encodePendingRemovals({{L"NOVAX Old", L"OLD1:"}, {L"NOVAX Old", L"GONE:"}});
+    system.machineValues[L"PendingRemovals"] = encodePendingRemovals(
+        {{L"NOVAX Old", L"OLD1:"},
+         {L"NOVAX Old", L"GONE:"},
+         {L"oem3.inf", L"S:\\d1\\novax.inf", false, 3015, L"2026-12-01", true}});
   }
 
   int check(std::vector<std::wstring> options) {
@@ -186,7 +188,7 @@ Drivers
   NOVAX Old     delete      driver NOVAX Old holds the brand text NOVAX
 
 Driver store packages
-  oem3.inf  keep        driver packages are removed only when clean.ini asks for it [storePath: S:\d1\novax.inf, provider: NOVAX, models: NOVAX D1, usedBy: NOVAX D1 (Windows x64)]
+  oem3.inf  keep        driver packages are removed only when clean.ini asks for it; an earlier run failed to remove it since 2026-12-01 (3015) [storePath: S:\d1\novax.inf, provider: NOVAX, models: NOVAX D1, usedBy: NOVAX D1 (Windows x64), lastError: 3015, failingSince: 2026-12-01]
   oem4.inf  keep        driver packages are removed only when clean.ini asks for it [storePath: S:\l\novax.inf, provider: NOVAX, models: NOVAX Left, usedBy: NOVAX Left (Windows x64)]
   oem6.inf  keep        another maker's driver uses it [storePath: S:\o\acme.inf, provider: Acme, models: , usedBy: Other Laser (Windows x64)]
 

@@ -374,127 +374,78 @@ TEST_F(PortDriverPhasesTest, DriverStoreOptInsRemoveUnusedDriversThenPackages) {
     bool clean;
     RemovalOptIns optIns;
     std::function<void(MemoryDriverStore&, test::FakeSystemServices&)> arrange;
-    const char* lines;  // from the store phase's first header on; # and $ stand for the headers
+    std::string lines;  // from the store phase's first header on
     std::int32_t failureCount;
-    const char* remaining;                  // the packages left in the store
-    std::vector<PendingRemoval> note = {};  // the note after the run
+    const char* remaining;                              // the packages left in the store
+    std::optional<PendingRemoval> note = std::nullopt;  // the note's one entry after the run
   };
-  constexpr OptIn on = OptIn::On;
-  constexpr OptIn off = OptIn::Off;
+  constexpr OptIn on = OptIn::On, off = OptIn::Off, wrong = OptIn::Unknown;
+  const RemovalOptIns neither{off, off}, unknown{wrong, wrong}, packagesOnly{off, on}, both{on, on};
   const auto none = [](MemoryDriverStore&, test::FakeSystemServices&) {};
+  const std::string header = "Info: KVTool cleaner Deleting ",
+                    started = " started: 12/06/2026 14:05:00\n";
+  const std::string unused = header + "unused drivers" + started,
+                    packages = header + "driver packages" + started;
+  const std::string spare = "driver NOVAX Spare (Windows NT x86)\n",
+                    oem3 = "driver package oem3.inf (S:\\novax\\novax.inf)";
+  const std::string oem4 = "driver package oem4.inf (S:\\spare\\spare.inf)";
+  const std::string tryUnused = "Info: Deleting unused driver NOVAX Spare (Windows NT x86)...\n",
+                    goneUnused = "Info: Successfully deleted " + spare;
+  const std::string try3 = "Info: Deleting " + oem3 + "...\n",
+                    gone3 = "Info: Successfully deleted " + oem3 + "\n";
+  const std::string try4 = "Info: Deleting " + oem4 + "...\n",
+                    gone4 = "Info: Successfully deleted " + oem4 + "\n";
+  const std::string spareStays =
+      "Info: Driver package oem4.inf (S:\\spare\\spare.inf) stays: an installed driver still uses "
+      "it (NOVAX Spare (Windows NT x86))\n";
+  const std::string otherStays =
+      "Info: Driver package oem6.inf (S:\\acme6\\acme.inf) stays: another maker's driver uses it "
+      "(Other Laser (Windows x64))\n";
+  const std::string missing =
+      "Debug: DeletePrinterDriverPackageW is missing (127): SetupUninstallOEMInfW oem3.inf\n";
+  const std::string all = "oem3.inf oem4.inf oem5.inf oem6.inf";
   const PendingRemoval stayed{L"oem3.inf", L"S:\\novax\\novax.inf", false,
                               183,         L"2026-12-06T13:05:00Z", true};
   const PendingRemoval earlier{L"oem3.inf", L"S:\\novax\\novax.inf", false,
                                3015,        L"2026-12-01T08:00:00Z", true};
   const Case cases[] = {
-      {"off", true, {off, off}, none, "", 0, "oem3.inf oem4.inf oem5.inf oem6.inf"},
-      {"wrong value: off",
-       true,
-       {OptIn::Unknown, OptIn::Unknown},
-       none,
-       "",
-       0,
-       "oem3.inf oem4.inf oem5.inf oem6.inf"},
-      {"packages only",
-       true,
-       {off, on},
-       none,
-       "$Info: Deleting driver package oem3.inf (S:\\novax\\novax.inf)...\n"
-       "Info: Successfully deleted driver package oem3.inf (S:\\novax\\novax.inf)\n"
-       "Info: Driver package oem4.inf (S:\\spare\\spare.inf) stays: an installed driver still uses "
-       "it (NOVAX Spare (Windows NT x86))\n"
-       "Info: Driver package oem6.inf (S:\\acme6\\acme.inf) stays: another maker's driver uses it "
-       "(Other Laser (Windows x64))\n",
-       0,
-       "oem4.inf oem5.inf oem6.inf"},
-      {"unused drivers first, then packages",
-       true,
-       {on, on},
-       none,
-       "#Info: Deleting unused driver NOVAX Spare (Windows NT x86)...\n"
-       "Info: Successfully deleted driver NOVAX Spare (Windows NT x86)\n"
-       "$Info: Deleting driver package oem3.inf (S:\\novax\\novax.inf)...\n"
-       "Info: Successfully deleted driver package oem3.inf (S:\\novax\\novax.inf)\n"
-       "Info: Deleting driver package oem4.inf (S:\\spare\\spare.inf)...\n"
-       "Info: Successfully deleted driver package oem4.inf (S:\\spare\\spare.inf)\n"
-       "Info: Driver package oem6.inf (S:\\acme6\\acme.inf) stays: another maker's driver uses it "
-       "(Other Laser (Windows x64))\n",
-       0,
+      {"off", true, neither, none, "", 0, all.c_str()},
+      {"wrong value: off", true, unknown, none, "", 0, all.c_str()},
+      {"packages only", true, packagesOnly, none, packages + try3 + gone3 + spareStays + otherStays,
+       0, "oem4.inf oem5.inf oem6.inf"},
+      {"unused drivers first, then packages", true, both, none,
+       unused + tryUnused + goneUnused + packages + try3 + gone3 + try4 + gone4 + otherStays, 0,
        "oem5.inf oem6.inf"},
-      {"simulation",
-       false,
-       {on, on},
-       none,
-       "#Info: Deleting unused driver NOVAX Spare (Windows NT x86)...\n"
-       "Info: SIMULATION:Successfully deleted driver NOVAX Spare (Windows NT x86)\n"
-       "$Info: Deleting driver package oem3.inf (S:\\novax\\novax.inf)...\n"
-       "Info: SIMULATION:Successfully deleted driver package oem3.inf (S:\\novax\\novax.inf)\n"
-       "Info: Deleting driver package oem4.inf (S:\\spare\\spare.inf)...\n"
-       "Info: SIMULATION:Successfully deleted driver package oem4.inf (S:\\spare\\spare.inf)\n"
-       "Info: Driver package oem6.inf (S:\\acme6\\acme.inf) stays: another maker's driver uses it "
-       "(Other Laser (Windows x64))\n",
-       0,
-       "oem3.inf oem4.inf oem5.inf oem6.inf"},
-      {"no spooler removal (127): the setup library's",
-       true,
-       {off, on},
+      {"simulation", false, both, none,
+       unused + tryUnused + "Info: SIMULATION:Successfully deleted " + spare + packages + try3 +
+           "Info: SIMULATION:Successfully deleted " + oem3 + "\n" + try4 +
+           "Info: SIMULATION:Successfully deleted " + oem4 + "\n" + otherStays,
+       0, all.c_str()},
+      {"no spooler removal (127): the setup library's", true, packagesOnly,
        [](MemoryDriverStore& s, test::FakeSystemServices&) { s.setSpoolerRemovalMissing(true); },
-       "$Info: Deleting driver package oem3.inf (S:\\novax\\novax.inf)...\n"
-       "Debug: DeletePrinterDriverPackageW is missing (127): SetupUninstallOEMInfW oem3.inf\n"
-       "Info: Successfully deleted driver package oem3.inf (S:\\novax\\novax.inf)\n"
-       "Info: Driver package oem4.inf (S:\\spare\\spare.inf) stays: an installed driver still uses "
-       "it (NOVAX Spare (Windows NT x86))\n"
-       "Info: Driver package oem6.inf (S:\\acme6\\acme.inf) stays: another maker's driver uses it "
-       "(Other Laser (Windows x64))\n",
-       0,
+       packages + try3 + missing + gone3 + spareStays + otherStays, 0,
        "oem4.inf oem5.inf oem6.inf"},
-      {"success while the package stays (Wine 8): a failure, noted",
-       true,
-       {off, on},
+      {"success while the package stays (Wine 8): a failure, noted", true, packagesOnly,
        [](MemoryDriverStore& s, test::FakeSystemServices&) {
          s.setSpoolerRemovalMissing(true);
          s.setRemovalsKeepPackages(true);
        },
-       "$Info: Deleting driver package oem3.inf (S:\\novax\\novax.inf)...\n"
-       "Debug: DeletePrinterDriverPackageW is missing (127): SetupUninstallOEMInfW oem3.inf\n"
-       "Error: Error: Failed to delete driver package oem3.inf (S:\\novax\\novax.inf).(183)\n"
-       "Info: Driver package oem4.inf (S:\\spare\\spare.inf) stays: an installed driver still uses "
-       "it (NOVAX Spare (Windows NT x86))\n"
-       "Info: Driver package oem6.inf (S:\\acme6\\acme.inf) stays: another maker's driver uses it "
-       "(Other Laser (Windows x64))\n",
-       1,
-       "oem3.inf oem4.inf oem5.inf oem6.inf",
-       {stayed}},
-      {"refused again: the earlier entry keeps its first time",
-       true,
-       {off, on},
+       packages + try3 + missing + "Error: Error: Failed to delete " + oem3 + ".(183)\n" +
+           spareStays + otherStays,
+       1, all.c_str(), stayed},
+      {"refused again: the earlier entry keeps its first time", true, packagesOnly,
        [&](MemoryDriverStore& s, test::FakeSystemServices& system) {
          s.failNext(DriverStoreOperation::DeletePackage, 3015);
          system.machineValues[L"PendingRemovals"] = encodePendingRemovals({earlier});
        },
-       "$Info: Deleting driver package oem3.inf (S:\\novax\\novax.inf)...\n"
-       "Error: Error: Failed to delete driver package oem3.inf (S:\\novax\\novax.inf).(3015)\n"
-       "Info: Driver package oem4.inf (S:\\spare\\spare.inf) stays: an installed driver still uses "
-       "it (NOVAX Spare (Windows NT x86))\n"
-       "Info: Driver package oem6.inf (S:\\acme6\\acme.inf) stays: another maker's driver uses it "
-       "(Other Laser (Windows x64))\n",
-       1,
-       "oem3.inf oem4.inf oem5.inf oem6.inf",
-       {earlier}},
-      {"tried again and removed: the note is done",
-       true,
-       {off, on},
+       packages + try3 + "Error: Error: Failed to delete " + oem3 + ".(3015)\n" + spareStays +
+           otherStays,
+       1, all.c_str(), earlier},
+      {"tried again and removed: the note is done", true, packagesOnly,
        [&](MemoryDriverStore&, test::FakeSystemServices& system) {
          system.machineValues[L"PendingRemovals"] = encodePendingRemovals({earlier});
        },
-       "$Info: Deleting driver package oem3.inf (S:\\novax\\novax.inf)...\n"
-       "Info: Successfully deleted driver package oem3.inf (S:\\novax\\novax.inf)\n"
-       "Info: Driver package oem4.inf (S:\\spare\\spare.inf) stays: an installed driver still uses "
-       "it (NOVAX Spare (Windows NT x86))\n"
-       "Info: Driver package oem6.inf (S:\\acme6\\acme.inf) stays: another maker's driver uses it "
-       "(Other Laser (Windows x64))\n",
-       0,
-       "oem4.inf oem5.inf oem6.inf"},
+       packages + try3 + gone3 + spareStays + otherStays, 0, "oem4.inf oem5.inf oem6.inf"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -527,16 +478,7 @@ TEST_F(PortDriverPhasesTest, DriverStoreOptInsRemoveUnusedDriversThenPackages) {
     const std::string storeLines = log().substr(driverLines.size());
     settlePendingRemovals(run);
 
-    std::string expected = c.lines;
-    for (const auto& [mark, header] :
-         {std::pair{'#', "unused drivers"}, {'$', "driver packages"}}) {
-      if (const std::size_t at = expected.find(mark); at != std::string::npos) {
-        expected.replace(at, 1,
-                         std::string("Info: KVTool cleaner Deleting ") + header +
-                             " started: 12/06/2026 14:05:00\n");
-      }
-    }
-    EXPECT_EQ(storeLines, expected);
+    EXPECT_EQ(storeLines, c.lines);
     EXPECT_EQ(run.failureCount, c.failureCount);
     std::string remaining;
     for (const DriverPackage& p : store.packages()) {
@@ -547,7 +489,7 @@ TEST_F(PortDriverPhasesTest, DriverStoreOptInsRemoveUnusedDriversThenPackages) {
     const auto note = system.machineValues.find(L"PendingRemovals");
     EXPECT_EQ(
         note == system.machineValues.end() ? std::nullopt : decodePendingRemovals(note->second),
-        c.note.empty() ? std::nullopt : std::optional(c.note));
+        c.note ? std::optional(std::vector{*c.note}) : std::nullopt);
     for (const std::wstring& call : store.calls()) {
       EXPECT_TRUE(c.clean || call == L"listPrinterPackages") << call;
       EXPECT_FALSE(call.find(L"oem5.inf") != std::wstring::npos ||

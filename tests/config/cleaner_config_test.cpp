@@ -57,24 +57,6 @@ TEST_F(CleanerConfigTest, ModelsValueIsUnquotedAndSplit) {
   }
 }
 
-TEST_F(CleanerConfigTest, OptInValuesAreReadAsWritten) {
-  struct Case {
-    std::string file;
-    std::wstring unusedDrivers, driverPackages;
-  };
-  const Case cases[] = {
-      {"[Clean]\nUnusedDrivers=Remove\nDriverPackages=remove\n", L"Remove", L"remove"},
-      {"[clean]\ndriverpackages = \"Yes\"\n", L"", L"\"Yes\""},
-      {"[Other]\nUnusedDrivers=Remove\n[Clean]\nDriverPackages=\n", L"", L""},
-  };
-  for (const Case& c : cases) {
-    cleanerconfig_s config;
-    EXPECT_TRUE(config.load(writeConfig(c.file))) << c.file;
-    EXPECT_EQ(config.unusedDriversValue, c.unusedDrivers) << c.file;
-    EXPECT_EQ(config.driverPackagesValue, c.driverPackages) << c.file;
-  }
-}
-
 // Only a regular file is a configuration file: a device or a pipe is never read.
 TEST_F(CleanerConfigTest, FileThatCannotBeLoadedLeavesTheListAlone) {
   std::filesystem::create_directory(dir.path() / "folder");

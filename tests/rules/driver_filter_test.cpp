@@ -90,103 +90,49 @@ TEST(DriverFilter, ConfiguredModelsReplaceTheBrandTexts) {
   }
 }
 
+// Another maker's package may offer a model with a brand text inside a word: only its provider,
+// manufacturer or a driver the filter chooses makes a package the maker's.
 TEST(DriverPackages, TheMakersByNameWordOrByADriverTheFilterChooses) {
   struct Case {
     const char* name;
-    DriverPackage package;
-    std::vector<InstalledDriver> installed;
-    ModelSet models;
+    const wchar_t *provider, *manufacturer, *model, *driver, *infPath, *configured;
     bool makers;
-    std::wstring chosenModels;  // joined by "|"
+    const wchar_t* chosen;
     bool otherMakerUses;
   };
-  const std::wstring path = L"S:\\p\\p.inf";
   const Case cases[] = {
-      {"provider", {L"oem1.inf", path, L"NOVAX Corp.", {}, {L"Acme 1"}}, {}, {}, true, L"", false},
-      {"manufacturer", {L"oem1.inf", path, L"Acme", {L"HaldenJet"}, {}}, {}, {}, true, L"", false},
-      {"brand text inside a word",
-       {L"oem1.inf", path, L"Zulutec", {L"Zulu Systems"}, {L"Zulu Laser 9"}},
-       {},
-       {},
-       false,
-       L"Zulu Laser 9",
-       false},
-      {"backs a chosen driver (store path, any case)",
-       {L"oem1.inf", path, L"Acme", {}, {}},
-       {{L"NOVAX D", L"Windows x64", L"s:\\P\\P.INF"}},
-       {},
-       true,
-       L"",
-       false},
-      {"backs one by its published INF",
-       {L"oem1.inf", path, L"Acme", {}, {}},
-       {{L"NOVAX D", L"Windows NT x86", L"C:\\Windows\\INF\\OEM1.inf"}},
-       {},
-       true,
-       L"",
-       false},
-      {"another published INF",
-       {L"oem1.inf", path, L"Acme", {}, {}},
-       {{L"NOVAX D", L"Windows x64", L"C:\\Windows\\INF\\oem11.inf"}},
-       {},
-       false,
-       L"",
-       false},
-      {"another maker's driver uses it",
-       {L"oem1.inf", path, L"NOVAX", {}, {}},
-       {{L"Acme 1", L"Windows x64", path}},
-       {},
-       true,
-       L"",
-       true},
-      {"models: the brand alone does not choose",
-       {L"oem1.inf", path, L"NOVAX", {}, {L"NOVAX A"}},
-       {},
-       {L"NOVAX B"},
-       false,
-       L"",
-       false},
-      {"models: one it offers",
-       {L"oem1.inf", path, L"Acme", {}, {L"NOVAX A", L"NOVAX B"}},
-       {},
-       {L"NOVAX B"},
-       true,
-       L"NOVAX B",
+      {"provider", L"NOVAX Corp.", L"", L"Acme 1", L"", L"", L"", true, L"", false},
+      {"manufacturer", L"Acme", L"HaldenJet", L"", L"", L"", L"", true, L"", false},
+      {"brand text inside a word", L"Zulutec", L"Zulu Systems", L"Zulu Laser 9", L"", L"", L"",
+       false, L"Zulu Laser 9", false},
+      {"backs a chosen driver (store path, any case)", L"Acme", L"", L"", L"NOVAX D",
+       L"s:\\P\\P.INF", L"", true, L"", false},
+      {"backs one by its published INF", L"Acme", L"", L"", L"NOVAX D",
+       L"C:\\Windows\\INF\\OEM1.inf", L"", true, L"", false},
+      {"another published INF", L"Acme", L"", L"", L"NOVAX D", L"C:\\Windows\\INF\\oem11.inf", L"",
+       false, L"", false},
+      {"another maker's driver uses it", L"NOVAX", L"", L"", L"Acme 1", L"S:\\p\\p.inf", L"", true,
+       L"", true},
+      {"models: the brand alone does not choose", L"NOVAX", L"", L"NOVAX A", L"", L"", L"NOVAX B",
+       false, L"", false},
+      {"models: one it offers", L"Acme", L"", L"NOVAX B", L"", L"", L"NOVAX B", true, L"NOVAX B",
        false},
   };
   for (const Case& c : cases) {
-    const PackageChoice choice = choosePackage(c.package, c.installed, c.models);
-    std::wstring chosen;
-    for (const std::wstring& model : choice.chosenModels)
-      chosen += (chosen.empty() ? L"" : L"|") + model;
+    const auto listOf = [](const wchar_t* text) {
+      return *text == L'\0' ? std::vector<std::wstring>{} : std::vector<std::wstring>{text};
+    };
+    const DriverPackage package{L"oem1.inf", L"S:\\p\\p.inf", c.provider, listOf(c.manufacturer),
+                                listOf(c.model)};
+    std::vector<InstalledDriver> installed;
+    if (*c.driver != L'\0') installed.push_back({c.driver, L"Windows x64", c.infPath});
+    const std::vector<std::wstring> configured = listOf(c.configured);
+    const PackageChoice choice =
+        choosePackage(package, installed, ModelSet(configured.begin(), configured.end()));
     EXPECT_EQ(choice.makers, c.makers) << c.name;
-    EXPECT_EQ(chosen, c.chosenModels) << c.name;
+    EXPECT_EQ(choice.chosenModels, listOf(c.chosen)) << c.name;
     EXPECT_EQ(choice.otherMakerUses, c.otherMakerUses) << c.name;
   }
-}
-
-TEST(DriverPackages, RemovedOnRequestWhenNoDriverUsesItAfterTheRun) {
-  const InstalledDriver novax{L"NOVAX D", L"Windows x64", L"p"};
-  struct Case {
-    PackageChoice choice;
-    bool optedIn;
-    bool driverGoes;
-    PackageVerdict verdict;
-  };
-  const Case cases[] = {
-      {{true, {}, {}, false}, true, false, PackageVerdict::Remove},
-      {{true, {}, {}, false}, false, false, PackageVerdict::NotAsked},
-      {{true, {}, {novax}, false}, true, false, PackageVerdict::InUse},
-      {{true, {}, {novax}, false}, true, true, PackageVerdict::Remove},
-      {{true, {}, {novax}, true}, true, true, PackageVerdict::OtherMakerUses},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(
-        packageVerdict(c.choice, c.optedIn, [&](const InstalledDriver&) { return c.driverGoes; }),
-        c.verdict);
-  }
-  EXPECT_EQ(whyPackageStays(PackageVerdict::NotAsked),
-            L"driver packages are removed only when clean.ini asks for it");
 }
 
 TEST(OptIns, RemoveInAnyCaseIsOnEmptyIsOffAnythingElseIsAnError) {
