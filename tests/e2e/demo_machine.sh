@@ -104,32 +104,27 @@ demo_machine_build() {
   done
 }
 
-# Printer-class INF packages, each placed in the driver store by its own name (Wine 8 publishes
-# an INF under the name it has; an INF equal to one already published is not copied again, so
-# each has contents of its own): the maker's (provider and manufacturer through [Strings], its
-# model in a decorated models section), another maker's that offers a model with a brand text
-# inside a word, and a network INF of the maker's provider, which is no printer package.
-readonly DEMO_INF_MAKER=$'[Version]\nSignature="$Windows NT$"\nClass=Printer
-ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\nProvider=%Maker%\nDriverVer=12/01/2026,1.0.0.41
+# INF packages, each published under its own name (Wine 8 keeps it; an INF equal to a published
+# one is not copied again): oem41.inf the maker's (provider and manufacturer from [Strings], its
+# model in a decorated section), oem42.inf another maker's with ZUL inside a model's word, and
+# oem43.inf of the maker's provider in the network class (its ClassGUID decides over "Class").
+readonly DEMO_INFS=(
+  $'Class=Printer\nClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\nProvider=%Maker%
 [Manufacturer]\n%Maker%=Novax,NTamd64\n[Novax.NTamd64]\n"Novax QZ-100"=QZ100,NOVAX_QZ100
-[QZ100]\nCopyFiles=QZ100Files\n[Strings]\nMaker="NOVAX"'
-readonly DEMO_INF_OTHER=$'[Version]\nSignature="$Windows NT$"\nClass=Printer
-ClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\nProvider=Contoso\nDriverVer=12/01/2026,5.0.0.42
-[Manufacturer]\nContoso=Contoso,NTamd64\n[Contoso.NTamd64]\n"Contoso Zulu 5"=ZULU5,CONTOSO_ZULU5
-[ZULU5]\nCopyFiles=ZULU5Files'
-readonly DEMO_INF_NET=$'[Version]\nSignature="$Windows NT$"\nClass=Net
-ClassGUID={4D36E972-E325-11CE-BFC1-08002BE10318}\nProvider=NOVAX\n[Manufacturer]\nNOVAX=Nics
-[Nics]\n"Novax NIC"=NIC,NOVAX_NIC'
+[Strings]\nMaker="NOVAX"'
+  $'Class=Printer\nClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\nProvider=Contoso
+[Manufacturer]\nContoso=Contoso,NTamd64\n[Contoso.NTamd64]\n"Contoso Zulu 5"=ZULU5,CONTOSO_ZULU5'
+  $'Class=Printer\nClassGUID={4D36E972-E325-11CE-BFC1-08002BE10318}\nProvider=NOVAX
+[Manufacturer]\nNOVAX=Nics\n[Nics]\n"Novax NIC"=NIC,NOVAX_NIC')
 
-# Places the three packages in the current prefix's driver store as oem41.inf (the maker's),
-# oem42.inf (another maker's) and oem43.inf (the network INF).
 demo_driver_packages_build() {
-  local name text
+  local i inf
   mkdir -p "$WINEPREFIX/drive_c/kvinf"
-  for name in 41:MAKER 42:OTHER 43:NET; do
-    text=DEMO_INF_${name#*:}
-    sed 's/$/\r/' <<<"${!text}" >"$WINEPREFIX/drive_c/kvinf/oem${name%%:*}.inf"
-    kvsetup add-driver-package "C:\\kvinf\\oem${name%%:*}.inf" >/dev/null || return 1
+  for i in 0 1 2; do
+    inf=oem$((41 + i)).inf
+    printf '[Version]\nSignature="$Windows NT$"\n%s\n' "${DEMO_INFS[i]}" | sed 's/$/\r/' \
+      >"$WINEPREFIX/drive_c/kvinf/$inf"
+    kvsetup add-driver-package "C:\\kvinf\\$inf" >/dev/null || return 1
   done
 }
 

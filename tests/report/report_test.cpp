@@ -241,33 +241,6 @@ TEST(ReportWriters, NamesFromTheFilesAreShownAsTextNeverRun) {
   }
 }
 
-// A kept object appears once with the number of PCs whose latest document keeps it.
-TEST(ReportWriters, WhatStaysIsCountedInPcs) {
-  const struct {
-    const char* pc01;
-    const char* pc02;
-    const char* row;
-  } rows[] = {
-      {R"("driverPackages": [{"name": "oem7.inf", "decision": "keep", "why": "W"}])",
-       R"("driverPackages": [{"name": "oem7.inf", "decision": "keep", "why": "W"}])",
-       "<tr><td>Driver store packages</td><td>oem7.inf</td><td>keep</td><td>W</td>"
-       "<td class=\"n\">2</td></tr>"},
-      {R"("driverPackages": [{"name": "oem7.inf", "decision": "keep", "why": "W"}])",
-       R"("driverPackages": [{"name": "oem7.inf", "decision": "delete"}])",
-       "<td>oem7.inf</td><td>keep</td><td>W</td><td class=\"n\">1</td></tr>"},
-  };
-  for (const auto& row : rows) {
-    Fleet fleet;
-    for (const auto& [lists, pc] : {std::pair{row.pc01, "PC01"}, std::pair{row.pc02, "PC02"}}) {
-      KvcheckDocument document = readOk(doc(lists, "2026-12-08T01:00:00Z", pc));
-      fleet.add(document, *document.time, false, "f");
-    }
-    std::ostringstream html;
-    writeReportHtml(fleet, {"share", "now"}, html);
-    EXPECT_NE(std::string::npos, html.str().find(row.row)) << html.str();
-  }
-}
-
 // Links and pipes are POSIX here; Wine makes neither the way Windows does.
 #ifndef _WIN32
 TEST(ReportFiles, WhatCannotBeReadIsNamedWithItsReason) {
