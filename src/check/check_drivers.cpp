@@ -6,6 +6,7 @@
 
 #include "check/check_run.h"
 #include "messages/result_codes.h"
+#include "rules/removal_opt_ins.h"
 #include "spooler/driver_environments.h"
 #include "spooler/error_reporting.h"
 #include "spooler/inventory.h"
@@ -43,6 +44,11 @@ int checkDrivers(CheckRun& run) {
   const std::wstring own =
       SystemServices::current().nativePrintEnvironment().value_or(kProgramEnvironment);
   const DriverFilter filter = chooseDriverFilter(run.modelSet);
+  const bool unusedDrivers = removalOptInsOf(run.config).unusedDrivers == OptIn::On;
+  if (const std::wstring line = unknownOptInLine(kUnusedDriversKey, run.config.unusedDriversValue);
+      !line.empty()) {
+    run.report.noteOf(CheckedKind::UnreachedDrivers) = line;
+  }
   for (const wchar_t* environment : kDriverEnvironments) {
     NameList drivers;
     const bool ownEnvironment = environment == own;
@@ -60,9 +66,14 @@ int checkDrivers(CheckRun& run) {
       if (ownEnvironment && reached.contains(driver)) continue;
       CheckedObject object{driver, L"unreached"};
       noteWhyChosen(run, driver, object);
-      object.why += ownEnvironment
-                        ? L"; no queue of the maker and no note of an earlier run uses it"
-                        : L"; a clean run deletes drivers of " + own + L" only";
+      if (unusedDrivers) {
+        object.decision = L"delete";
+        object.why += L"; no queue uses it, and clean.ini asks to remove unused drivers";
+      } else {
+        object.why += ownEnvironment
+                          ? L"; no queue of the maker and no note of an earlier run uses it"
+                          : L"; a clean run deletes drivers of " + own + L" only";
+      }
       object.facts.emplace_back("environment", environment);
       run.report.of(CheckedKind::UnreachedDrivers).push_back(std::move(object));
     }

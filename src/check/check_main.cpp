@@ -20,8 +20,9 @@ namespace {
 
 // The steps in a clean run's order; the first listing that fails ends the check.
 int readMachine(CheckRun& run) {
-  for (int (*step)(CheckRun&) : {checkPackages, checkConnections, checkMachineConnections,
-                                 checkQueues, checkPendingRemovals, checkPorts, checkDrivers}) {
+  for (int (*step)(CheckRun&) :
+       {checkPackages, checkConnections, checkMachineConnections, checkQueues, checkPendingRemovals,
+        checkPorts, checkDrivers, checkDriverPackages}) {
     if (const int failed = step(run); failed != 0) return failed;
   }
   return 0;

@@ -93,7 +93,14 @@ int checkPendingRemovals(CheckRun& run) {
     if (!entry.portOnly) run.pendingDrivers.push_back(entry.driver);
     run.pendingPorts.push_back(entry.port);
   }
-  for (const PendingRemoval& entry : note.kept) addEntry(run, entry, L"keep");
+  for (const PendingRemoval& entry : note.kept) {
+    // A package's entry is shown with the package, which the store lists.
+    if (entry.package) {
+      run.pendingPackages.push_back(entry);
+      continue;
+    }
+    addEntry(run, entry, L"keep");
+  }
   return 0;
 }
 

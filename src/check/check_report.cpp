@@ -19,6 +19,7 @@ constexpr KindNames kKindNames[kCheckedKindCount] = {
     {"queues", L"Local queues"},
     {"ports", L"Ports"},
     {"drivers", L"Drivers"},
+    {"driverPackages", L"Driver store packages"},
     {"pendingRemovals", L"Pending removals of an earlier run"},
     {"unreachedDrivers", L"The maker's drivers no clean run reaches"},
 };

@@ -20,10 +20,11 @@ enum class CheckedKind {
   Queues,
   Ports,
   Drivers,
+  DriverPackages,
   PendingRemovals,
   UnreachedDrivers,
 };
-inline constexpr std::size_t kCheckedKindCount = 8;
+inline constexpr std::size_t kCheckedKindCount = 9;
 
 // The key of a kind in the JSON document and the title of its section in the table.
 const char* jsonKeyOf(CheckedKind kind);
@@ -40,7 +41,7 @@ struct CheckedObject {
   std::wstring decision;
   std::wstring why;
   // Further facts by name ("driver", "port", "monitor", "route", "protocol", "command",
-  // "environment"), in the order they are shown.
+  // "environment", "storePath", "provider", "models", "usedBy"), in the order they are shown.
   std::vector<std::pair<std::string, std::wstring>> facts;
   // Without models: the brand text that made the filter choose the object's driver.
   std::optional<std::wstring> brandWord;

@@ -3,9 +3,11 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "check/check_report.h"
 #include "config/cleaner_config.h"
+#include "config/pending_removals_note.h"
 #include "rules/driver_filter.h"
 #include "rules/ports_in_use.h"
 #include "spooler/name_list.h"
@@ -25,6 +27,8 @@ struct CheckRun {
   std::map<std::wstring, std::wstring> stayingQueueOfDriver;
   NameList pendingPorts;  // entries of an earlier run's note that this run takes
   NameList pendingDrivers;
+  // The note's entries of packages an earlier run failed to remove.
+  std::vector<PendingRemoval> pendingPackages;
   CheckReport report;
 };
 
@@ -38,6 +42,8 @@ int checkQueues(CheckRun& run);
 int checkPendingRemovals(CheckRun& run);
 int checkPorts(CheckRun& run);
 int checkDrivers(CheckRun& run);
+// After the drivers, whose decisions it reads (check_driver_packages.cpp).
+int checkDriverPackages(CheckRun& run);
 
 // The line of a listing that failed, on standard error; returns `code`.
 int listingFailed(int code, const wchar_t* line);

@@ -13,6 +13,7 @@
 #include "config/pending_removals_note.h"
 #include "rules/driver_filter.h"
 #include "rules/ports_in_use.h"
+#include "rules/removal_opt_ins.h"
 #include "spooler/name_list.h"
 #include "spooler/port_info.h"
 #include "system/system_services.h"
@@ -35,6 +36,8 @@ struct CleanerRun {
   // The models to clean (-F, then -M) and the set built from them; the set chooses the filter.
   cleanerconfig_s config;
   ModelSet modelSet;
+  // What the -F file asks beyond the models: unused drivers, driver store packages.
+  RemovalOptIns optIns;
 
   // The maker's installer packages, listed by the first uninstall pass and reused by the second.
   std::vector<std::wstring> productCodes;
@@ -92,6 +95,14 @@ struct CleanerRun {
   // name, drivers as named.
   std::map<std::wstring, std::uint32_t> portErrors;
   std::map<std::wstring, std::uint32_t> driverErrors;
+
+  // The drivers this run deleted (in simulation: would have), as "environment|name": the
+  // packages they used are no longer in use after them.
+  std::set<std::wstring> driversGone;
+  // The driver store packages whose removal failed, as note entries; and the published names of
+  // all the package phase tried, whose earlier entries it settles.
+  std::vector<PendingRemoval> packageFailures;
+  std::set<std::wstring> packagesTried;
 };
 
 }  // namespace kv

@@ -70,10 +70,20 @@ void removePorts(CleanerRun& run);
 // count towards the exit code (driver_phase.cpp).
 void removeDrivers(CleanerRun& run);
 
+// With UnusedDrivers=Remove in the -F file: the maker's drivers the filter chooses that no local
+// queue or connection uses, in every environment the spooler serves; failures count towards the
+// exit code (driver_store_phase.cpp).
+void removeUnusedDrivers(CleanerRun& run);
+
+// With DriverPackages=Remove: the maker's packages in the driver store that no installed driver
+// uses any more, through the spooler's removal, else (127) the setup library's, never forced. A
+// package still listed after its removal is a failure: counted, and kept in the note.
+void removeDriverPackages(CleanerRun& run);
+
 // Real runs, after the driver phase: the note keeps the entries for models this run did not clean
 // and those whose port or driver this run failed to delete (only the port when the driver went),
-// each with the error of the last failure and the time of the first, and is deleted when there
-// are none (pending_removals.cpp).
+// each with the error of the last failure and the time of the first, and the packages the
+// package phase failed to remove; it is deleted when there are none (pending_removals.cpp).
 void settlePendingRemovals(CleanerRun& run);
 
 // The maker's installer packages again, over the product codes of the first pass, after the

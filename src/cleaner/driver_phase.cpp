@@ -2,8 +2,10 @@
 #include "cleaner/cleaning_phases.h"
 #include "log/log_placement.h"
 #include "log/logger.h"
+#include "spooler/driver_environments.h"
 #include "spooler/error_reporting.h"
 #include "spooler/removals.h"
+#include "system/system_services.h"
 
 namespace kv {
 namespace {
@@ -17,12 +19,18 @@ void deleteDriver(CleanerRun& run, const std::wstring& driver) {
     log.debug() << L"Driver previously deleted " << driver << endLine;
     return;
   }
+  // The package phase knows by this which drivers no longer use their packages.
+  const std::wstring gone =
+      SystemServices::current().nativePrintEnvironment().value_or(kProgramEnvironment) + L"|" +
+      driver;
   if (!run.options.clean) {
     log.info() << L"SIMULATION:Successfully deleted driver " << driver << endLine;
+    run.driversGone.insert(gone);
     return;
   }
   if (bMciDeletePrinterDriverEx(driver)) {
     log.info() << L"Successfully deleted driver " << driver << endLine;
+    run.driversGone.insert(gone);
     run.finishedSet.insert(driver);
     log.debug() << L"finishedSet.size = " << run.finishedSet.size() << endLine;
   } else {

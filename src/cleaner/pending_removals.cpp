@@ -176,7 +176,11 @@ void notePendingRemovals(CleanerRun& run) {
 
 void settlePendingRemovals(CleanerRun& run) {
   if (!run.options.clean || run.pendingNoteUnread) return;
-  std::vector<PendingRemoval> staying = run.pendingKept;
+  std::vector<PendingRemoval> staying;
+  for (const PendingRemoval& entry : run.pendingKept) {
+    if (!entry.package || !run.packagesTried.contains(entry.driver)) staying.push_back(entry);
+  }
+  staying.insert(staying.end(), run.packageFailures.begin(), run.packageFailures.end());
   std::set<std::pair<std::wstring, std::wstring>> seen;
   const auto keepFailed = [&](PendingRemoval entry) {
     if (!seen.emplace(entry.driver, entry.port).second) return;

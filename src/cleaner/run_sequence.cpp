@@ -49,6 +49,8 @@ int runSequence(CleanerRun& run) {
   removeLocalQueues(run);
   removePorts(run);
   removeDrivers(run);
+  removeUnusedDrivers(run);
+  removeDriverPackages(run);
   settlePendingRemovals(run);
 
   uninstallProductsSecondPass(run);

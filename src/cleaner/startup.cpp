@@ -14,6 +14,7 @@
 #include "messages/fatal_end.h"
 #include "messages/result_codes.h"
 #include "rules/configured_models.h"
+#include "rules/removal_opt_ins.h"
 #include "system/file_access.h"
 #include "system/system_services.h"
 
@@ -141,6 +142,13 @@ void startUp(CleanerRun& run, const std::vector<std::wstring>& args) {
     fatalEnd(kResultReadScenario, L"");
   }
 
+  run.optIns = removalOptInsOf(run.config);
+  for (const std::wstring& line :
+       {unknownOptInLine(kUnusedDriversKey, run.config.unusedDriversValue),
+        unknownOptInLine(kDriverPackagesKey, run.config.driverPackagesValue)}) {
+    if (!line.empty()) detailLog().error() << line << endLine;
+  }
+
   detailLog().debug() << buildStamp() << endLine;
   if (!messageBoxesEnabled()) writeSilentModeFile(run);
 
@@ -148,7 +156,8 @@ void startUp(CleanerRun& run, const std::vector<std::wstring>& args) {
   // how and as whom, so that a log on a share tells, and why a -P given does not stand.
   detailLog().debug() << L"kvcleaner " << kProgramVersion << L", command line: "
                       << commandLineText(args) << L", account: "
-                      << accountShown(system.processAccount()) << endLine;
+                      << accountShown(system.processAccount()) << L", opt-ins: "
+                      << optInsShown(run.optIns) << endLine;
   if (popupIgnored != nullptr) detailLog().warn() << popupIgnored << endLine;
 }
 

@@ -6,6 +6,8 @@ namespace kv {
 
 bool cleanerconfig_s::readValues(const IniDocument& document) {
   setModels(unquoteValue(document.value(kCleanSection, kModelsKey, L"")));
+  unusedDriversValue = unquoteValue(document.value(kCleanSection, kUnusedDriversKey, L""));
+  driverPackagesValue = unquoteValue(document.value(kCleanSection, kDriverPackagesKey, L""));
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "config/pending_removals_note.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -10,7 +11,10 @@
 namespace kv {
 namespace {
 
-constexpr std::string_view kHeader = "kvcleaner pending removals 2";
+// A note with a package's entry; one without is written as before, so that an older cleaner
+// still reads it.
+constexpr std::string_view kHeader = "kvcleaner pending removals 3";
+constexpr std::string_view kSecondHeader = "kvcleaner pending removals 2";
 // What cleaners before the error codes and times wrote; still read.
 constexpr std::string_view kFirstHeader = "kvcleaner pending removals 1";
 
@@ -124,7 +128,9 @@ std::string_view nextLine(std::string_view bytes, std::size_t& at) {
 }  // namespace
 
 std::string encodePendingRemovals(const std::vector<PendingRemoval>& entries) {
-  std::string out(kHeader);
+  const bool packages = std::any_of(entries.begin(), entries.end(),
+                                    [](const PendingRemoval& entry) { return entry.package; });
+  std::string out(packages ? kHeader : kSecondHeader);
   out += "\r\n";
   for (const PendingRemoval& entry : entries) appendPendingRemoval(out, entry);
   return out;
@@ -134,7 +140,7 @@ void appendPendingRemoval(std::string& bytes, const PendingRemoval& entry) {
   appendEscaped(bytes, entry.driver);
   bytes.push_back('\t');
   appendEscaped(bytes, entry.port);
-  bytes += entry.portOnly ? "\tport\t" : "\tboth\t";
+  bytes += entry.package ? "\tpackage\t" : entry.portOnly ? "\tport\t" : "\tboth\t";
   bytes += std::to_string(entry.lastError);
   bytes.push_back('\t');
   appendEscaped(bytes, entry.failingSince);
@@ -166,7 +172,7 @@ std::optional<std::uint32_t> errorCodeOf(std::string_view digits) {
   return static_cast<std::uint32_t>(code);
 }
 
-std::optional<PendingRemoval> entryOf(std::string_view line, bool firstShape) {
+std::optional<PendingRemoval> entryOf(std::string_view line, bool firstShape, bool packages) {
   const std::vector<std::string_view> fields = fieldsOf(line);
   if (fields.size() != (firstShape ? 2u : 5u)) return std::nullopt;
   std::optional<std::wstring> driver = unescaped(fields[0]);
@@ -174,7 +180,8 @@ std::optional<PendingRemoval> entryOf(std::string_view line, bool firstShape) {
   if (!driver || !port) return std::nullopt;
   PendingRemoval entry{std::move(*driver), std::move(*port)};
   if (firstShape) return entry;
-  if (fields[2] != "port" && fields[2] != "both") return std::nullopt;
+  entry.package = packages && fields[2] == "package";
+  if (fields[2] != "port" && fields[2] != "both" && !entry.package) return std::nullopt;
   entry.portOnly = fields[2] == "port";
   const std::optional<std::uint32_t> code = errorCodeOf(fields[3]);
   std::optional<std::wstring> since = unescaped(fields[4]);
@@ -190,10 +197,11 @@ std::optional<std::vector<PendingRemoval>> decodePendingRemovals(std::string_vie
   std::size_t at = 0;
   if (bytes.empty()) return std::nullopt;
   const std::string_view header = nextLine(bytes, at);
-  if (header != kHeader && header != kFirstHeader) return std::nullopt;
+  if (header != kHeader && header != kSecondHeader && header != kFirstHeader) return std::nullopt;
   std::vector<PendingRemoval> entries;
   while (at < bytes.size()) {
-    std::optional<PendingRemoval> entry = entryOf(nextLine(bytes, at), header == kFirstHeader);
+    std::optional<PendingRemoval> entry =
+        entryOf(nextLine(bytes, at), header == kFirstHeader, header == kHeader);
     if (!entry) return std::nullopt;
     entries.push_back(std::move(*entry));
   }

@@ -180,6 +180,7 @@ const std::array<ObjectKind, kObjectKindCount> kObjectKinds = {{
     {"queues", "Local queues"},
     {"ports", "Ports"},
     {"drivers", "Drivers"},
+    {"driverPackages", "Driver store packages"},
     {"pendingRemovals", "Pending removals of an earlier run"},
     {"unreachedDrivers", "The maker's drivers no clean run reaches"},
 }};

@@ -12,7 +12,7 @@
 namespace kv {
 
 // The object lists of a kvcheck document, in the report's order.
-inline constexpr std::size_t kObjectKindCount = 8;
+inline constexpr std::size_t kObjectKindCount = 9;
 struct ObjectKind {
   const char* jsonKey;
   const char* title;

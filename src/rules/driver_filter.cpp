@@ -21,6 +21,8 @@ constexpr const wchar_t* kBrandTexts[] = {
 
 }  // namespace
 
+std::span<const wchar_t* const> brandTexts() { return kBrandTexts; }
+
 void fillModelSet(const std::vector<std::wstring>& modelList, ModelSet& models) {
   models.clear();
   models.insert(modelList.begin(), modelList.end());

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,9 @@ void fillModelSet(const std::vector<std::wstring>& modelList, ModelSet& models);
 
 // `text` with each character upper-cased on its own under the current C locale.
 std::wstring upperCaseCopy(const std::wstring& text);
+
+// The maker's brand texts, in upper case, in the order they are tried.
+std::span<const wchar_t* const> brandTexts();
 
 // The first of the maker's brand texts (in upper case, in their fixed order) that the driver
 // name, upper-cased under the current C locale, contains anywhere, even inside a longer word

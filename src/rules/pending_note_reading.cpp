@@ -34,7 +34,8 @@ PendingNoteReading readPendingRemovals(const ModelSet& models) {
   std::set<std::pair<std::wstring, std::wstring>> seen;
   for (PendingRemoval& entry : *entries) {
     if (!seen.emplace(entry.driver, entry.port).second) continue;
-    (passesDriverFilter(filter, models, entry.driver) ? note.taken : note.kept)
+    // A package's entry is the package phase's business, which settles it with the note.
+    (!entry.package && passesDriverFilter(filter, models, entry.driver) ? note.taken : note.kept)
         .push_back(std::move(entry));
   }
   return note;

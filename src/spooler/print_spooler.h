@@ -7,8 +7,8 @@
 namespace kv {
 
 // Records in the layout of their winspool counterparts (PRINTER_INFO_2W, PRINTER_INFO_6,
-// DRIVER_INFO_1W, PORT_INFO_2W), so that the Windows implementation passes the caller's buffer
-// straight through; spooler_win.cpp checks sizes and offsets against <winspool.h>.
+// DRIVER_INFO_1W, DRIVER_INFO_8W, PORT_INFO_2W), so that the Windows implementation passes the
+// caller's buffer straight through; spooler_win.cpp checks sizes and offsets against <winspool.h>.
 struct PrinterInfo2 {
   wchar_t* pServerName;
   wchar_t* pPrinterName;
@@ -39,6 +39,42 @@ struct PrinterInfo6 {
 
 struct DriverInfo1 {
   wchar_t* pName;
+};
+
+// FILETIME.
+struct FileTime {
+  std::uint32_t dwLowDateTime;
+  std::uint32_t dwHighDateTime;
+};
+
+// DRIVER_INFO_8W: of its fields the cleaner reads the name, the environment and the INF path,
+// which names the driver's package in the driver store.
+struct DriverInfo8 {
+  std::uint32_t cVersion;
+  wchar_t* pName;
+  wchar_t* pEnvironment;
+  wchar_t* pDriverPath;
+  wchar_t* pDataFile;
+  wchar_t* pConfigFile;
+  wchar_t* pHelpFile;
+  wchar_t* pDependentFiles;
+  wchar_t* pMonitorName;
+  wchar_t* pDefaultDataType;
+  wchar_t* pszzPreviousNames;
+  FileTime ftDriverDate;
+  std::uint64_t dwlDriverVersion;
+  wchar_t* pszMfgName;
+  wchar_t* pszOEMUrl;
+  wchar_t* pszHardwareID;
+  wchar_t* pszProvider;
+  wchar_t* pszPrintProcessor;
+  wchar_t* pszVendorSetup;
+  wchar_t* pszzColorProfiles;
+  wchar_t* pszInfPath;
+  std::uint32_t dwPrinterDriverAttributes;
+  wchar_t* pszzCoreDriverDependencies;
+  FileTime ftMinInboxDriverVerDate;
+  std::uint64_t dwlMinInboxDriverVerVersion;
 };
 
 // PRINTER_INFO_4W, the record of a per-machine connection.
@@ -98,7 +134,9 @@ class PrintSpooler {
                              std::uint8_t* buffer, std::uint32_t bufferSize, std::uint32_t* needed,
                              std::uint32_t* returned) = 0;
 
-  // EnumPrinterDriversW, level 1 (DriverInfo1); sizing as enumPrintersW.
+  // EnumPrinterDriversW, level 1 (DriverInfo1) or 8 (DriverInfo8: with the driver's
+  // environment and the INF path of its package in the driver store, null or empty when the
+  // driver came from no package); sizing as enumPrintersW. Other levels fail with 124.
   virtual bool enumPrinterDriversW(const wchar_t* server, const wchar_t* environment,
                                    std::uint32_t level, std::uint8_t* buffer,
                                    std::uint32_t bufferSize, std::uint32_t* needed,

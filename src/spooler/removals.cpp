@@ -51,12 +51,8 @@ bool deleteQueue(const std::wstring& queueName) {
   return true;
 }
 
-bool deleteDriver(const std::wstring& driverName) {
+bool deleteDriver(const std::wstring& driverName, const std::optional<std::wstring>& environment) {
   PrintSpooler& spooler = PrintSpooler::current();
-  // Under WOW64 the caller's own environment holds none of the machine's drivers: each deletion
-  // there would fail with 1797 and count as done while the driver stays.
-  const std::optional<std::wstring> environment =
-      SystemServices::current().nativePrintEnvironment();
   if (spooler.deletePrinterDriverExW(nullptr, environment ? environment->c_str() : nullptr,
                                      driverName.c_str(), kDeleteUnusedFiles, kDriverVersion)) {
     reportPlatformError(0, kDriverFunction, report_site::kDriverDeleted, L"");
@@ -96,8 +92,17 @@ bool bMciDeletePrinter(const std::wstring& queueName) {
 }
 
 bool bMciDeletePrinterDriverEx(const std::wstring& driverName) {
+  return guardWrapper(false, kDriverFunction, report_site::kDriverUnexpected, kAllocationApi, [&] {
+    // Under WOW64 the caller's own environment holds none of the machine's
+    // drivers: each deletion there would fail with 1797 and count as done
+    // while the driver stays.
+    return deleteDriver(driverName, SystemServices::current().nativePrintEnvironment());
+  });
+}
+
+bool bMciDeletePrinterDriverEx(const std::wstring& driverName, const std::wstring& environment) {
   return guardWrapper(false, kDriverFunction, report_site::kDriverUnexpected, kAllocationApi,
-                      [&] { return deleteDriver(driverName); });
+                      [&] { return deleteDriver(driverName, environment); });
 }
 
 bool bMciRemovePort(const std::wstring& portName) {

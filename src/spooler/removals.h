@@ -17,6 +17,8 @@ bool bMciDeletePrinter(const std::wstring& queueName);
 // A printer driver of the local machine, with its files that no other driver uses. One that is
 // not installed counts as removed; one that a queue still uses fails.
 bool bMciDeletePrinterDriverEx(const std::wstring& driverName);
+// The same for a driver of the environment named ("Windows NT x86").
+bool bMciDeletePrinterDriverEx(const std::wstring& driverName, const std::wstring& environment);
 
 // A port, through the spooler's own port removal.
 bool bMciRemovePort(const std::wstring& portName);

@@ -22,7 +22,7 @@ class EmptyPrintSystem final : public PrintSpooler {
   bool enumPrinterDriversW(const wchar_t*, const wchar_t*, std::uint32_t level,
                            std::uint8_t* buffer, std::uint32_t bufferSize, std::uint32_t* needed,
                            std::uint32_t* returned) override {
-    return listNothing(level, 1, buffer, bufferSize, needed, returned);
+    return listNothing(level, level == 8 ? 8 : 1, buffer, bufferSize, needed, returned);
   }
 
   bool enumPortsW(const wchar_t*, std::uint32_t level, std::uint8_t* buffer,

@@ -23,6 +23,21 @@ static_assert(sizeof(PrinterInfo4) == sizeof(PRINTER_INFO_4W));
 static_assert(offsetof(PrinterInfo4, pServerName) == offsetof(PRINTER_INFO_4W, pServerName));
 static_assert(offsetof(PrinterInfo4, Attributes) == offsetof(PRINTER_INFO_4W, Attributes));
 static_assert(sizeof(DriverInfo1) == sizeof(DRIVER_INFO_1W));
+static_assert(sizeof(DriverInfo8) == sizeof(DRIVER_INFO_8W));
+static_assert(offsetof(DriverInfo8, pEnvironment) == offsetof(DRIVER_INFO_8W, pEnvironment));
+static_assert(offsetof(DriverInfo8, dwlDriverVersion) ==
+              offsetof(DRIVER_INFO_8W, dwlDriverVersion));
+static_assert(offsetof(DriverInfo8, pszInfPath) == offsetof(DRIVER_INFO_8W, pszInfPath));
+static_assert(offsetof(DriverInfo8, dwlMinInboxDriverVerVersion) ==
+              offsetof(DRIVER_INFO_8W, dwlMinInboxDriverVerVersion));
+// The fields between those tied above, so that no member of the record is off by one.
+static_assert(sizeof(FileTime) == sizeof(FILETIME));
+static_assert(offsetof(DriverInfo8, pName) == offsetof(DRIVER_INFO_8W, pName));
+static_assert(offsetof(DriverInfo8, ftDriverDate) == offsetof(DRIVER_INFO_8W, ftDriverDate));
+static_assert(offsetof(DriverInfo8, pszMfgName) == offsetof(DRIVER_INFO_8W, pszMfgName));
+static_assert(offsetof(DriverInfo8, pszProvider) == offsetof(DRIVER_INFO_8W, pszProvider));
+static_assert(offsetof(DriverInfo8, dwPrinterDriverAttributes) ==
+              offsetof(DRIVER_INFO_8W, dwPrinterDriverAttributes));
 static_assert(sizeof(PortInfo2) == sizeof(PORT_INFO_2W));
 static_assert(offsetof(PortInfo2, pMonitorName) == offsetof(PORT_INFO_2W, pMonitorName));
 static_assert(offsetof(PortInfo2, pDescription) == offsetof(PORT_INFO_2W, pDescription));

@@ -14,6 +14,7 @@
 #include "log/logger.h"
 #include "products/console_capture.h"
 #include "rules/logon_registration.h"
+#include "standins/driver_store_memory.h"
 #include "standins/installer_memory.h"
 #include "standins/spooler_memory.h"
 #include "support/fake_system_services.h"
@@ -42,6 +43,8 @@ struct Machine {
   test::ConsoleCapture console{system};
   MemoryMachineRegistry registry;
   ScopedMachineRegistry installedRegistry{registry};
+  MemoryDriverStore store{memory};
+  ScopedDriverStore installedStore{store};
 
   Machine() {
     memory.addConnection({L"\\\\srv\\NOVAX C1", L"NOVAX C1"});
@@ -56,11 +59,17 @@ struct Machine {
     memory.addPort({L"DLM2", L"DeviceLinkMonitor", L"", 1});
     memory.addPort({L"LPT1:", L"Local Monitor", L"Local Port", 1});
     memory.addPort({L"OLD1:", L"Local Monitor", L"Local Port", 1});
-    for (const wchar_t* driver :
-         {L"NOVAX D1", L"NOVAX D2", L"Zulu Laser 9", L"NOVAX Old", L"NOVAX Left"}) {
+    for (const wchar_t* driver : {L"NOVAX D2", L"Zulu Laser 9", L"NOVAX Old"}) {
       memory.addDriver(driver);
     }
-    memory.addDriver(L"Other Laser");
+    memory.addDriver(L"NOVAX D1", std::nullopt, L"S:\\d1\\novax.inf");
+    memory.addDriver(L"NOVAX Left", std::nullopt, L"C:\\Windows\\INF\\oem4.inf");
+    memory.addDriver(L"Other Laser", std::nullopt, L"S:\\o\\acme.inf");
+    // Two of the maker's packages, one another maker's driver uses, one of another maker only.
+    store.addPackage({L"oem3.inf", L"S:\\d1\\novax.inf", L"NOVAX", {}, {L"NOVAX D1"}});
+    store.addPackage({L"oem4.inf", L"S:\\l\\novax.inf", L"NOVAX", {}, {L"NOVAX Left"}});
+    store.addPackage({L"oem5.inf", L"S:\\z\\z.inf", L"Acme", {L"Zulu Systems"}, {L"Zulu Laser 9"}});
+    store.addPackage({L"oem6.inf", L"S:\\o\\acme.inf", L"Acme", {L"NOVAX"}, {L"Other Laser"}});
     memory.addDriver(L"NOVAX Legacy", L"Windows NT x86");
     memory.addQueue({L"N idle", L"NOVAX D1", L"DLM1"});
     memory.addQueue({L"N busy", L"NOVAX D2", L"DLM1", 0x1});
@@ -72,13 +81,34 @@ struct Machine {
     installer.addProduct({code(L'B'), {{L"Publisher", L"NOVAX"}, {L"ProductName", L"Tools"}}});
     installer.addProduct(
         {code(L'C'), {{L"Publisher", L"Acme"}, {L"ProductName", L"Pkg [NOVAX D1]"}}});
-    system.machineValues[L"PendingRemovals"] =
-        encodePendingRemovals({{L"NOVAX Old", L"OLD1:"}, {L"NOVAX Old", L"GONE:"}});
+    system.machineValues[L"PendingRemovals"] = encodePendingRemovals(
+        {{L"NOVAX Old", L"OLD1:"},
+         {L"NOVAX Old", L"GONE:"},
+         {L"oem3.inf", L"S:\\d1\\novax.inf", false, 3015, L"2026-12-01", true}});
   }
 
   int check(std::vector<std::wstring> options) {
     options.insert(options.begin(), L"kvcheck.exe");
     return checkMain(options);
+  }
+
+  // Runs kvcleaner -C with `options` and checks that what the report says goes is gone and what
+  // it says stays is there; the number of objects it looked at.
+  int agreesWithACleanRun(const nlohmann::ordered_json& report, std::vector<std::wstring> options) {
+    options.insert(options.begin(), {L"kvcleaner.exe", L"-C", L"-D", dir.wide()});
+    EXPECT_EQ(cleanerMain(options), 1);
+    operationLog().close();
+    int objects = 0;
+    for (const auto& [kind, listed] : report.items()) {
+      if (!listed.is_array() || kind == "models") continue;
+      for (const auto& object : listed) {
+        const std::string decision = object["decision"];
+        const bool goes = decision != "keep" && decision != "unreached";
+        EXPECT_EQ(present(kind, object), !goes) << object.dump();
+        ++objects;
+      }
+    }
+    return objects;
   }
 
   // Whether an object the check named under `kind` is still on the machine (a package by its code:
@@ -99,6 +129,9 @@ struct Machine {
     }
     if (kind == "queues") return named(memory.queues(), [](const auto& q) { return q.name; });
     if (kind == "ports") return named(memory.ports(), [](const auto& p) { return *p.name; });
+    if (kind == "driverPackages") {
+      return named(store.packages(), [](const auto& p) { return p.publishedName; });
+    }
     return named(memory.drivers(), [](const auto& d) { return *d.name; });
   }
 };
@@ -121,6 +154,7 @@ Exit code: 114, a clean run with these options would still change something
   Local queues: delete 2, keep 2
   Ports: delete 1, keep 3
   Drivers: delete 2, keep 2
+  Driver store packages: keep 3
   Pending removals of an earlier run: take 2
   The maker's drivers no clean run reaches: unreached 2
 
@@ -152,6 +186,11 @@ Drivers
   NOVAX D2      keep        driver NOVAX D2 holds the brand text NOVAX; queue N busy stays and uses it: the deletion fails
   Zulu Laser 9  keep        driver Zulu Laser 9 holds the brand text ZUL; queue N printing stays and uses it: the deletion fails
   NOVAX Old     delete      driver NOVAX Old holds the brand text NOVAX
+
+Driver store packages
+  oem3.inf  keep        driver packages are removed only when clean.ini asks for it; an earlier run failed to remove it since 2026-12-01 (3015) [storePath: S:\d1\novax.inf, provider: NOVAX, models: NOVAX D1, usedBy: NOVAX D1 (Windows x64), lastError: 3015, failingSince: 2026-12-01]
+  oem4.inf  keep        driver packages are removed only when clean.ini asks for it [storePath: S:\l\novax.inf, provider: NOVAX, models: NOVAX Left, usedBy: NOVAX Left (Windows x64)]
+  oem6.inf  keep        another maker's driver uses it [storePath: S:\o\acme.inf, provider: Acme, models: , usedBy: Other Laser (Windows x64)]
 
 Pending removals of an earlier run
   NOVAX Old  take        driver NOVAX Old holds the brand text NOVAX [port: OLD1:]
@@ -187,7 +226,7 @@ The maker's drivers no clean run reaches
       keys,
       "schema program version computer time account windows models exitCode found "
       "restartRequired counts notes packages connections machineConnections queues ports drivers "
-      "pendingRemovals unreachedDrivers ");
+      "driverPackages pendingRemovals unreachedDrivers ");
   EXPECT_EQ(report["version"], KV_CHECK_VERSION);
   EXPECT_EQ(report["time"].dump() + report["account"].dump() + report["windows"].dump(),
             R"("2026-12-06T13:05:00Z"{"name":"PC01\\admin","localSystem":false,"elevated":true})"
@@ -197,22 +236,35 @@ The maker's drivers no clean run reaches
             R"({"packages":{"uninstall":1,"keep":1},"connections":{"disconnect":1},)"
             R"("machineConnections":{"disconnect":1},)"
             R"("queues":{"delete":2,"keep":2},"ports":{"delete":1,"keep":3},)"
-            R"("drivers":{"delete":2,"keep":2},"pendingRemovals":{"take":2},)"
+            R"("drivers":{"delete":2,"keep":2},"driverPackages":{"keep":3},)"
+            R"("pendingRemovals":{"take":2},)"
             R"("unreachedDrivers":{"unreached":2}})");
   EXPECT_EQ(report["restartRequired"], nlohmann::ordered_json({{"required", false}}));
-  EXPECT_EQ(cleanerMain({L"kvcleaner.exe", L"-C", L"-D", machine.dir.wide()}), 1);
-  operationLog().close();
-  int objects = 0;
-  for (const auto& [kind, listed] : report.items()) {
-    if (!listed.is_array() || kind == "models") continue;
-    for (const auto& object : listed) {
-      const std::string decision = object["decision"];
-      const bool goes = decision != "keep" && decision != "unreached";
-      EXPECT_EQ(machine.present(kind, object), !goes) << object.dump();
-      ++objects;
-    }
+  EXPECT_EQ(machine.agreesWithACleanRun(report, {}), 23);
+
+  // The -F file's opt-ins: kvcheck with the same file says what that run then removes.
+  struct Row {
+    const char* file;
+    const char* packageCounts;
+  };
+  const Row rows[] = {
+      {"[Clean]\r\nDriverPackages=Remove\r\n", R"({"delete":1,"keep":2})"},
+      {"[Clean]\r\nDriverPackages=REMOVE\r\nUnusedDrivers=remove\r\n", R"({"delete":2,"keep":1})"},
+      {"[Clean]\r\nDriverPackages=Yes\r\nUnusedDrivers=\r\n", R"({"keep":3})"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.file);
+    Machine other;
+    test::writeBytes(other.dir.path() / "clean.ini", row.file);
+    const std::vector<std::wstring> options = {L"-F", other.dir.child(L"clean.ini")};
+    other.console.out.clear();
+    std::vector<std::wstring> checkOptions = options;
+    checkOptions.push_back(L"-j");
+    ASSERT_EQ(other.check(checkOptions), 114);
+    const auto withFile = nlohmann::ordered_json::parse(wideToUtf8(other.console.out));
+    EXPECT_EQ(withFile["counts"]["driverPackages"].dump(), row.packageCounts);
+    EXPECT_EQ(other.agreesWithACleanRun(withFile, options), 23);
   }
-  EXPECT_EQ(objects, 20);
 }
 
 // Queue names that fill the line of -S to a known length whatever the version's length.
@@ -490,7 +542,7 @@ TEST(Check, EndsWithItsCode) {
        L"restart=0 packages.uninstall=1 packages.keep=1 connections.disconnect=1 "
        L"machineConnections.disconnect=1 queues.delete=2 "
        L"queues.keep=2 ports.delete=1 ports.keep=3 drivers.delete=2 drivers.keep=2 "
-       L"pendingRemovals.take=2 unreachedDrivers.unreached=2 "
+       L"driverPackages.keep=3 pendingRemovals.take=2 unreachedDrivers.unreached=2 "
        L"change=packages:Pkg\\x20[NOVAX\\x20D1],connections:\\\\srv\\NOVAX\\x20C1,"
        L"machineConnections:\\\\ps\\NOVAX\\x20M1,"
        L"queues:N\\x20idle,queues:N\\x20busy,queues:N\\x20printing,queues:N\\x20shared,"
@@ -507,7 +559,8 @@ TEST(Check, EndsWithItsCode) {
        },
        114,
        kNoUninstallEntry,
-       L" queues.delete=2002 ports.keep=2 drivers.delete=1 pendingRemovals.keep=2 "
+       L" queues.delete=2002 ports.keep=2 drivers.delete=1 driverPackages.keep=1 "
+       L"pendingRemovals.keep=2 "
        L"change=packages:Pkg\\x20[NOVAX\\x20D1],queues:N\\x20idle,queues:N\\x20shared,"
        L"queues:N\\x20queue\\x200xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...,"},
       // The last queue's name fits, but not with the "..." after it: the cut comes before it,

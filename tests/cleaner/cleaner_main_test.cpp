@@ -57,7 +57,7 @@ TEST_F(CleanerMainTest, SimulationRunWritesEveryBannerInOrderAndEndsOk) {
             "Info: KVTool cleaner started: 12/06/2026 14:05:00\r\n" + stampLine() +
                 "Debug: kvcleaner " + std::string(version.begin(), version.end()) +
                 ", command line: " + std::string(program.begin(), program.end()) + " -T -D " +
-                dirText + ", account: PC01\\admin (S-1-5-21-7-500)\r\n" +
+                dirText + ", account: PC01\\admin (S-1-5-21-7-500), opt-ins: none\r\n" +
                 "Debug: --- Uninstall Tarn Packages ---\r\n"
                 "Info: Get enumerate product codes : num = 0\r\n"
                 "Debug: -----Remote queues-----\r\n"

@@ -4,8 +4,10 @@
 #include <functional>
 
 #include "cleaner/cleaning_phases.h"
+#include "config/pending_removals_note.h"
 #include "phase_test.h"
 #include "spooler/print_spooler.h"
+#include "standins/driver_store_memory.h"
 
 namespace kv {
 namespace {
@@ -362,6 +364,139 @@ TEST_F(PortDriverPhasesTest, NoMakerQueueLeftWritesOnlyTheDriverHeader) {
             "Info: KVTool cleaner Deleting local queue started: 12/06/2026 14:05:00\n" +
                 std::string(kDriverHeader));
   for (const std::wstring& call : memory.calls()) EXPECT_FALSE(call.starts_with(L"EnumPortsW"));
+}
+
+// On request, after the driver phase: unused drivers of every environment, then the maker's
+// packages no installed driver uses; another maker's package is never touched.
+TEST_F(PortDriverPhasesTest, DriverStoreOptInsRemoveUnusedDriversThenPackages) {
+  struct Case {
+    const char* name;
+    bool clean;
+    RemovalOptIns optIns;
+    std::function<void(MemoryDriverStore&, test::FakeSystemServices&)> arrange;
+    std::string lines;  // from the store phase's first header on
+    std::int32_t failureCount;
+    const char* remaining;                              // the packages left in the store
+    std::optional<PendingRemoval> note = std::nullopt;  // the note's one entry after the run
+  };
+  constexpr OptIn on = OptIn::On, off = OptIn::Off, wrong = OptIn::Unknown;
+  const RemovalOptIns neither{off, off}, unknown{wrong, wrong}, packagesOnly{off, on}, both{on, on};
+  const auto none = [](MemoryDriverStore&, test::FakeSystemServices&) {};
+  const std::string header = "Info: KVTool cleaner Deleting ",
+                    started = " started: 12/06/2026 14:05:00\n";
+  const std::string unused = header + "unused drivers" + started,
+                    packages = header + "driver packages" + started;
+  const std::string spare = "driver NOVAX Spare (Windows NT x86)\n",
+                    oem3 = "driver package oem3.inf (S:\\novax\\novax.inf)";
+  const std::string oem4 = "driver package oem4.inf (S:\\spare\\spare.inf)";
+  const std::string tryUnused = "Info: Deleting unused driver NOVAX Spare (Windows NT x86)...\n",
+                    goneUnused = "Info: Successfully deleted " + spare;
+  const std::string try3 = "Info: Deleting " + oem3 + "...\n",
+                    gone3 = "Info: Successfully deleted " + oem3 + "\n";
+  const std::string try4 = "Info: Deleting " + oem4 + "...\n",
+                    gone4 = "Info: Successfully deleted " + oem4 + "\n";
+  const std::string spareStays =
+      "Info: Driver package oem4.inf (S:\\spare\\spare.inf) stays: an installed driver still uses "
+      "it (NOVAX Spare (Windows NT x86))\n";
+  const std::string otherStays =
+      "Info: Driver package oem6.inf (S:\\acme6\\acme.inf) stays: another maker's driver uses it "
+      "(Other Laser (Windows x64))\n";
+  const std::string missing =
+      "Debug: DeletePrinterDriverPackageW is missing (127): SetupUninstallOEMInfW oem3.inf\n";
+  const std::string all = "oem3.inf oem4.inf oem5.inf oem6.inf";
+  const PendingRemoval stayed{L"oem3.inf", L"S:\\novax\\novax.inf", false,
+                              183,         L"2026-12-06T13:05:00Z", true};
+  const PendingRemoval earlier{L"oem3.inf", L"S:\\novax\\novax.inf", false,
+                               3015,        L"2026-12-01T08:00:00Z", true};
+  const Case cases[] = {
+      {"off", true, neither, none, "", 0, all.c_str()},
+      {"wrong value: off", true, unknown, none, "", 0, all.c_str()},
+      {"packages only", true, packagesOnly, none, packages + try3 + gone3 + spareStays + otherStays,
+       0, "oem4.inf oem5.inf oem6.inf"},
+      {"unused drivers first, then packages", true, both, none,
+       unused + tryUnused + goneUnused + packages + try3 + gone3 + try4 + gone4 + otherStays, 0,
+       "oem5.inf oem6.inf"},
+      {"simulation", false, both, none,
+       unused + tryUnused + "Info: SIMULATION:Successfully deleted " + spare + packages + try3 +
+           "Info: SIMULATION:Successfully deleted " + oem3 + "\n" + try4 +
+           "Info: SIMULATION:Successfully deleted " + oem4 + "\n" + otherStays,
+       0, all.c_str()},
+      {"no spooler removal (127): the setup library's", true, packagesOnly,
+       [](MemoryDriverStore& s, test::FakeSystemServices&) { s.setSpoolerRemovalMissing(true); },
+       packages + try3 + missing + gone3 + spareStays + otherStays, 0,
+       "oem4.inf oem5.inf oem6.inf"},
+      {"success while the package stays (Wine 8): a failure, noted", true, packagesOnly,
+       [](MemoryDriverStore& s, test::FakeSystemServices&) {
+         s.setSpoolerRemovalMissing(true);
+         s.setRemovalsKeepPackages(true);
+       },
+       packages + try3 + missing + "Error: Error: Failed to delete " + oem3 + ".(183)\n" +
+           spareStays + otherStays,
+       1, all.c_str(), stayed},
+      {"refused again: the earlier entry keeps its first time", true, packagesOnly,
+       [&](MemoryDriverStore& s, test::FakeSystemServices& system) {
+         s.failNext(DriverStoreOperation::DeletePackage, 3015);
+         system.machineValues[L"PendingRemovals"] = encodePendingRemovals({earlier});
+       },
+       packages + try3 + "Error: Error: Failed to delete " + oem3 + ".(3015)\n" + spareStays +
+           otherStays,
+       1, all.c_str(), earlier},
+      {"tried again and removed: the note is done", true, packagesOnly,
+       [&](MemoryDriverStore&, test::FakeSystemServices& system) {
+         system.machineValues[L"PendingRemovals"] = encodePendingRemovals({earlier});
+       },
+       packages + try3 + gone3 + spareStays + otherStays, 0, "oem4.inf oem5.inf oem6.inf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    memory = MemoryPrintSystem();
+    memory.addDriver(L"NOVAX D", L"Windows x64", L"S:\\novax\\novax.inf");
+    memory.addDriver(L"NOVAX Spare", L"Windows NT x86", L"C:\\Windows\\INF\\oem4.inf");
+    memory.addDriver(L"Acme 5", L"Windows x64", L"S:\\acme5\\acme.inf");
+    memory.addDriver(L"Other Laser", L"Windows x64", L"S:\\acme6\\acme.inf");
+    addQueue(L"Q1", L"NOVAX D", L"LPT1:");
+    addQueue(L"Other", L"Acme 5", L"LPT1:");
+    MemoryDriverStore store(memory);
+    ScopedDriverStore scopedStore(store);
+    store.addPackage({L"oem3.inf", L"S:\\novax\\novax.inf", L"NOVAX", {L"NOVAX"}, {L"NOVAX D"}});
+    store.addPackage(
+        {L"oem4.inf", L"S:\\spare\\spare.inf", L"Haldenjet GmbH", {}, {L"NOVAX Spare"}});
+    store.addPackage(
+        {L"oem5.inf", L"S:\\acme5\\acme.inf", L"Acme", {L"Zulu Systems"}, {L"Zulu Laser 9"}});
+    store.addPackage({L"oem6.inf", L"S:\\acme6\\acme.inf", L"Acme", {L"NOVAX"}, {L"Other Laser"}});
+    system.machineValues.clear();
+    c.arrange(store, system);
+    run = CleanerRun();
+    run.options.clean = c.clean;
+    run.optIns = c.optIns;
+    detailLog().open(dir.child(L"detail.log"));
+    removeLocalQueuesNoted();
+    removeDrivers(run);
+    const std::string driverLines = log();
+    removeUnusedDrivers(run);
+    removeDriverPackages(run);
+    const std::string storeLines = log().substr(driverLines.size());
+    settlePendingRemovals(run);
+
+    EXPECT_EQ(storeLines, c.lines);
+    EXPECT_EQ(run.failureCount, c.failureCount);
+    std::string remaining;
+    for (const DriverPackage& p : store.packages()) {
+      remaining += (remaining.empty() ? "" : " ") +
+                   std::string(p.publishedName.begin(), p.publishedName.end());
+    }
+    EXPECT_EQ(remaining, c.remaining);
+    const auto note = system.machineValues.find(L"PendingRemovals");
+    EXPECT_EQ(
+        note == system.machineValues.end() ? std::nullopt : decodePendingRemovals(note->second),
+        c.note ? std::optional(std::vector{*c.note}) : std::nullopt);
+    for (const std::wstring& call : store.calls()) {
+      EXPECT_TRUE(c.clean || call == L"listPrinterPackages") << call;
+      EXPECT_FALSE(call.find(L"oem5.inf") != std::wstring::npos ||
+                   call.find(L"acme") != std::wstring::npos)
+          << call;
+    }
+  }
 }
 
 }  // namespace

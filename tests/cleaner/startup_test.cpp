@@ -54,7 +54,8 @@ class StartUpTest : public ::testing::Test {
   static std::string versionLine(const std::string& commandLine) {
     const std::wstring version = kProgramVersion;
     return "Debug: kvcleaner " + std::string(version.begin(), version.end()) +
-           ", command line: " + commandLine + ", account: PC01\\admin (S-1-5-21-7-500)\r\n";
+           ", command line: " + commandLine +
+           ", account: PC01\\admin (S-1-5-21-7-500), opt-ins: none\r\n";
   }
   const std::filesystem::path& dir() const { return dir_; }
 
@@ -71,6 +72,7 @@ TEST_F(StartUpTest, ModelsComeFromTheFileAndThenFromTheCommandLine) {
     std::optional<std::wstring> models;
     List modelList;
     ModelSet modelSet;
+    std::wstring optIns = L"none";
   };
   const Case cases[] = {
       {std::nullopt, std::nullopt, {}, {}},
@@ -82,6 +84,17 @@ TEST_F(StartUpTest, ModelsComeFromTheFileAndThenFromTheCommandLine) {
       // -M stands over the file, and is split but not unquoted.
       {"[Clean]\nModels=A|B\n", L"\"Q,R\"|@S", {L"\"Q,R\"", L"@S"}, {L"\"Q,R\"", L"@S"}},
       {"[Clean]\nModels=A|B\n", L"", {}, {}},
+      {"[Clean]\nDriverPackages=remove\nUnusedDrivers=REMOVE\n",
+       std::nullopt,
+       {},
+       {},
+       L"UnusedDrivers=Remove DriverPackages=Remove"},
+      // -M replaces the file's models only; a value the cleaner does not know is an Error line.
+      {"[Clean]\nDriverPackages=Remove\nUnusedDrivers=Yes\n",
+       L"B",
+       {L"B"},
+       {L"B"},
+       L"DriverPackages=Remove"},
   };
   for (const Case& c : cases) {
     CleanerRun fresh;
@@ -91,7 +104,11 @@ TEST_F(StartUpTest, ModelsComeFromTheFileAndThenFromTheCommandLine) {
     startUp(fresh, {program()});
     EXPECT_EQ(fresh.config.modelList, c.modelList);
     EXPECT_EQ(fresh.modelSet, c.modelSet);
+    EXPECT_EQ(optInsShown(fresh.optIns), c.optIns);
   }
+  EXPECT_NE(detailText().find("\r\nError: Error: [Clean] UnusedDrivers=Yes is not a value the "
+                              "cleaner knows (only Remove): nothing of that kind is removed\r\n"),
+            std::string::npos);
 }
 
 TEST_F(StartUpTest, MessageFileBesideTheProgramIsCheckedAfterTheStartLine) {

@@ -27,6 +27,10 @@ TEST(PendingRemovalsFile, NamesComeBackAsTheyWere) {
       // Two lone low (and high) surrogates are no pair; only the port left, its error and time.
       {{{L"\xDC00\xDC01", L"\xDBFF\xDBFF", true, 4294967295u, L"2026-12-06T14:05:00Z%\xD800"}},
        kHeader + "%uDC00%uDC01\t%uDBFF%uDBFF\tport\t4294967295\t2026-12-06T14:05:00Z%25%uD800\r\n"},
+      // A package's entry makes it a note that older cleaners set aside rather than misread.
+      {{{L"D", L"P"}, {L"oem3.inf", L"S:\\n.inf", false, 183, L"2026-12-06T14:05:00Z", true}},
+       "kvcleaner pending removals 3\r\nD\tP\tboth\t0\t\r\n"
+       "oem3.inf\tS:\\n.inf\tpackage\t183\t2026-12-06T14:05:00Z\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
@@ -45,7 +49,8 @@ TEST(PendingRemovalsFile, OnlyItsOwnShapeIsRead) {
       {"kvcleaner pending removals 1\nD\tP\nE\tQ", Entries{{L"D", L"P"}, {L"E", L"Q"}}},
       {kHeader + "D\tP\tport\t4294967296\t\r\n", std::nullopt},
       {"", std::nullopt},
-      {"kvcleaner pending removals 3\r\nD\tP\tboth\t0\t\r\n", std::nullopt},
+      {"kvcleaner pending removals 4\r\nD\tP\tboth\t0\t\r\n", std::nullopt},
+      {kHeader + "D\tP\tpackage\t0\t\r\n", std::nullopt},
       {"\xEF\xBB\xBF" + kHeader, std::nullopt},
       {kHeader + "D P\r\n", std::nullopt},
       {kFirstHeader + "D\tP\tQ\r\n", std::nullopt},

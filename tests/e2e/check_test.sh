@@ -122,6 +122,63 @@ test_check_agrees_with_a_clean_run_of_one_model() {
   check_agrees_with_clean_run -M 'Pravik P5'
 }
 
+# The report's driver packages, "name decision provider models usedBy lastError" a line (tabs
+# between; "-" for no lastError).
+packages_reported() {
+  python3 -c '
+import json, sys
+for o in json.load(sys.stdin)["driverPackages"]:
+    print(o["name"], o["decision"], o["provider"], o["models"], o["usedBy"], o.get("lastError", "-"),
+          sep="\t")
+' <<<"$CHECK_OUT"
+}
+
+# The maker's package and another maker's (a model with ZUL inside a word), placed in the store
+# with the setup library's own copy call, beside a network INF of the maker's provider, and a
+# driver of the maker's that no queue uses. kvcheck lists the maker's package by its published
+# name, kept until clean.ini asks; with both opt-ins it says package and driver go, and the clean
+# run asks to remove exactly those. Wine refuses the driver (87), and its setup library answers
+# success but keeps the INF: the run looks again and reports that failure too (183), counted and
+# kept in the note, so kvcheck after it still says both go.
+test_check_and_clean_run_of_driver_packages() {
+  demo_driver_packages_build || e2e_fail "placing the driver packages"
+  kvsetup add-driver 'Novax QZ-900' >/dev/null
+  run_check -J
+  assert_eq 114 "$CHECK_EXIT" "exit code of kvcheck -J"
+  assert_eq $'oem41.inf\tkeep\tNOVAX\tNovax QZ-100\t\t-' "$(packages_reported)" \
+    "the driver packages without the opt-in"
+  printf '[Clean]\r\nDriverPackages=Remove\r\nUnusedDrivers=remove\r\n' >"$KV_DIR/opt-in.ini"
+  # The x86 build's machine holds each driver in "Windows NT x86" too, which the driver phase (of
+  # the machine's environment) does not reach: there the unused drivers are all 13 x86 ones.
+  local run env='Windows x64' failures=15 failed=-
+  [[ ${KV_BUILD##*/} == win32 ]] && env='Windows NT x86' failures=27
+  for run in before after; do
+    run_check -J -F 'C:\kvtool\opt-in.ini'
+    assert_eq $'oem41.inf\tdelete\tNOVAX\tNovax QZ-100\t\t'$failed "$(packages_reported)" \
+      "the driver packages with DriverPackages=Remove, $run the run"
+    assert_eq "unreachedDrivers Novax QZ-900" "$(reported delete | grep 'QZ-900')" \
+      "the unused driver, $run the run"
+    [[ $run == after ]] && break
+    run_cleaner -C -F 'C:\kvtool\opt-in.ini'
+    assert_eq "opt-ins: UnusedDrivers=Remove DriverPackages=Remove" \
+      "$(detail_text | grep -o 'opt-ins: .*')" "the start line's opt-ins"
+    assert_eq "Info: Deleting unused driver Novax QZ-900 ($env)...
+Error: Error: Failed to delete driver Novax QZ-900 ($env).(87)"'
+Info: Deleting driver package oem41.inf (C:\windows\INF\oem41.inf)...
+Debug: DeletePrinterDriverPackageW is missing (127): SetupUninstallOEMInfW oem41.inf
+Error: Error: Failed to delete driver package oem41.inf (C:\windows\INF\oem41.inf).(183)' \
+      "$(detail_text | grep -e 'oem4' -e 'QZ-900')" "what -C tried"
+    assert_operation_record $failures NG
+    assert_eq $'oem41.inf\tC:\\windows\\INF\\oem41.inf\tpackage\t183' "$(wine reg query \
+      'HKLM\SOFTWARE\NOVAX\kvcleaner' /v PendingRemovals /reg:64 </dev/null |
+      sed -n 's/.*REG_BINARY *//p' | tr -d '\r' | xxd -r -p | tr -d '\r' | grep oem4 | cut -f1-4)" \
+      "the package in the note of pending removals"
+    failed=183
+  done
+  assert_eq "oem41.inf oem42.inf oem43.inf" "$(cd "$DRIVE_C/windows/inf" && echo oem4?.inf)" \
+    "the published INFs after the run"
+}
+
 # The prefix's files (their sums) and the registry's HKLM and HKCU as "reg export" writes them:
 # what a run could change. Left out: Wine's own registry files, which hold time stamps (the
 # export stands for them), the display key that Wine's desktop process writes whenever it

@@ -30,7 +30,8 @@ kv_add_machine_e2e_tests(check check_test.sh demo_machine KV_CHECK_MACHINE=${KV_
   test_check_names_the_makers_queues_then_what_stayed
   test_check_agrees_with_a_clean_run_of_one_model
   test_check_refuses_a_loose_command_line
-  test_check_documents_make_a_report)
+  test_check_documents_make_a_report
+  test_check_and_clean_run_of_driver_packages)
 
 # The release's scripts under Wine's 64- and 32-bit cmd, and the guide's example report as
 # kvcheck's. The scripts pick x64\ on the 64-bit prefix, so the 64-bit build alone runs them.

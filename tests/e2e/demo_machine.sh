@@ -104,6 +104,30 @@ demo_machine_build() {
   done
 }
 
+# INF packages, each published under its own name (Wine 8 keeps it; an INF equal to a published
+# one is not copied again): oem41.inf the maker's (provider and manufacturer from [Strings], its
+# model in a decorated section), oem42.inf another maker's with ZUL inside a model's word, and
+# oem43.inf of the maker's provider in the network class (its ClassGUID decides over "Class").
+readonly DEMO_INFS=(
+  $'Class=Printer\nClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\nProvider=%Maker%
+[Manufacturer]\n%Maker%=Novax,NTamd64\n[Novax.NTamd64]\n"Novax QZ-100"=QZ100,NOVAX_QZ100
+[Strings]\nMaker="NOVAX"'
+  $'Class=Printer\nClassGUID={4D36E979-E325-11CE-BFC1-08002BE10318}\nProvider=Contoso
+[Manufacturer]\nContoso=Contoso,NTamd64\n[Contoso.NTamd64]\n"Contoso Zulu 5"=ZULU5,CONTOSO_ZULU5'
+  $'Class=Printer\nClassGUID={4D36E972-E325-11CE-BFC1-08002BE10318}\nProvider=NOVAX
+[Manufacturer]\nNOVAX=Nics\n[Nics]\n"Novax NIC"=NIC,NOVAX_NIC')
+
+demo_driver_packages_build() {
+  local i inf
+  mkdir -p "$WINEPREFIX/drive_c/kvinf"
+  for i in 0 1 2; do
+    inf=oem$((41 + i)).inf
+    printf '[Version]\nSignature="$Windows NT$"\n%s\n' "${DEMO_INFS[i]}" | sed 's/$/\r/' \
+      >"$WINEPREFIX/drive_c/kvinf/$inf"
+    kvsetup add-driver-package "C:\\kvinf\\$inf" >/dev/null || return 1
+  done
+}
+
 # Prints the machine as the spooler lists it: queues, ports, drivers (kvsetup's fields).
 demo_machine_listing() {
   local what

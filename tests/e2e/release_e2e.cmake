@@ -4,7 +4,7 @@ add_executable(resource_reader resource_reader_win.cpp)
 target_link_libraries(resource_reader PRIVATE kv_system version)
 target_link_options(resource_reader PRIVATE -municode)
 
-# Planted beside the program as msi.dll and winspool.drv; leaves a mark where it is loaded.
+# Planted beside the program as msi.dll, winspool.drv and setupapi.dll; leaves a mark where it is loaded.
 add_library(planted_dll SHARED planted_dll_win.cpp)
 set_target_properties(planted_dll PROPERTIES PREFIX "" OUTPUT_NAME kvplanted)
 target_link_libraries(planted_dll PRIVATE kv_system)

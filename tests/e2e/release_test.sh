@@ -80,11 +80,17 @@ USER32.dll" "$("$KV_OBJDUMP" -p "$KV_BUILD/src/cleaner/kvcleaner.exe" | sed -n '
 }
 
 # Wine prefers its own DLLs; "n,b" has it look for native ones, beside the program first, as
-# Windows does for a DLL that is not a KnownDLL.
+# Windows does for a DLL that is not a KnownDLL. The driver package phase (asked for in the -F
+# file) loads setupapi.dll as well.
 test_dlls_planted_beside_the_program_are_not_loaded() {
   cp "$KV_BUILD/tests/e2e/kvplanted.dll" "$KV_DIR/msi.dll"
   cp "$KV_BUILD/tests/e2e/kvplanted.dll" "$KV_DIR/winspool.drv"
-  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;msi=n,b;winspool.drv=n,b" run_cleaner -T
+  cp "$KV_BUILD/tests/e2e/kvplanted.dll" "$KV_DIR/setupapi.dll"
+  printf '[Clean]\r\nDriverPackages=Remove\r\n' >"$KV_DIR/packages.ini"
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;msi=n,b;winspool.drv=n,b;setupapi=n,b" \
+    run_cleaner -T -F 'C:\kvtool\packages.ini'
+  assert_contains 'Info: KVTool cleaner Deleting driver packages started: ' "$(detail_text)" \
+    "the package phase"
   assert_eq 0 "$RUN_EXIT" "exit code of -T"
   assert_eq "" "$(cd "$KV_DIR" && ls -- *.loaded 2>/dev/null)" "marks of planted DLLs"
   assert_operation_record 0 OK

@@ -179,6 +179,7 @@ TEST(ReportFleet, ChangeNamesWhatWentStayedAndCame) {
        R"("unreachedDrivers": [{"name": "D"}], "drivers": [{"name": "D", "decision": "keep"}])",
        "/D/D"},
       {R"("queues": [])", R"("queues": [{"name": "N"}])", "//N"},
+      {R"("drivers": [{"name": "N"}])", R"("driverPackages": [{"name": "N"}])", "N//N"},
   };
   for (const auto& row : rows) {
     Fleet fleet;

@@ -1,5 +1,8 @@
 #include "rules/driver_filter.h"
 
+#include "rules/driver_packages.h"
+#include "rules/removal_opt_ins.h"
+
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -85,6 +88,70 @@ TEST(DriverFilter, ConfiguredModelsReplaceTheBrandTexts) {
     EXPECT_EQ(passesDriverFilter(filter, models, L"Acme 1"), c.modelPasses);
     EXPECT_EQ(passesDriverFilter(filter, models, L""), c.emptyPasses);
   }
+}
+
+// Another maker's package may offer a model with a brand text inside a word: only its provider,
+// manufacturer or a driver the filter chooses makes a package the maker's.
+TEST(DriverPackages, TheMakersByNameWordOrByADriverTheFilterChooses) {
+  struct Case {
+    const char* name;
+    const wchar_t *provider, *manufacturer, *model, *driver, *infPath, *configured;
+    bool makers;
+    const wchar_t* chosen;
+    bool otherMakerUses;
+  };
+  const Case cases[] = {
+      {"provider", L"NOVAX Corp.", L"", L"Acme 1", L"", L"", L"", true, L"", false},
+      {"manufacturer", L"Acme", L"HaldenJet", L"", L"", L"", L"", true, L"", false},
+      {"brand text inside a word", L"Zulutec", L"Zulu Systems", L"Zulu Laser 9", L"", L"", L"",
+       false, L"Zulu Laser 9", false},
+      {"backs a chosen driver (store path, any case)", L"Acme", L"", L"", L"NOVAX D",
+       L"s:\\P\\P.INF", L"", true, L"", false},
+      {"backs one by its published INF", L"Acme", L"", L"", L"NOVAX D",
+       L"C:\\Windows\\INF\\OEM1.inf", L"", true, L"", false},
+      {"another published INF", L"Acme", L"", L"", L"NOVAX D", L"C:\\Windows\\INF\\oem11.inf", L"",
+       false, L"", false},
+      {"another maker's driver uses it", L"NOVAX", L"", L"", L"Acme 1", L"S:\\p\\p.inf", L"", true,
+       L"", true},
+      {"models: the brand alone does not choose", L"NOVAX", L"", L"NOVAX A", L"", L"", L"NOVAX B",
+       false, L"", false},
+      {"models: one it offers", L"Acme", L"", L"NOVAX B", L"", L"", L"NOVAX B", true, L"NOVAX B",
+       false},
+  };
+  for (const Case& c : cases) {
+    const auto listOf = [](const wchar_t* text) {
+      return *text == L'\0' ? std::vector<std::wstring>{} : std::vector<std::wstring>{text};
+    };
+    const DriverPackage package{L"oem1.inf", L"S:\\p\\p.inf", c.provider, listOf(c.manufacturer),
+                                listOf(c.model)};
+    std::vector<InstalledDriver> installed;
+    if (*c.driver != L'\0') installed.push_back({c.driver, L"Windows x64", c.infPath});
+    const std::vector<std::wstring> configured = listOf(c.configured);
+    const PackageChoice choice =
+        choosePackage(package, installed, ModelSet(configured.begin(), configured.end()));
+    EXPECT_EQ(choice.makers, c.makers) << c.name;
+    EXPECT_EQ(choice.chosenModels, listOf(c.chosen)) << c.name;
+    EXPECT_EQ(choice.otherMakerUses, c.otherMakerUses) << c.name;
+  }
+}
+
+TEST(OptIns, RemoveInAnyCaseIsOnEmptyIsOffAnythingElseIsAnError) {
+  struct Case {
+    std::wstring value;
+    OptIn optIn;
+  };
+  const Case cases[] = {{L"Remove", OptIn::On},       {L"REMOVE", OptIn::On},
+                        {L"remove", OptIn::On},       {L"", OptIn::Off},
+                        {L"Removed", OptIn::Unknown}, {L"Yes", OptIn::Unknown},
+                        {L"Remov", OptIn::Unknown}};
+  for (const Case& c : cases) EXPECT_EQ(optInOf(c.value), c.optIn) << c.value;
+  EXPECT_EQ(unknownOptInLine(kDriverPackagesKey, L"Yes"),
+            L"Error: [Clean] DriverPackages=Yes is not a value the cleaner knows (only Remove): "
+            L"nothing of that kind is removed");
+  EXPECT_EQ(unknownOptInLine(kDriverPackagesKey, L"remove"), L"");
+  EXPECT_EQ(optInsShown({OptIn::On, OptIn::Unknown}), L"UnusedDrivers=Remove");
+  EXPECT_EQ(optInsShown({OptIn::On, OptIn::On}), L"UnusedDrivers=Remove DriverPackages=Remove");
+  EXPECT_EQ(optInsShown({OptIn::Off, OptIn::Unknown}), L"none");
 }
 
 }  // namespace

@@ -182,12 +182,24 @@ bool MemoryPrintSystem::enumPrinterDriversW(const wchar_t* server, const wchar_t
       if (driver.environment.value_or(kOwnEnvironment) == wanted) ofEnvironment.push_back(driver);
     }
   }
-  return enumerate<DriverInfo1>(SpoolerOperation::EnumPrinterDrivers,
-                                L"EnumPrinterDriversW(" + textArg(server) + L", " +
-                                    textArg(environment) + L", " + number(level) + L", " +
-                                    bufferArg(buffer) + L", " + number(bufferSize) + L")",
-                                level, 1, otherEnvironments_ ? ofEnvironment : drivers_.current(),
-                                fill, buffer, bufferSize, needed, returned);
+  std::wstring call = L"EnumPrinterDriversW(" + textArg(server) + L", " + textArg(environment) +
+                      L", " + number(level) + L", " + bufferArg(buffer) + L", " +
+                      number(bufferSize) + L")";
+  const std::vector<Driver>& listed = otherEnvironments_ ? ofEnvironment : drivers_.current();
+  if (level == 8) {
+    const Text asked = environment != nullptr ? Text(environment) : Text(kOwnEnvironment);
+    const auto fillWithInf = [&asked](const Driver& driver, DriverInfo8& record,
+                                      TextPacker& texts) {
+      record.cVersion = 3;
+      record.pName = texts.put(driver.name);
+      record.pEnvironment = texts.put(driver.environment ? driver.environment : asked);
+      record.pszInfPath = texts.put(driver.infPath);
+    };
+    return enumerate<DriverInfo8>(SpoolerOperation::EnumPrinterDrivers, std::move(call), level, 8,
+                                  listed, fillWithInf, buffer, bufferSize, needed, returned);
+  }
+  return enumerate<DriverInfo1>(SpoolerOperation::EnumPrinterDrivers, std::move(call), level, 1,
+                                listed, fill, buffer, bufferSize, needed, returned);
 }
 
 bool MemoryPrintSystem::enumPortsW(const wchar_t* server, std::uint32_t level, std::uint8_t* buffer,

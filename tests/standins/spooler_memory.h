@@ -65,6 +65,8 @@ class MemoryPrintSystem : public PrintSpooler {
     Text name;
     // The driver environment; none for the machine's own, kOwnEnvironment.
     Text environment = std::nullopt;
+    // The INF of its package in the driver store, listed at level 8.
+    Text infPath = std::nullopt;
   };
   static constexpr wchar_t kOwnEnvironment[] = L"Windows x64";
 
@@ -106,9 +108,9 @@ class MemoryPrintSystem : public PrintSpooler {
   void addQueue(Queue queue) { queues_.add(std::move(queue)); }
   // A driver of another environment is listed only for that environment by name; until one is
   // added, every driver is listed whatever environment a listing names.
-  void addDriver(Text name, Text environment = std::nullopt) {
+  void addDriver(Text name, Text environment = std::nullopt, Text infPath = std::nullopt) {
     otherEnvironments_ = otherEnvironments_ || environment.has_value();
-    drivers_.add(Driver{std::move(name), std::move(environment)});
+    drivers_.add(Driver{std::move(name), std::move(environment), std::move(infPath)});
   }
   void addPort(Port port) { ports_.add(std::move(port)); }
   Monitor& addMonitor(const std::wstring& name, std::uint32_t deletePortStatus = 0);

@@ -48,6 +48,10 @@ StepResult addTestMonitor(const std::wstring& name, const std::wstring& dllPath)
 // DeleteMonitorW; the monitor's settings and ports go with its registry key.
 StepResult deleteTestMonitor(const std::wstring& name);
 
+// Places the printer-class INF package at `infPath` (its files beside it) in the driver store with
+// SetupCopyOEMInfW; `publishedName` receives the name it is published under ("oemNN.inf").
+StepResult addDriverPackage(const std::wstring& infPath, std::wstring& publishedName);
+
 // Settings of a registered test port monitor; fields left empty keep their current value.
 struct MonitorSettings {
   std::optional<std::wstring> reportedMonitor;    // monitor name in the port records

@@ -28,6 +28,8 @@ const wchar_t kUsageText[] =
     L"              [--port-type <n>] [--status <n>] [--record <file>]\n"
     L"              [--stop-process-at <n>]\n"
     L"                                          change a test port monitor's settings\n"
+    L"  add-driver-package <inf file>           place a driver package in the driver store and\n"
+    L"                                          print the name it is published under\n"
     L"  list ports|drivers|queues|monitors|products\n"
     L"                                          print one object per line, fields separated "
     L"by tabs;\n"
@@ -184,6 +186,16 @@ const std::vector<Command>& commands() {
          settings.recordFile = option(call.options, L"--record");
          settings.stopProcessAt = number(call.options, L"--stop-process-at");
          return configureTestMonitor(call.operands[0], settings);
+       }},
+      {L"add-driver-package",
+       {L"<inf file>"},
+       {},
+       {},
+       [](Invocation& call) {
+         std::wstring published;
+         StepResult result = addDriverPackage(call.operands[0], published);
+         if (result.ok()) call.out += published + L"\n";
+         return result;
        }},
       {L"list", {L"ports|drivers|queues|monitors|products"}, {}, {}, list},
   };

@@ -37,6 +37,7 @@ TEST(SetupCommandLine, BadCommandLinesExitWith2AndTheUsage) {
       {{L"add-port", L"P1", L"--monitor"}, L"kvsetup: --monitor needs a value\n"},
       {{L"add-queue", L"Q", L"--driver", L"D"}, L"kvsetup: add-queue needs --port\n"},
       {{L"add-monitor", L"M"}, L"kvsetup: add-monitor needs --dll\n"},
+      {{L"add-driver-package"}, L"kvsetup: add-driver-package needs <inf file>\n"},
       {{L"set-monitor", L"M", L"--status", L"8x"}, L"kvsetup: --status is not a number: 8x\n"},
       {{L"set-monitor", L"M", L"--port-type", L"4294967296"},
        L"kvsetup: --port-type is not a number: 4294967296\n"},
@@ -69,6 +70,8 @@ TEST(SetupCommandLine, FailedCallsExitWith1AndNameTheCall) {
       {{L"add-port", L"KVW_P", L"--monitor", L"KVW No Such Monitor"},
        L"kvsetup: OpenPrinterW failed with error 1796\n"},
       {{L"add-port", L"COM1:"}, L"kvsetup: XcvDataW(AddPort) failed with error 183\n"},
+      {{L"add-driver-package", L"C:\\kvw no such folder\\oem1.inf"},
+       L"kvsetup: SetupCopyOEMInfW failed with error 3\n"},
       {{L"set-monitor", L"KVW No Such Monitor", L"--status", L"5"},
        L"kvsetup: RegOpenKeyExW failed with error 2\n"},
   };

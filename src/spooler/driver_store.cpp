@@ -1,0 +1,7 @@
+#include "spooler/driver_store.h"
+
+namespace kv {
+
+DriverStore& DriverStore::current() { return currentInstance<DriverStore>(platformDriverStore); }
+
+}  // namespace kv
