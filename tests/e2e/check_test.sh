@@ -13,6 +13,7 @@ run_check() {
   cp "$KV_BUILD/src/check/kvcheck.exe" "$KV_DIR/"
   CHECK_OUT=$(cd "$KV_DIR" && wine 'C:\kvtool\kvcheck.exe' "$@" 2>"$E2E_WORK/check-stderr" </dev/null)
   CHECK_EXIT=$?
+  show_wine_start_failure "$E2E_WORK/check-stderr"
 }
 
 # The report's packages (by code), queues, ports and drivers (those a clean run deletes and those

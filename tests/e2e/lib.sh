@@ -72,6 +72,12 @@ e2e_teardown() {
   fi
 }
 
+# A program's captured standard error holds Wine's own start failure: shown on the test's, where
+# scripts/ctest-under-wine finds it and gives the test its second run.
+show_wine_start_failure() {  # file
+  grep -h "ShellExecuteEx failed" "$1" >&2 2>/dev/null || true
+}
+
 # Runs kvcleaner.exe with the given arguments; sets RUN_EXIT and RUN_OUT (standard output).
 # RUN_THROUGH may name a command (with its arguments) that runs wine, RUN_IN another directory.
 RUN_THROUGH=()
@@ -79,6 +85,7 @@ run_cleaner() {
   RUN_OUT=$(cd "${RUN_IN:-$KV_DIR}" && "${RUN_THROUGH[@]}" wine 'C:\kvtool\kvcleaner.exe' "$@" \
     2>"$E2E_WORK/stderr" </dev/null)
   RUN_EXIT=$?
+  show_wine_start_failure "$E2E_WORK/stderr"
 }
 
 # The one detail log in a directory (a Unix path); empty when there is none or several.
