@@ -62,7 +62,7 @@ void deleteUnusedDriver(CleanerRun& run, const InstalledDriver& driver) {
     run.driversGone.insert(goneKey(driver.environment, driver.name));
     return;
   }
-  log.error() << L"Error: Failed to delete driver " << shown << L".(" << dwMciGetLastError() << L")"
+  log.error() << L"Failed to delete unused driver " << shown << L".(" << dwMciGetLastError() << L")"
               << endLine;
   ++run.failureCount;
 }
@@ -136,8 +136,7 @@ void removeMakersPackage(CleanerRun& run, DriverStore& store, const DriverPackag
     log.info() << L"Successfully deleted driver package " << shown << endLine;
     return;
   }
-  log.error() << L"Error: Failed to delete driver package " << shown << L".(" << code << L")"
-              << endLine;
+  log.error() << L"Failed to delete driver package " << shown << L".(" << code << L")" << endLine;
   ++run.failureCount;
   settleFailedPackage(run, package, code);
 }
@@ -151,8 +150,7 @@ void removeUnusedDrivers(CleanerRun& run) {
   std::vector<InstalledDriver> installed;
   const std::optional<std::set<std::wstring>> used = driversInUse();
   if (!used || !listInstalledDrivers(installed)) {
-    log.error() << L"Error: Failed to enumerate drivers.(" << dwMciGetLastError() << L")"
-                << endLine;
+    log.error() << L"Failed to enumerate drivers.(" << dwMciGetLastError() << L")" << endLine;
     ++run.failureCount;
     return;
   }
@@ -183,15 +181,14 @@ void removeDriverPackages(CleanerRun& run) {
   DriverStore& store = DriverStore::current();
   std::vector<DriverPackage> packages;
   if (!store.listPrinterPackages(&packages)) {
-    log.error() << L"Error: Failed to list the driver store's packages.(" << store.lastError()
-                << L")" << endLine;
+    log.error() << L"Failed to list the driver store's packages.(" << store.lastError() << L")"
+                << endLine;
     ++run.failureCount;
     return;
   }
   std::vector<InstalledDriver> installed;
   if (!listInstalledDrivers(installed)) {
-    log.error() << L"Error: Failed to enumerate drivers.(" << dwMciGetLastError() << L")"
-                << endLine;
+    log.error() << L"Failed to enumerate drivers.(" << dwMciGetLastError() << L")" << endLine;
     ++run.failureCount;
     return;
   }

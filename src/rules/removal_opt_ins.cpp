@@ -31,7 +31,7 @@ std::wstring optInsShown(const RemovalOptIns& optIns) {
 
 std::wstring unknownOptInLine(const wchar_t* key, const std::wstring& value) {
   if (optInOf(value) != OptIn::Unknown) return {};
-  return L"Error: [" + std::wstring(kCleanSection) + L"] " + key + L"=" + value +
+  return L"[" + std::wstring(kCleanSection) + L"] " + key + L"=" + value +
          L" is not a value the cleaner knows (only Remove): nothing of that kind is removed";
 }
 

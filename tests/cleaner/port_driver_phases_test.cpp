@@ -430,7 +430,7 @@ TEST_F(PortDriverPhasesTest, DriverStoreOptInsRemoveUnusedDriversThenPackages) {
          s.setSpoolerRemovalMissing(true);
          s.setRemovalsKeepPackages(true);
        },
-       packages + try3 + missing + "Error: Error: Failed to delete " + oem3 + ".(183)\n" +
+       packages + try3 + missing + "Error: Failed to delete " + oem3 + ".(183)\n" +
            spareStays + otherStays,
        1, all.c_str(), stayed},
       {"refused again: the earlier entry keeps its first time", true, packagesOnly,
@@ -438,7 +438,7 @@ TEST_F(PortDriverPhasesTest, DriverStoreOptInsRemoveUnusedDriversThenPackages) {
          s.failNext(DriverStoreOperation::DeletePackage, 3015);
          system.machineValues[L"PendingRemovals"] = encodePendingRemovals({earlier});
        },
-       packages + try3 + "Error: Error: Failed to delete " + oem3 + ".(3015)\n" + spareStays +
+       packages + try3 + "Error: Failed to delete " + oem3 + ".(3015)\n" + spareStays +
            otherStays,
        1, all.c_str(), earlier},
       {"tried again and removed: the note is done", true, packagesOnly,

@@ -106,7 +106,7 @@ TEST_F(StartUpTest, ModelsComeFromTheFileAndThenFromTheCommandLine) {
     EXPECT_EQ(fresh.modelSet, c.modelSet);
     EXPECT_EQ(optInsShown(fresh.optIns), c.optIns);
   }
-  EXPECT_NE(detailText().find("\r\nError: Error: [Clean] UnusedDrivers=Yes is not a value the "
+  EXPECT_NE(detailText().find("\r\nError: [Clean] UnusedDrivers=Yes is not a value the "
                               "cleaner knows (only Remove): nothing of that kind is removed\r\n"),
             std::string::npos);
 }

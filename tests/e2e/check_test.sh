@@ -164,10 +164,10 @@ test_check_and_clean_run_of_driver_packages() {
     assert_eq "opt-ins: UnusedDrivers=Remove DriverPackages=Remove" \
       "$(detail_text | grep -o 'opt-ins: .*')" "the start line's opt-ins"
     assert_eq "Info: Deleting unused driver Novax QZ-900 ($env)...
-Error: Error: Failed to delete driver Novax QZ-900 ($env).(87)"'
+Error: Failed to delete unused driver Novax QZ-900 ($env).(87)"'
 Info: Deleting driver package oem41.inf (C:\windows\INF\oem41.inf)...
 Debug: DeletePrinterDriverPackageW is missing (127): SetupUninstallOEMInfW oem41.inf
-Error: Error: Failed to delete driver package oem41.inf (C:\windows\INF\oem41.inf).(183)' \
+Error: Failed to delete driver package oem41.inf (C:\windows\INF\oem41.inf).(183)' \
       "$(detail_text | grep -e 'oem4' -e 'QZ-900')" "what -C tried"
     assert_operation_record $failures NG
     assert_eq $'oem41.inf\tC:\\windows\\INF\\oem41.inf\tpackage\t183' "$(wine reg query \

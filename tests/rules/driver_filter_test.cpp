@@ -146,7 +146,7 @@ TEST(OptIns, RemoveInAnyCaseIsOnEmptyIsOffAnythingElseIsAnError) {
                         {L"Remov", OptIn::Unknown}};
   for (const Case& c : cases) EXPECT_EQ(optInOf(c.value), c.optIn) << c.value;
   EXPECT_EQ(unknownOptInLine(kDriverPackagesKey, L"Yes"),
-            L"Error: [Clean] DriverPackages=Yes is not a value the cleaner knows (only Remove): "
+            L"[Clean] DriverPackages=Yes is not a value the cleaner knows (only Remove): "
             L"nothing of that kind is removed");
   EXPECT_EQ(unknownOptInLine(kDriverPackagesKey, L"remove"), L"");
   EXPECT_EQ(optInsShown({OptIn::On, OptIn::Unknown}), L"UnusedDrivers=Remove");
