@@ -430,16 +430,15 @@ TEST_F(PortDriverPhasesTest, DriverStoreOptInsRemoveUnusedDriversThenPackages) {
          s.setSpoolerRemovalMissing(true);
          s.setRemovalsKeepPackages(true);
        },
-       packages + try3 + missing + "Error: Failed to delete " + oem3 + ".(183)\n" +
-           spareStays + otherStays,
+       packages + try3 + missing + "Error: Failed to delete " + oem3 + ".(183)\n" + spareStays +
+           otherStays,
        1, all.c_str(), stayed},
       {"refused again: the earlier entry keeps its first time", true, packagesOnly,
        [&](MemoryDriverStore& s, test::FakeSystemServices& system) {
          s.failNext(DriverStoreOperation::DeletePackage, 3015);
          system.machineValues[L"PendingRemovals"] = encodePendingRemovals({earlier});
        },
-       packages + try3 + "Error: Failed to delete " + oem3 + ".(3015)\n" + spareStays +
-           otherStays,
+       packages + try3 + "Error: Failed to delete " + oem3 + ".(3015)\n" + spareStays + otherStays,
        1, all.c_str(), earlier},
       {"tried again and removed: the note is done", true, packagesOnly,
        [&](MemoryDriverStore&, test::FakeSystemServices& system) {
@@ -482,8 +481,8 @@ TEST_F(PortDriverPhasesTest, DriverStoreOptInsRemoveUnusedDriversThenPackages) {
     EXPECT_EQ(run.failureCount, c.failureCount);
     std::string remaining;
     for (const DriverPackage& p : store.packages()) {
-      remaining += (remaining.empty() ? "" : " ") +
-                   std::string(p.publishedName.begin(), p.publishedName.end());
+      if (!remaining.empty()) remaining += ' ';
+      remaining.append(p.publishedName.begin(), p.publishedName.end());
     }
     EXPECT_EQ(remaining, c.remaining);
     const auto note = system.machineValues.find(L"PendingRemovals");
